@@ -1,0 +1,213 @@
+#include "console/frmMain.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QFontDatabase>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QShortcut>
+#include <QStatusBar>
+#include <QTimer>
+
+#include "console/CommandSlotTexts.h"
+#include "console/Twips.h"
+#include "core/AppSettings.h"
+#include "core/StringTable.h"
+#include "platform/QtText.h"
+
+namespace {
+
+QString Text(int id) { return ToQString(fkt_LoadResText(id)); }
+
+// The fixed-pitch face for the send line and the traffic list.
+QFont ConsoleFont() {
+  QFont font("DejaVu Sans Mono");
+  font.setStyleHint(QFont::TypeWriter);
+  font.setPointSize(9);
+  return font;
+}
+
+template <typename T>
+T* Named(T* widget, const char* name) {
+  widget->setObjectName(name);
+  return widget;
+}
+
+}  // namespace
+
+frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
+  setObjectName("frmMain");
+  setWindowIcon(QIcon(":/telvane/telvane.png"));
+  CreateControls();
+  CreateMenus();
+  SetDesignGeometry();
+  SetTabOrder();
+  RouteKeys();
+}
+
+frmMain::~frmMain() = default;
+
+void frmMain::CreateControls() {
+  client_ = new QWidget(this);
+  client_->setObjectName("client");
+  setCentralWidget(client_);
+
+  labSendText = Named(new QLabel(client_), "labSendText");
+  txtSend = Named(new QLineEdit(client_), "txtSend");
+  txtSend->setFont(ConsoleFont());
+  cmdInsertSpecialChar = Named(new QPushButton(client_), "cmdInsertSpecialChar");
+  cmdBlockcheck = Named(new QPushButton(client_), "cmdBlockcheck");
+  cmdSend = Named(new QPushButton(client_), "cmdSend");
+  labSendReceiveText = Named(new QLabel(client_), "labSendReceiveText");
+  lstSendReceive = Named(new QListView(client_), "lstSendReceive");
+  lstSendReceive->setFont(ConsoleFont());
+  lstSendReceive->setUniformItemSizes(true);
+  lstSendReceive->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  lstSendReceive->setSelectionMode(QAbstractItemView::SingleSelection);
+
+  fraCommands = Named(new QGroupBox(client_), "fraCommands");
+  for (int n = 0; n < kSlotCount; ++n) {
+    const std::string number = std::to_string(n + 1);
+    cmdBefehl[n] = new QPushButton(fraCommands);
+    cmdBefehl[n]->setObjectName(QString::fromStdString("cmdBefehl" + number));
+    txtBefehl[n] = new QLineEdit(fraCommands);
+    txtBefehl[n]->setObjectName(QString::fromStdString("txtBefehl" + number));
+  }
+  // Slots 1 and 2 hold the fixed sample frames; their fields are never editable.
+  cmdBefehl[0]->setText(ToQString(kSampleCaption1));
+  cmdBefehl[1]->setText(ToQString(kSampleCaption2));
+  txtBefehl[0]->setText(ToQString(kSampleCommand1));
+  txtBefehl[1]->setText(ToQString(kSampleCommand2));
+  txtBefehl[0]->setEnabled(false);
+  txtBefehl[1]->setEnabled(false);
+
+  cmdDelete = Named(new QPushButton(client_), "cmdDelete");
+  cmdQuit = Named(new QPushButton(client_), "cmdQuit");
+  chkDatalogging = Named(new QCheckBox("Datenlogging", client_), "chkDatalogging");
+  txtFilename = Named(new QLineEdit(client_), "txtFilename");
+
+  statusBar()->setObjectName("stbStatus");
+  statusBar()->setSizeGripEnabled(true);
+  statusBar()->setFixedHeight(Px(375));
+  stbStatusPanel1 = Named(new QLabel(statusBar()), "stbStatusPanel1");
+  statusBar()->addWidget(stbStatusPanel1, 1);
+
+  timTimer = new QTimer(this);
+  timTimer->setObjectName("timTimer");
+  timTimer->setInterval(10);
+  connect(timTimer, &QTimer::timeout, this, [this] { timTimer_Timer(); });
+
+  // Enabled states before the link supervision first runs.
+  for (QWidget* w : {static_cast<QWidget*>(txtSend), static_cast<QWidget*>(cmdInsertSpecialChar),
+                     static_cast<QWidget*>(cmdSend), static_cast<QWidget*>(lstSendReceive),
+                     static_cast<QWidget*>(cmdBefehl[0]), static_cast<QWidget*>(cmdBefehl[1]),
+                     static_cast<QWidget*>(cmdDelete)}) {
+    w->setEnabled(false);
+  }
+
+  // A focused button takes Enter as its own press, as buttons on a dialog do.
+  for (QPushButton* button : client_->findChildren<QPushButton*>()) button->setAutoDefault(true);
+
+  connect(cmdQuit, &QPushButton::clicked, this, [this] { cmdQuit_Click(); });
+  // Esc presses the quit button, the window's cancel button.
+  auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+  connect(escape, &QShortcut::activated, cmdQuit, [this] { cmdQuit->click(); });
+}
+
+void frmMain::CreateMenus() {
+  mnuFile = menuBar()->addMenu(QString());
+  mnuFile->setObjectName("mnuFile");
+  mnuFileLoadConfig = mnuFile->addAction(QString());
+  mnuFileLoadConfig->setObjectName("mnuFileLoadConfig");
+  mnuFileSaveConfig = mnuFile->addAction(QString());
+  mnuFileSaveConfig->setObjectName("mnuFileSaveConfig");
+  mnuFile->addSeparator()->setObjectName("mnuSpace1");
+  mnuFileQuit = mnuFile->addAction(QString());
+  mnuFileQuit->setObjectName("mnuFileQuit");
+  connect(mnuFileQuit, &QAction::triggered, this, [this] { cmdQuit_Click(); });
+
+  mnuEdit = menuBar()->addMenu(QString());
+  mnuEdit->setObjectName("mnuEdit");
+  mnuEditSettings = mnuEdit->addAction(QString());
+  mnuEditSettings->setObjectName("mnuEditSettings");
+
+  mnuQuestion = menuBar()->addMenu(QString());
+  mnuQuestion->setObjectName("mnuQuestion");
+  mnuQuestionProgramInfo = mnuQuestion->addAction(QString());
+  mnuQuestionProgramInfo->setObjectName("mnuQuestionProgramInfo");
+}
+
+void frmMain::SetTabOrder() {
+  // The design's tab order; labels, the frame and the status bar take no focus.
+  std::vector<QWidget*> order = {txtSend, cmdInsertSpecialChar, cmdSend};
+  order.insert(order.end(), txtBefehl.begin(), txtBefehl.end());
+  order.insert(order.end(), cmdBefehl.begin(), cmdBefehl.end());
+  order.insert(order.end(), {cmdDelete, cmdQuit, lstSendReceive, cmdBlockcheck, chkDatalogging, txtFilename});
+  for (std::size_t i = 1; i < order.size(); ++i) QWidget::setTabOrder(order[i - 1], order[i]);
+  tabOrder_ = order;
+}
+
+void frmMain::Form_Load() {
+  fkt_LoadSettings();
+  fkt_InterfaceOpen();
+  ApplyLanguageTexts();
+  for (QLineEdit* field : txtBefehl) field->setToolTip(field->text());
+  txtFilename->setText(ToQString(AppSettings.SettingsFolder + "TelvaneDatalogging.txt"));
+
+  // The window opens at its minimum size; the client area is 10650 x 8280.
+  const int menuHeight = menuBar()->sizeHint().height();
+  setMinimumSize(Px(kMinWidth - kFrameWidth), Px(kMinHeight - kFrameHeight) + menuHeight);
+  resize(minimumSize());
+
+  // The focus goes to the first enabled control in tab order.
+  for (QWidget* w : tabOrder_) {
+    if (w->isEnabled()) {
+      w->setFocus();
+      break;
+    }
+  }
+  timTimer->start();
+}
+
+void frmMain::Form_Unload() {
+  if (unloaded_) return;
+  unloaded_ = true;
+  timTimer->stop();
+  fkt_SaveSettings();
+}
+
+void frmMain::closeEvent(QCloseEvent* event) {
+  Form_Unload();
+  event->accept();
+}
+
+void frmMain::cmdQuit_Click() { close(); }
+
+void frmMain::ApplyLanguageTexts() {
+  setWindowTitle(Text(1000));
+  mnuFile->setTitle(Text(1001));
+  mnuFileQuit->setText(Text(1002));
+  mnuFileLoadConfig->setText(Text(1007));
+  mnuFileSaveConfig->setText(Text(1008));
+  fraCommands->setTitle(Text(1009));
+  mnuEdit->setTitle(Text(1003));
+  mnuEditSettings->setText(Text(1004));
+  mnuQuestion->setTitle(Text(1005));
+  mnuQuestionProgramInfo->setText(Text(1006));
+  labSendText->setText(Text(1030));
+  labSendReceiveText->setText(Text(1031));
+  cmdInsertSpecialChar->setText(Text(1032));
+  cmdSend->setText(Text(1033));
+  cmdBlockcheck->setText(Text(1037));
+  cmdDelete->setText(Text(1034));
+  for (int n = 3; n <= kSlotCount; ++n) {
+    const std::string number = std::to_string(n);
+    cmdBefehl[n - 1]->setText(ToQString(fkt_FormatInsertParam(fkt_LoadResText(1035), number, number)));
+  }
+  cmdQuit->setText(Text(1036));
+}

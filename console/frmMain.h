@@ -1,0 +1,110 @@
+#pragma once
+// The main window: the console's only top-level window and the start object.
+//
+// Form_Load runs the start-up sequence (settings, link state, language,
+// tooltips, log path, timer); Form_Unload the shut-down (settings, log).
+// Every control is placed at its design geometry in twips and moved by
+// ResizeControls, not by layouts. Every focusable control hands its key code
+// to fkt_PressCommandByKey first, so F1..F8 press the command slots from
+// anywhere; Enter presses the send button (the window's default button) and
+// Esc the quit button (its cancel button).
+#include <QMainWindow>
+#include <array>
+#include <string>
+#include <vector>
+
+class QAction;
+class QCheckBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QListView;
+class QMenu;
+class QPushButton;
+class QTimer;
+
+class frmMain : public QMainWindow {
+  Q_OBJECT
+
+ public:
+  static constexpr int kSlotCount = 8;
+  // The outer window size below which the layout is held (twips).
+  static constexpr int kMinWidth = 10770;
+  static constexpr int kMinHeight = 9090;
+  // The window the geometry was designed for had a frame (border, title and
+  // menu bar) of 120 x 810 twips around its client area. The layout measures
+  // the client area and adds this nominal frame, so every control keeps its
+  // design distance to the client edges whatever the window manager draws.
+  static constexpr int kFrameWidth = 120;
+  static constexpr int kFrameHeight = 810;
+
+  explicit frmMain(QWidget* parent = nullptr);
+  ~frmMain() override;
+  frmMain(const frmMain&) = delete;
+  frmMain& operator=(const frmMain&) = delete;
+
+  void Form_Load();
+  void Form_Unload();
+
+  void ApplyLanguageTexts();
+  void ResizeControls();
+  // Whether the layout may run at the outer size width x height (twips);
+  // forces the window back to the minimum in its normal state.
+  bool CheckMinimumSize(int minWidth, int minHeight, int width, int height);
+
+  bool fkt_InterfaceOpen();
+  void fkt_PressCommandByKey(int keyCode);
+
+  // The outer size the layout works with, in twips (see OuterSizeTwips()).
+  QSize OuterSizeTwips() const;
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  void changeEvent(QEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void CreateControls();
+  void CreateMenus();
+  void SetTabOrder();
+  void RouteKeys();
+  void SetDesignGeometry();
+
+  void cmdQuit_Click();
+  void txtBefehl_KeyUp(QLineEdit* field, int keyCode);
+  void timTimer_Timer();
+
+  // Controls, named as the window's design names them.
+  QWidget* client_ = nullptr;
+  QLabel* labSendText = nullptr;
+  QLineEdit* txtSend = nullptr;
+  QPushButton* cmdInsertSpecialChar = nullptr;
+  QPushButton* cmdBlockcheck = nullptr;
+  QPushButton* cmdSend = nullptr;
+  QLabel* labSendReceiveText = nullptr;
+  QListView* lstSendReceive = nullptr;
+  QGroupBox* fraCommands = nullptr;
+  std::array<QPushButton*, kSlotCount> cmdBefehl{};
+  std::array<QLineEdit*, kSlotCount> txtBefehl{};
+  QPushButton* cmdDelete = nullptr;
+  QPushButton* cmdQuit = nullptr;
+  QCheckBox* chkDatalogging = nullptr;
+  QLineEdit* txtFilename = nullptr;
+  QLabel* stbStatusPanel1 = nullptr;
+  QTimer* timTimer = nullptr;
+
+  QMenu* mnuFile = nullptr;
+  QAction* mnuFileLoadConfig = nullptr;
+  QAction* mnuFileSaveConfig = nullptr;
+  QAction* mnuFileQuit = nullptr;
+  QMenu* mnuEdit = nullptr;
+  QAction* mnuEditSettings = nullptr;
+  QMenu* mnuQuestion = nullptr;
+  QAction* mnuQuestionProgramInfo = nullptr;
+
+  std::vector<QWidget*> tabOrder_;
+  bool RebindRequested = false;
+  bool unloaded_ = false;
+};

@@ -1,0 +1,125 @@
+#include "core/AppSettings.h"
+
+#include <charconv>
+#include <fstream>
+#include <utility>
+
+#include "core/ModFile.h"
+#include "core/ModFormat.h"
+#include "core/Platform.h"
+#include "core/ProfileFile.h"
+#include "core/StringTable.h"
+
+AppSettingsRecord AppSettings;
+
+namespace {
+
+CommandConfigHook g_loadCommands;
+CommandConfigHook g_saveCommands;
+
+// A flag takes a whole decimal number from 0 to 255; anything else (letters,
+// "300", an empty value) takes the flag's default so that start-up goes on.
+std::uint8_t ParseFlag(const std::string& text, std::uint8_t fallback) {
+  unsigned value = 0;
+  const char* begin = text.data();
+  const char* end = begin + text.size();
+  auto [next, error] = std::from_chars(begin, end, value);
+  if (text.empty() || error != std::errc() || next != end || value > 255) return fallback;
+  return static_cast<std::uint8_t>(value);
+}
+
+void CopyFile(const std::string& from, const std::string& to) {
+  // A failed copy leaves the defaults in force; nothing is reported.
+  std::ifstream in(from, std::ios::binary);
+  if (!in) return;
+  std::ofstream out(to, std::ios::binary | std::ios::trunc);
+  out << in.rdbuf();
+}
+
+std::string WriteFailedText(const std::string& path, const std::string& reason) {
+  if (AppSettings.Language == 0) {
+    return "Die Datei konnte nicht geschrieben werden:\r\n" + path + "\r\n" + reason;
+  }
+  return "The file could not be written:\r\n" + path + "\r\n" + reason;
+}
+
+}  // namespace
+
+void SetCommandConfigHooks(CommandConfigHook load, CommandConfigHook save) {
+  g_loadCommands = std::move(load);
+  g_saveCommands = std::move(save);
+}
+
+bool fkt_LoadSettings() {
+  Platform& platform = CurrentPlatform();
+
+  // The platform hands the folder over in a fixed buffer ending in NUL.
+  std::string buffer = platform.CommonAppDataPath();
+  buffer.push_back('\0');
+  if (buffer.size() < 512) buffer.resize(512, ' ');
+  const std::string commonData = fkt_FormatExtractSpecParameter(buffer, 1, false, fktFormatChr(0));
+  AppSettings.SettingsFolder = commonData + "/Kelvor/Telvane/";
+
+  const std::string settingsFile = AppSettings.SettingsFolder + kSettingsFileName;
+  const std::string templateFile = platform.ExecutableFolder() + kSettingsFileName;
+  if (!fkt_FileExists(settingsFile) && fkt_FileExists(templateFile)) {
+    if (fkt_CreatePath(AppSettings.SettingsFolder, false)) CopyFile(templateFile, settingsFile);
+  }
+
+  const std::string hostName = platform.HostName();
+  const ProfileFile file = ProfileFile::Load(settingsFile);
+  auto readText = [&](const char* key, const std::string& fallback) {
+    return file.Get(kSettingsSection, key, fallback);
+  };
+  auto readFlag = [&](const char* key, std::uint8_t fallback) {
+    return ParseFlag(file.Get(kSettingsSection, key, std::to_string(fallback)), fallback);
+  };
+
+  AppSettings.UdpPort = readText("UdpPort", "8364");
+  AppSettings.UdpPortLocale = readText("UdpPortLocale", "8364");
+  AppSettings.UdpAddress = readText("UdpAddress", kDefaultUdpAddress);
+  AppSettings.LocaleIpAddress = readText("LocaleIpAddress", hostName);
+  AppSettings.Peculiar = readFlag("Peculiar", 1);
+  AppSettings.Language = readFlag("Language", 1);
+  AppSettings.PrefixOption = readFlag("PrefixOption", 0);
+  AppSettings.ReadjustOption = readFlag("ReadjustOption", 0);
+  AppSettings.PrefixChars = readText("PrefixChars", "");
+  AppSettings.ReadjustChars = readText("ReadjustChars", "");
+  AppSettings.DeleteSendChars = readFlag("DeleteSendChars", 0);
+
+  if (g_loadCommands) g_loadCommands(AppSettings.SettingsFolder + kDefaultCommandsFileName);
+  return true;
+}
+
+bool fkt_SaveSettings() {
+  const std::string settingsFile = AppSettings.SettingsFolder + kSettingsFileName;
+
+  // A missing folder would lose every setting silently; create it first.
+  fkt_CreatePath(AppSettings.SettingsFolder, false);
+
+  ProfileFile file = ProfileFile::Load(settingsFile);
+  auto flag = [](std::uint8_t value) { return std::to_string(value); };
+  const std::pair<const char*, std::string> keys[] = {
+      {"UdpPort", AppSettings.UdpPort},
+      {"UdpPortLocale", AppSettings.UdpPortLocale},
+      {"UdpAddress", AppSettings.UdpAddress},
+      {"LocaleIpAddress", AppSettings.LocaleIpAddress},
+      {"Peculiar", flag(AppSettings.Peculiar)},
+      {"Language", flag(AppSettings.Language)},
+      {"PrefixOption", flag(AppSettings.PrefixOption)},
+      {"ReadjustOption", flag(AppSettings.ReadjustOption)},
+      {"PrefixChars", AppSettings.PrefixChars},
+      {"ReadjustChars", AppSettings.ReadjustChars},
+      {"DeleteSendChars", flag(AppSettings.DeleteSendChars)},
+  };
+  for (const auto& [key, value] : keys) file.Set(kSettingsSection, key, value);
+
+  std::string reason;
+  if (!file.Save(settingsFile, &reason)) {
+    CurrentPlatform().ShowMessage(WriteFailedText(settingsFile, reason), fkt_LoadResText(7420),
+                                  MessageIcon::Error);
+  }
+
+  if (g_saveCommands) g_saveCommands(AppSettings.SettingsFolder + kDefaultCommandsFileName);
+  return true;
+}

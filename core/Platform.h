@@ -1,0 +1,57 @@
+#pragma once
+// Everything the platform supplies reaches the logic through this one small
+// interface: folders, host name, network cards, and the modal boxes and file
+// dialogs whose answers a test must be able to preset. The program installs
+// the production implementation at start; tests install a fake. There is no
+// environment variable and no command-line switch for any of it.
+//
+// All texts crossing this interface are bytes in the 8-bit code page.
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+struct NetworkAdapterInfo {
+  std::string description;
+  std::array<std::uint8_t, 6> hardwareAddress{};
+  std::string ipv4Address;  // the card's first IPv4 address, "0.0.0.0" without one
+};
+
+enum class MessageIcon { None, Information, Error };
+
+struct FileDialogRequest {
+  std::string title;
+  std::string filter;  // "description|pattern"
+  std::string initialFolder;
+  std::string proposedName;
+  std::string defaultExtension;  // without the dot
+};
+
+class Platform {
+ public:
+  virtual ~Platform() = default;
+
+  // The all-users application-data folder, without a trailing separator.
+  virtual std::string CommonAppDataPath() = 0;
+  // The folder of the program's own executable, with a trailing "/".
+  virtual std::string ExecutableFolder() = 0;
+  virtual std::string HostName() = 0;
+  virtual std::vector<NetworkAdapterInfo> NetworkAdapters() = 0;
+
+  // Lets pending window events run.
+  virtual void DoEvents() = 0;
+
+  // A modal box with one OK button. An empty caption means the application's title.
+  virtual void ShowMessage(const std::string& text, const std::string& caption, MessageIcon icon) = 0;
+  // Open and save dialogs; std::nullopt when cancelled. The open dialog
+  // accepts only existing files; the save dialog asks before overwriting.
+  virtual std::optional<std::string> AskOpenFileName(const FileDialogRequest& request) = 0;
+  virtual std::optional<std::string> AskSaveFileName(const FileDialogRequest& request) = 0;
+  // The one-line input box; its answer is not used by any caller.
+  virtual void InputBox(const std::string& prompt, const std::string& title, const std::string& defaultText) = 0;
+};
+
+// The platform in force. SetPlatform does not take ownership.
+Platform& CurrentPlatform();
+void SetPlatform(Platform* platform);

@@ -1,0 +1,1 @@
+// The dialogs live here.

@@ -1,0 +1,129 @@
+#include "platform/QtPlatform.h"
+
+#include <unistd.h>
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QFileDialog>
+#include <QHostAddress>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QNetworkInterface>
+#include <array>
+#include <climits>
+
+#include "core/StringTable.h"
+#include "platform/QtText.h"
+
+namespace {
+
+QWidget* DialogOwner() {
+  if (QWidget* modal = QApplication::activeModalWidget()) return modal;
+  return QApplication::activeWindow();
+}
+
+QString Caption(const std::string& caption) {
+  return ToQString(caption.empty() ? fkt_LoadResText(1000) : caption);
+}
+
+// "description|pattern" to Qt's "description (pattern)" form.
+QString QtFilter(const std::string& filter) {
+  const QString text = ToQString(filter);
+  const qsizetype bar = text.indexOf('|');
+  if (bar < 0) return text;
+  const QString description = text.left(bar);
+  const QString pattern = text.mid(bar + 1);
+  return description.contains(pattern) ? description : description + " (" + pattern + ")";
+}
+
+void SetUp(QFileDialog& dialog, const FileDialogRequest& request) {
+  dialog.setWindowTitle(ToQString(request.title));
+  dialog.setNameFilter(QtFilter(request.filter));
+  dialog.setDirectory(ToQString(request.initialFolder));
+  dialog.selectFile(ToQString(request.proposedName));
+  dialog.setDefaultSuffix(ToQString(request.defaultExtension));
+}
+
+std::optional<std::string> Run(QFileDialog& dialog) {
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+  return FromQString(dialog.selectedFiles().constFirst());
+}
+
+}  // namespace
+
+std::string QtPlatform::CommonAppDataPath() { return "/var/lib"; }
+
+std::string QtPlatform::ExecutableFolder() {
+  std::array<char, PATH_MAX> buffer{};
+  const ssize_t length = ::readlink("/proc/self/exe", buffer.data(), buffer.size() - 1);
+  if (length <= 0) return "./";
+  std::string path(buffer.data(), static_cast<std::size_t>(length));
+  return path.substr(0, path.rfind('/') + 1);
+}
+
+std::string QtPlatform::HostName() {
+  // The name as gethostname gives it, at most 63 characters.
+  std::array<char, 100> buffer{};
+  ::gethostname(buffer.data(), 64);
+  buffer[63] = '\0';
+  return buffer.data();
+}
+
+std::vector<NetworkAdapterInfo> QtPlatform::NetworkAdapters() {
+  std::vector<NetworkAdapterInfo> adapters;
+  for (const QNetworkInterface& card : QNetworkInterface::allInterfaces()) {
+    NetworkAdapterInfo info;
+    info.description = FromQString(card.humanReadableName());
+    const QStringList bytes = card.hardwareAddress().split(':');
+    for (int i = 0; i < 6 && i < bytes.size(); ++i) {
+      info.hardwareAddress[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(bytes[i].toUInt(nullptr, 16));
+    }
+    info.ipv4Address = "0.0.0.0";
+    for (const QNetworkAddressEntry& entry : card.addressEntries()) {
+      if (entry.ip().protocol() == QAbstractSocket::IPv4Protocol) {
+        info.ipv4Address = entry.ip().toString().toStdString();
+        break;
+      }
+    }
+    adapters.push_back(std::move(info));
+  }
+  return adapters;
+}
+
+void QtPlatform::DoEvents() { QCoreApplication::processEvents(); }
+
+void QtPlatform::ShowMessage(const std::string& text, const std::string& caption, MessageIcon icon) {
+  QMessageBox box(DialogOwner());
+  box.setWindowTitle(Caption(caption));
+  box.setText(ToQString(text));
+  box.setIcon(icon == MessageIcon::Error ? QMessageBox::Critical
+              : icon == MessageIcon::Information ? QMessageBox::Information
+                                                 : QMessageBox::NoIcon);
+  box.setStandardButtons(QMessageBox::Ok);
+  box.exec();
+}
+
+std::optional<std::string> QtPlatform::AskOpenFileName(const FileDialogRequest& request) {
+  QFileDialog dialog(DialogOwner());
+  SetUp(dialog, request);
+  dialog.setAcceptMode(QFileDialog::AcceptOpen);
+  dialog.setFileMode(QFileDialog::ExistingFile);
+  return Run(dialog);
+}
+
+std::optional<std::string> QtPlatform::AskSaveFileName(const FileDialogRequest& request) {
+  QFileDialog dialog(DialogOwner());
+  SetUp(dialog, request);
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setFileMode(QFileDialog::AnyFile);
+  dialog.setOption(QFileDialog::DontConfirmOverwrite, false);
+  return Run(dialog);
+}
+
+void QtPlatform::InputBox(const std::string& prompt, const std::string& title, const std::string& defaultText) {
+  QInputDialog dialog(DialogOwner());
+  dialog.setWindowTitle(Caption(title));
+  dialog.setLabelText(ToQString(prompt));
+  dialog.setTextValue(ToQString(defaultText));
+  dialog.exec();
+}

@@ -1,0 +1,18 @@
+#pragma once
+// The platform of the running program on Linux: /var/lib as the all-users
+// data folder, the executable's folder from /proc/self/exe, Qt for network
+// cards, boxes and dialogs.
+#include "core/Platform.h"
+
+class QtPlatform : public Platform {
+ public:
+  std::string CommonAppDataPath() override;
+  std::string ExecutableFolder() override;
+  std::string HostName() override;
+  std::vector<NetworkAdapterInfo> NetworkAdapters() override;
+  void DoEvents() override;
+  void ShowMessage(const std::string& text, const std::string& caption, MessageIcon icon) override;
+  std::optional<std::string> AskOpenFileName(const FileDialogRequest& request) override;
+  std::optional<std::string> AskSaveFileName(const FileDialogRequest& request) override;
+  void InputBox(const std::string& prompt, const std::string& title, const std::string& defaultText) override;
+};

@@ -1,0 +1,139 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "core/AppSettings.h"
+#include "tests/support/FakePlatform.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class Settings : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    AppSettings = {};
+    SetCommandConfigHooks([this](const std::string& p) { loaded.push_back(p); },
+                          [this](const std::string& p) { saved.push_back(p); });
+  }
+  void TearDown() override { SetCommandConfigHooks(nullptr, nullptr); }
+
+  fs::path SettingsIni() const { return fs::path(platform.SettingsFolder()) / "Settings.ini"; }
+  fs::path TemplateIni() const { return fs::path(platform.executableFolder) / "Settings.ini"; }
+
+  FakePlatform platform;
+  std::vector<std::string> loaded;
+  std::vector<std::string> saved;
+};
+
+TEST_F(Settings, NoFileAnywhereGivesDefaultsAndCreatesNothing) {
+  fkt_LoadSettings();
+  EXPECT_EQ(AppSettings.SettingsFolder, platform.SettingsFolder());
+  EXPECT_EQ(AppSettings.UdpPort, "8364");
+  EXPECT_EQ(AppSettings.UdpPortLocale, "8364");
+  EXPECT_EQ(AppSettings.UdpAddress, kDefaultUdpAddress);
+  EXPECT_EQ(AppSettings.LocaleIpAddress, "testhost");
+  EXPECT_EQ(AppSettings.Peculiar, 1);
+  EXPECT_EQ(AppSettings.Language, 1);
+  EXPECT_EQ(AppSettings.PrefixOption, 0);
+  EXPECT_EQ(AppSettings.ReadjustOption, 0);
+  EXPECT_EQ(AppSettings.PrefixChars, "");
+  EXPECT_EQ(AppSettings.ReadjustChars, "");
+  EXPECT_EQ(AppSettings.DeleteSendChars, 0);
+  EXPECT_FALSE(fs::exists(fs::path(platform.commonAppData) / "Kelvor"));
+  EXPECT_EQ(loaded, std::vector<std::string>{platform.SettingsFolder() + "DefaultCommands.icf"});
+}
+
+TEST_F(Settings, TemplateBesideTheExecutableIsCopiedOnFirstStart) {
+  WriteFile(TemplateIni(), "[SETTINGS]\r\nUdpAddress=127.0.0.9\r\n");
+  fkt_LoadSettings();
+  EXPECT_EQ(AppSettings.UdpAddress, "127.0.0.9");
+  EXPECT_EQ(ReadFile(SettingsIni()), "[SETTINGS]\r\nUdpAddress=127.0.0.9\r\n");
+}
+
+TEST_F(Settings, TemplateIsIgnoredOnceTheFolderHasItsOwnFile) {
+  WriteFile(TemplateIni(), "[SETTINGS]\r\nUdpAddress=127.0.0.9\r\n");
+  WriteFile(SettingsIni(), "[SETTINGS]\r\nUdpAddress=127.0.0.5\r\n");
+  fkt_LoadSettings();
+  EXPECT_EQ(AppSettings.UdpAddress, "127.0.0.5");
+  EXPECT_EQ(ReadFile(SettingsIni()), "[SETTINGS]\r\nUdpAddress=127.0.0.5\r\n");
+}
+
+TEST_F(Settings, FlagsTakeWholeNumbersUpTo255AndDefaultsOtherwise) {
+  struct Case {
+    const char* stored;
+    int expectedLanguage;
+  };
+  const Case cases[] = {{"0", 0}, {"1", 1}, {"2", 2}, {"255", 255}, {"abc", 1}, {"300", 1},
+                        {"", 1},  {"-1", 1}, {"1.5", 1}, {"&H1", 1}, {"007", 7}};
+  for (const Case& c : cases) {
+    WriteFile(SettingsIni(), std::string("[SETTINGS]\r\nLanguage=") + c.stored + "\r\nPeculiar=x\r\n");
+    fkt_LoadSettings();
+    EXPECT_EQ(AppSettings.Language, c.expectedLanguage) << c.stored;
+    EXPECT_EQ(AppSettings.Peculiar, 1) << c.stored;
+  }
+}
+
+TEST_F(Settings, EmptyTextValueIsNotTheDefault) {
+  WriteFile(SettingsIni(), "[SETTINGS]\r\nUdpPort=\r\nLocaleIpAddress=\r\n");
+  fkt_LoadSettings();
+  EXPECT_EQ(AppSettings.UdpPort, "");
+  EXPECT_EQ(AppSettings.LocaleIpAddress, "");
+}
+
+TEST_F(Settings, FreshSaveWritesTheElevenKeysInOrder) {
+  fs::create_directories(platform.SettingsFolder());
+  fkt_LoadSettings();
+  AppSettings.UdpAddress = "127.0.0.1";
+  fkt_SaveSettings();
+  EXPECT_EQ(ReadFile(SettingsIni()),
+            "[SETTINGS]\r\nUdpPort=8364\r\nUdpPortLocale=8364\r\nUdpAddress=127.0.0.1\r\n"
+            "LocaleIpAddress=testhost\r\nPeculiar=1\r\nLanguage=1\r\nPrefixOption=0\r\nReadjustOption=0\r\n"
+            "PrefixChars=\r\nReadjustChars=\r\nDeleteSendChars=0\r\n");
+  EXPECT_EQ(saved, std::vector<std::string>{platform.SettingsFolder() + "DefaultCommands.icf"});
+}
+
+TEST_F(Settings, SaveKeepsOtherContentAndKeyPlaces) {
+  WriteFile(SettingsIni(), "[Mine]\r\nx=1\r\n[SETTINGS]\r\nLanguage=0\r\nCustom=keep\r\n");
+  fkt_LoadSettings();
+  fkt_SaveSettings();
+  const std::string text = ReadFile(SettingsIni());
+  EXPECT_EQ(text.rfind("[Mine]\r\nx=1\r\n[SETTINGS]\r\nLanguage=0\r\nCustom=keep\r\nUdpPort=8364\r\n", 0), 0U)
+      << text;
+}
+
+TEST_F(Settings, BlanksAroundPrefixAndSuffixAreLostOnTheWayThroughTheFile) {
+  fs::create_directories(platform.SettingsFolder());
+  fkt_LoadSettings();
+  AppSettings.PrefixChars = " <STX> ";
+  AppSettings.ReadjustChars = "<ETX> ";
+  fkt_SaveSettings();
+  fkt_LoadSettings();
+  EXPECT_EQ(AppSettings.PrefixChars, "<STX>");
+  EXPECT_EQ(AppSettings.ReadjustChars, "<ETX>");
+}
+
+TEST_F(Settings, SaveCreatesAMissingSettingsFolder) {
+  fkt_LoadSettings();
+  AppSettings.UdpPort = "9000";
+  fkt_SaveSettings();
+  EXPECT_TRUE(platform.messages.empty());
+  fkt_LoadSettings();
+  EXPECT_EQ(AppSettings.UdpPort, "9000");
+}
+
+TEST_F(Settings, SaveThatFailsNamesTheFile) {
+  // A file where the "Kelvor" folder should be: nothing can be created.
+  WriteFile(fs::path(platform.commonAppData) / "Kelvor", "blocker");
+  fkt_LoadSettings();
+  AppSettings.Language = 1;
+  fkt_SaveSettings();
+  ASSERT_EQ(platform.messages.size(), 1U);
+  EXPECT_NE(platform.messages[0].text.find(platform.SettingsFolder() + "Settings.ini"), std::string::npos);
+  EXPECT_EQ(platform.messages[0].caption, "Error");
+  EXPECT_EQ(platform.messages[0].icon, MessageIcon::Error);
+}
+
+}  // namespace
