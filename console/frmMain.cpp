@@ -15,8 +15,11 @@
 #include <QTimer>
 
 #include "console/CommandSlotTexts.h"
+#include "console/TrafficListModel.h"
+#include "console/UdpLink.h"
 #include "console/Twips.h"
 #include "core/AppSettings.h"
+#include "core/RunTimeError.h"
 #include "core/StringTable.h"
 #include "platform/QtText.h"
 
@@ -69,6 +72,8 @@ void frmMain::CreateControls() {
   lstSendReceive->setUniformItemSizes(true);
   lstSendReceive->setEditTriggers(QAbstractItemView::NoEditTriggers);
   lstSendReceive->setSelectionMode(QAbstractItemView::SingleSelection);
+  trafficList_ = new TrafficListModel(this);
+  lstSendReceive->setModel(trafficList_);
 
   fraCommands = Named(new QGroupBox(client_), "fraCommands");
   for (int n = 0; n < kSlotCount; ++n) {
@@ -102,6 +107,11 @@ void frmMain::CreateControls() {
   timTimer->setInterval(10);
   connect(timTimer, &QTimer::timeout, this, [this] { timTimer_Timer(); });
 
+  wskPort = new UdpLink(this);
+  wskPort->setObjectName("wskPort");
+  wskPort->SetDatagramHandler([this](std::string_view datagram) { fkt_ReceiveData(datagram); });
+  wskPort->SetBatchEndHandler([this] { ReceiveBatchEnd(); });
+
   // Enabled states before the link supervision first runs.
   for (QWidget* w : {static_cast<QWidget*>(txtSend), static_cast<QWidget*>(cmdInsertSpecialChar),
                      static_cast<QWidget*>(cmdSend), static_cast<QWidget*>(lstSendReceive),
@@ -114,6 +124,16 @@ void frmMain::CreateControls() {
   for (QPushButton* button : client_->findChildren<QPushButton*>()) button->setAutoDefault(true);
 
   connect(cmdQuit, &QPushButton::clicked, this, [this] { cmdQuit_Click(); });
+  connect(cmdSend, &QPushButton::clicked, this, [this] { cmdSend_Click(); });
+  connect(txtSend, &QLineEdit::textChanged, this, [this] { txtSend_Change(); });
+  connect(cmdBlockcheck, &QPushButton::clicked, this, [this] { cmdBlockcheck_Click(); });
+  connect(cmdDelete, &QPushButton::clicked, this, [this] { cmdDelete_Click(); });
+  connect(chkDatalogging, &QCheckBox::clicked, this, [this] { chkDatalogging_Click(); });
+  connect(lstSendReceive, &QListView::doubleClicked, this,
+          [this](const QModelIndex& index) { lstSendReceive_DblClick(index); });
+  for (int n = 0; n < kSlotCount; ++n) {
+    connect(cmdBefehl[n], &QPushButton::clicked, this, [this, n] { cmdBefehl_Click(n + 1); });
+  }
   // Esc presses the quit button, the window's cancel button.
   auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
   connect(escape, &QShortcut::activated, cmdQuit, [this] { cmdQuit->click(); });
@@ -179,6 +199,8 @@ void frmMain::Form_Unload() {
   unloaded_ = true;
   timTimer->stop();
   fkt_SaveSettings();
+  std::string reason;
+  LogStream.Close(&reason);
 }
 
 void frmMain::closeEvent(QCloseEvent* event) {
@@ -187,6 +209,15 @@ void frmMain::closeEvent(QCloseEvent* event) {
 }
 
 void frmMain::cmdQuit_Click() { close(); }
+
+void frmMain::cmdBefehl_Click(int slot) {
+  // A slot sends its text as it stands: no prefix, suffix or clearing.
+  try {
+    fkt_SendLine(FromQString(txtBefehl[slot - 1]->text()));
+  } catch (const RunTimeError& error) {
+    ShowSendError(error);
+  }
+}
 
 void frmMain::ApplyLanguageTexts() {
   setWindowTitle(Text(1000));

@@ -11,9 +11,16 @@
 #include <QMainWindow>
 #include <array>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "console/DataLog.h"
+
 class QAction;
+class QModelIndex;
+class RunTimeError;
+class TrafficListModel;
+class UdpLink;
 class QCheckBox;
 class QGroupBox;
 class QLabel;
@@ -52,8 +59,24 @@ class frmMain : public QMainWindow {
   // forces the window back to the minimum in its normal state.
   bool CheckMinimumSize(int minWidth, int minHeight, int width, int height);
 
+  // The link (supervision tick, status panel, link-dependent controls).
   bool fkt_InterfaceOpen();
+  bool fkt_InterfaceUpdateState();
+  std::string fkt_InterfaceGetInfoText() const;
+  void fkt_InterfaceEnableControls(bool enabled);
+  void RequestRebind() { RebindRequested = true; }
+  bool IsRebindRequested() const { return RebindRequested; }
+
+  // Sending: converts, sends while the link is open, lists. Throws
+  // RunTimeError on a conversion or socket error, before anything is listed.
+  void fkt_SendLine(const std::string& line);
+  // Receiving: one arrived datagram.
+  void fkt_ReceiveData(std::string_view datagram);
+
   void fkt_PressCommandByKey(int keyCode);
+
+  UdpLink& Link() { return *wskPort; }
+  TrafficListModel& TrafficList() { return *trafficList_; }
 
   // The outer size the layout works with, in twips (see OuterSizeTwips()).
   QSize OuterSizeTwips() const;
@@ -73,6 +96,18 @@ class frmMain : public QMainWindow {
   void SetDesignGeometry();
 
   void cmdQuit_Click();
+  void cmdSend_Click();
+  void cmdBefehl_Click(int slot);
+  void cmdBlockcheck_Click();
+  void cmdDelete_Click();
+  void chkDatalogging_Click();
+  void lstSendReceive_DblClick(const QModelIndex& index);
+  void txtSend_Change();
+  void ShowSendError(const RunTimeError& error);
+  void ReceiveBatchEnd();
+  // Switches logging off after a failure and reports it once the current
+  // event has been handled.
+  void StopLoggingAfterFailure(const std::string& reason);
   void txtBefehl_KeyUp(QLineEdit* field, int keyCode);
   void timTimer_Timer();
 
@@ -94,6 +129,9 @@ class frmMain : public QMainWindow {
   QLineEdit* txtFilename = nullptr;
   QLabel* stbStatusPanel1 = nullptr;
   QTimer* timTimer = nullptr;
+  UdpLink* wskPort = nullptr;
+  TrafficListModel* trafficList_ = nullptr;
+  DataLog LogStream;
 
   QMenu* mnuFile = nullptr;
   QAction* mnuFileLoadConfig = nullptr;

@@ -49,6 +49,7 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event) {
     // Auto-repeat delivers release/press pairs while a key is held; only the
     // real release counts.
     if (slotField && !key->isAutoRepeat()) txtBefehl_KeyUp(field, code);
+    if (watched == txtSend) txtSend_Change();
     return false;
   }
 

@@ -1,14 +1,102 @@
-// The UDP link: its supervision tick and the status panel.
+// The UDP link: its 10 ms supervision, the status panel and the controls
+// that need the link.
 #include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QPushButton>
+#include <charconv>
 
+#include "console/UdpLink.h"
 #include "console/frmMain.h"
+#include "core/AppSettings.h"
+#include "core/Platform.h"
+#include "core/RunTimeError.h"
 #include "core/StringTable.h"
 #include "platform/QtText.h"
 
+namespace {
+
+// A port text as a number; text that is not a whole number is a type mismatch.
+long PortNumber(const std::string& text) {
+  long value = 0;
+  const char* end = text.data() + text.size();
+  auto [next, error] = std::from_chars(text.data(), end, value);
+  if (text.empty() || error != std::errc() || next != end) throw RunTimeError::TypeMismatch();
+  return value;
+}
+
+}  // namespace
+
+std::string frmMain::fkt_InterfaceGetInfoText() const {
+  return "[ Local IP: " + AppSettings.LocaleIpAddress + " | Local Port: " + AppSettings.UdpPortLocale +
+         " | Remote IP: " + AppSettings.UdpAddress + " | Remote Port: " + AppSettings.UdpPort + " ]";
+}
+
+bool frmMain::fkt_InterfaceUpdateState() {
+  const int state = wskPort->State();
+  if (state < 0 || state > 9) return false;
+  std::string text = fkt_LoadResText(1700 + state);
+  if (state == 1 || state == 6 || state == 7) text += fkt_InterfaceGetInfoText();
+  const QString shown = ToQString(text);
+  if (stbStatusPanel1->text() != shown) stbStatusPanel1->setText(shown);
+  return state == 1 || state == 7;
+}
+
+void frmMain::fkt_InterfaceEnableControls(bool enabled) {
+  lstSendReceive->setEnabled(enabled);
+  txtSend->setEnabled(enabled);
+  cmdInsertSpecialChar->setEnabled(enabled);
+  for (QPushButton* button : cmdBefehl) button->setEnabled(enabled);
+  // White while usable; the button face (as the clear button shows it) when not.
+  const QColor back = enabled ? QColor(255, 255, 255) : cmdDelete->palette().color(QPalette::Button);
+  if (txtSend->palette().color(QPalette::Base) != back) {
+    QPalette palette = txtSend->palette();
+    palette.setColor(QPalette::Base, back);
+    txtSend->setPalette(palette);
+  }
+}
+
 bool frmMain::fkt_InterfaceOpen() {
-  // The socket is still closed at start; the first timer tick binds it.
-  stbStatusPanel1->setText(ToQString(fkt_LoadResText(1700)));
+  try {
+    fkt_InterfaceUpdateState();
+  } catch (const RunTimeError& error) {
+    fkt_InterfaceEnableControls(false);
+    const std::string text =
+        fkt_FormatInsertParam(fkt_LoadResText(1602), fkt_LoadResText(1605), "\r\n", error.Description(), "\r\n",
+                              std::to_string(error.Number()));
+    CurrentPlatform().ShowMessage(text, fkt_LoadResText(1603), MessageIcon::Error);
+  }
   return true;
 }
 
-void frmMain::timTimer_Timer() {}
+void frmMain::timTimer_Timer() {
+  // Steady state: four reads, a comparison and the status panel. A failure
+  // skips to the final refresh, leaving the controls and the rebind request
+  // as they were; the next tick tries again. Nothing is ever shown.
+  try {
+    const long remotePort = wskPort->RemotePort();
+    const int localPort = wskPort->LocalPort();
+    const std::string& remoteHost = wskPort->RemoteHost();
+    const int state = wskPort->State();
+
+    // Both port texts are converted on every tick, so one that is not a
+    // number fails the tick before anything is closed.
+    const long wantedRemotePort = PortNumber(AppSettings.UdpPort);
+    const long wantedLocalPort = PortNumber(AppSettings.UdpPortLocale);
+
+    const bool rebind = remoteHost != AppSettings.UdpAddress || state != UdpLink::StateBound ||
+                        RebindRequested || remotePort != wantedRemotePort || localPort != wantedLocalPort;
+    if (rebind) {
+      wskPort->Close();
+      wskPort->SetRemoteHost(AppSettings.UdpAddress);
+      wskPort->SetRemotePort(wantedRemotePort);
+      wskPort->Bind(AppSettings.UdpPortLocale, AppSettings.LocaleIpAddress);
+      RebindRequested = false;
+    }
+    const bool usable = fkt_InterfaceUpdateState();
+    fkt_InterfaceEnableControls(usable);
+  } catch (const std::exception&) {
+    // Shown only through the state in the status panel.
+  }
+  fkt_InterfaceUpdateState();
+}

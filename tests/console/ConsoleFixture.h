@@ -8,6 +8,7 @@
 #include <QTest>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <ostream>
 #include <string>
 

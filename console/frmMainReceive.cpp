@@ -1,0 +1,85 @@
+// The receive path: listing and logging arrived datagrams, the data-log
+// switch, the clear button and the full view of one entry.
+#include <QCheckBox>
+#include <QFile>
+#include <QLineEdit>
+#include <QListView>
+#include <QPushButton>
+#include <QTimer>
+
+#include "console/TimeOfDay.h"
+#include "console/TrafficListModel.h"
+#include "console/frmMain.h"
+#include "core/AppSettings.h"
+#include "core/Platform.h"
+#include "core/StringTable.h"
+#include "notation/Notation.h"
+#include "platform/QtText.h"
+
+void frmMain::fkt_ReceiveData(std::string_view datagram) {
+  const std::uint32_t now = UtcMillisecondOfDay();
+  if (AppSettings.Peculiar == 1) {
+    trafficList_->Append(TrafficListModel::Kind::IncomingDisplay, now, datagram);
+    if (LogStream.IsOpen()) {
+      char stamp[12];
+      FormatTimeOfDay(now, ':', stamp);
+      LogStream.WriteLine(std::string_view(stamp, sizeof stamp), datagram);
+    }
+  } else {
+    trafficList_->Append(TrafficListModel::Kind::IncomingRaw, now, datagram);
+    if (LogStream.IsOpen()) {
+      char stamp[12];
+      FormatTimeOfDay(now, ':', stamp);
+      LogStream.WriteLine(std::string_view(stamp, sizeof stamp), fkt_RawToSpecialChars(std::string(datagram)));
+    }
+  }
+  // Selection, scroll position and the clear button stay as they are.
+}
+
+void frmMain::ReceiveBatchEnd() {
+  trafficList_->Commit();
+  std::string reason;
+  if (LogStream.IsOpen() && !LogStream.Flush(&reason)) StopLoggingAfterFailure(reason);
+}
+
+void frmMain::StopLoggingAfterFailure(const std::string& reason) {
+  const std::string path = LogStream.Path();
+  std::string ignored;
+  LogStream.Close(&ignored);
+  chkDatalogging->setChecked(false);
+  // Reported after the current event, so no receive slice waits on the box.
+  QTimer::singleShot(0, this, [path, reason] {
+    const std::string text = (AppSettings.Language == 0 ? "Die Datenlog-Datei konnte nicht geschrieben werden:\r\n"
+                                                        : "The data log file could not be written:\r\n") +
+                             path + "\r\n" + reason;
+    CurrentPlatform().ShowMessage(text, fkt_LoadResText(7420), MessageIcon::Error);
+  });
+}
+
+void frmMain::chkDatalogging_Click() {
+  std::string reason;
+  if (!chkDatalogging->isChecked()) {
+    if (!LogStream.Close(&reason)) StopLoggingAfterFailure(reason);
+    return;
+  }
+  // Ticking the box starts the log afresh: an existing file is emptied.
+  const std::string path = QFile::encodeName(txtFilename->text()).toStdString();
+  if (!LogStream.Open(path, &reason)) {
+    chkDatalogging->setChecked(false);
+    const std::string text = (AppSettings.Language == 0 ? "Die Datenlog-Datei kann nicht ge\xF6" "ffnet werden:\r\n"
+                                                        : "The data log file cannot be opened:\r\n") +
+                             FromQString(txtFilename->text()) + "\r\n" + reason;
+    CurrentPlatform().ShowMessage(text, fkt_LoadResText(7420), MessageIcon::Error);
+  }
+}
+
+void frmMain::cmdDelete_Click() {
+  trafficList_->Clear();
+  cmdDelete->setEnabled(false);
+}
+
+void frmMain::lstSendReceive_DblClick(const QModelIndex& index) {
+  if (!index.isValid()) return;
+  const std::string prompt = fkt_LoadResText(1050) + " " + std::to_string(index.row() + 1);
+  CurrentPlatform().InputBox(prompt, std::string(), trafficList_->EntryText(static_cast<std::size_t>(index.row())));
+}

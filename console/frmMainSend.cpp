@@ -1,0 +1,62 @@
+// The send path: the send line, the send button and the block-check button.
+#include <QLineEdit>
+#include <QListView>
+#include <QPushButton>
+
+#include "console/TimeOfDay.h"
+#include "console/TrafficListModel.h"
+#include "console/UdpLink.h"
+#include "console/frmMain.h"
+#include "core/AppSettings.h"
+#include "core/Platform.h"
+#include "core/RunTimeError.h"
+#include "notation/BlockCheck.h"
+#include "notation/Notation.h"
+#include "platform/QtText.h"
+
+void frmMain::fkt_SendLine(const std::string& line) {
+  const std::uint32_t now = UtcMillisecondOfDay();
+  const std::string raw = fkt_SpecialCharsToRaw(line);
+  if (wskPort->State() == UdpLink::StateBound) wskPort->SendData(raw);
+
+  trafficList_->Append(TrafficListModel::Kind::Outgoing, now, AppSettings.Peculiar != 0 ? line : raw);
+  trafficList_->Commit();
+  const QModelIndex last = trafficList_->index(trafficList_->rowCount() - 1);
+  lstSendReceive->setCurrentIndex(last);
+  lstSendReceive->scrollTo(last);
+  cmdDelete->setEnabled(true);
+}
+
+void frmMain::ShowSendError(const RunTimeError& error) {
+  CurrentPlatform().ShowMessage("Beschreibung: " + error.Description() + "\r\nFehler: " + std::to_string(error.Number()),
+                                std::string(), MessageIcon::None);
+}
+
+void frmMain::cmdSend_Click() {
+  if (txtSend->text().isEmpty()) return;
+  try {
+    std::string line = FromQString(txtSend->text());
+    if (AppSettings.PrefixOption == 1) line = AppSettings.PrefixChars + line;
+    if (AppSettings.ReadjustOption == 1) line += AppSettings.ReadjustChars;
+    fkt_SendLine(line);
+    if (AppSettings.DeleteSendChars == 1) txtSend->clear();
+  } catch (const RunTimeError& error) {
+    ShowSendError(error);
+  }
+}
+
+void frmMain::txtSend_Change() {
+  // The send button follows the line and the link (the first slot button is
+  // enabled exactly while the link is usable).
+  cmdSend->setEnabled(!txtSend->text().isEmpty() && cmdBefehl[0]->isEnabled());
+}
+
+void frmMain::cmdBlockcheck_Click() {
+  // A line that cannot be converted stays as it is; the error is shown as the
+  // send button shows it.
+  try {
+    txtSend->setText(ToQString(fkt_AppendBlockCheck(FromQString(txtSend->text()))));
+  } catch (const RunTimeError& error) {
+    ShowSendError(error);
+  }
+}

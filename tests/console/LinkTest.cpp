@@ -1,0 +1,105 @@
+// The link supervision against real sockets on 127.0.0.1.
+#include "tests/console/LinkFixture.h"
+
+namespace {
+
+using Link = LinkFixture;
+
+TEST_F(Link, FirstTickBindsAndShowsTheOpenStateWithAddresses) {
+  OpenLinked();
+  const QString expected = QString("Current state: Port opened.[ Local IP: 127.0.0.1 | Local Port: %1 | "
+                                   "Remote IP: 127.0.0.1 | Remote Port: %2 ]")
+                               .arg(localPort)
+                               .arg(peer.localPort());
+  EXPECT_EQ(Status(), expected);
+  EXPECT_EQ(Control<QLineEdit>("txtSend")->palette().color(QPalette::Base), QColor(255, 255, 255));
+  for (const char* name : {"lstSendReceive", "cmdInsertSpecialChar", "cmdBefehl1", "cmdBefehl8"}) {
+    EXPECT_TRUE(Control(name)->isEnabled()) << name;
+  }
+  EXPECT_GE(window->Link().ReceiveBufferBytes(), 1024 * 1024);
+}
+
+TEST_F(Link, ForeignLocalAddressKeepsTheLinkDownSilently) {
+  // 198.51.100.0/24 belongs to no machine: the bind fails, nothing is sent.
+  WriteSettings(LoopbackSettings("", "198.51.100.7"));
+  frmMain& w = Open();
+  QTest::qWait(100);
+  EXPECT_EQ(w.Link().State(), UdpLink::StateError);
+  EXPECT_EQ(Status(), "Zustand: Error while connecting.");
+  EXPECT_TRUE(platform.messages.empty());
+  EXPECT_FALSE(Control("txtSend")->isEnabled());
+  EXPECT_FALSE(Control("cmdBefehl1")->isEnabled());
+  EXPECT_TRUE(Control("cmdBefehl3")->isEnabled());
+
+  Control<QPushButton>("cmdBefehl3")->click();  // lists, but sends nothing
+  EXPECT_EQ(w.TrafficList().EntryCount(), 1U);
+  EXPECT_FALSE(PeerReceive(200).has_value());
+
+  // Fixing the setting brings the link up at the next tick.
+  AppSettings.LocaleIpAddress = "127.0.0.1";
+  EXPECT_TRUE(QTest::qWaitFor([&] { return Control("txtSend")->isEnabled(); }, 2000));
+}
+
+TEST_F(Link, ChangingTheRemotePortRebinds) {
+  frmMain& w = OpenLinked();
+  QUdpSocket other;
+  ASSERT_TRUE(other.bind(QHostAddress::LocalHost, 0));
+  AppSettings.UdpPort = std::to_string(other.localPort());
+  EXPECT_TRUE(QTest::qWaitFor([&] { return w.Link().RemotePort() == other.localPort(); }, 2000));
+  EXPECT_TRUE(Status().endsWith(QString("Remote Port: %1 ]").arg(other.localPort())));
+  w.fkt_SendLine("x");
+  EXPECT_TRUE(QTest::qWaitFor([&] { return other.hasPendingDatagrams(); }, 2000));
+  EXPECT_FALSE(peer.hasPendingDatagrams());
+}
+
+TEST_F(Link, RebindRequestIsServedOnceByTheNextTick) {
+  frmMain& w = OpenLinked();
+  w.RequestRebind();
+  EXPECT_TRUE(QTest::qWaitFor([&] { return !w.IsRebindRequested(); }, 2000));
+  EXPECT_EQ(w.Link().State(), UdpLink::StateBound);
+  EXPECT_EQ(w.Link().LocalPort(), localPort);
+}
+
+TEST_F(Link, PortTextThatIsNoNumberFailsEveryTickSilently) {
+  frmMain& w = OpenLinked();
+  AppSettings.UdpPort = "abc";
+  QTest::qWait(60);
+  // The tick fails before the re-bind: the open socket and the controls stay.
+  EXPECT_EQ(w.Link().State(), UdpLink::StateBound);
+  EXPECT_TRUE(Status().endsWith("Remote Port: abc ]"));
+  EXPECT_TRUE(Control("txtSend")->isEnabled());
+  EXPECT_TRUE(platform.messages.empty());
+}
+
+TEST_F(Link, PortTextThatIsNoNumberAtStartKeepsTheStartStates) {
+  WriteSettings("UdpPortLocale=x1\r\nUdpAddress=127.0.0.1\r\nLocaleIpAddress=127.0.0.1\r\nLanguage=0\r\n");
+  frmMain& w = Open();
+  QTest::qWait(60);
+  EXPECT_EQ(w.Link().State(), UdpLink::StateClosed);
+  EXPECT_EQ(Status(), "Zustand: Port geschlossen.");
+  EXPECT_FALSE(Control("txtSend")->isEnabled());
+  EXPECT_TRUE(platform.messages.empty());
+}
+
+TEST_F(Link, PortHeldByAnotherProgramShowsTheErrorUntilItIsFree) {
+  auto holder = std::make_unique<QUdpSocket>();
+  ASSERT_TRUE(holder->bind(QHostAddress::LocalHost, static_cast<quint16>(localPort)));
+  WriteSettings(LoopbackSettings());
+  frmMain& w = Open();
+  QTest::qWait(60);
+  EXPECT_EQ(w.Link().State(), UdpLink::StateError);
+  EXPECT_TRUE(platform.messages.empty());
+  holder.reset();
+  EXPECT_TRUE(QTest::qWaitFor([&] { return w.Link().State() == UdpLink::StateBound; }, 2000));
+}
+
+TEST_F(Link, HostNamesAreResolvedWithoutBlocking) {
+  WriteSettings("UdpPort=" + std::to_string(peer.localPort()) + "\r\nUdpPortLocale=" + std::to_string(localPort) +
+                "\r\nUdpAddress=localhost\r\nLocaleIpAddress=localhost\r\nLanguage=1\r\n");
+  frmMain& w = Open();
+  EXPECT_TRUE(QTest::qWaitFor([&] { return w.Link().State() == UdpLink::StateBound; }, 5000));
+  w.fkt_SendLine("ping");
+  EXPECT_EQ(PeerReceive(), QByteArray("ping"));
+}
+
+}  // namespace

@@ -1,0 +1,197 @@
+// Sending and receiving through the console against a peer on 127.0.0.1.
+#include <QApplication>
+
+#include "tests/console/LinkFixture.h"
+
+namespace {
+
+using SendReceive = LinkFixture;
+
+TEST_F(SendReceive, SendButtonJoinsPrefixAndSuffixInNotation) {
+  // The STX token is split between the prefix and the line.
+  OpenLinked("PrefixOption=1\r\nPrefixChars=<ST\r\nReadjustOption=1\r\nReadjustChars=<ETX>\r\n");
+  auto* line = Control<QLineEdit>("txtSend");
+  line->setText("X>0,1,INFO?");
+  Control<QPushButton>("cmdSend")->click();
+  EXPECT_EQ(PeerReceive(), QByteArray("\x02" "0,1,INFO?\x03"));
+  EXPECT_EQ(WithoutTime(Entry(0)), "  [OUT]  <STX>0,1,INFO?<ETX>");
+  EXPECT_EQ(line->text(), "X>0,1,INFO?");  // kept: clearing is off
+  EXPECT_TRUE(Control("cmdDelete")->isEnabled());
+  EXPECT_EQ(Control<QListView>("lstSendReceive")->currentIndex().row(), 0);
+}
+
+TEST_F(SendReceive, StoredPrefixAndSuffixHaveNoEffectWhileSwitchedOff) {
+  OpenLinked("PrefixOption=0\r\nPrefixChars=<STX>\r\nReadjustOption=2\r\nReadjustChars=<ETX>\r\n");
+  Control<QLineEdit>("txtSend")->setText("abc");
+  Control<QPushButton>("cmdSend")->click();
+  EXPECT_EQ(PeerReceive(), QByteArray("abc"));
+}
+
+TEST_F(SendReceive, EnterSendsOnceAndClearingEmptiesTheLine) {
+  OpenLinked("DeleteSendChars=1\r\n");
+  auto* line = Control<QLineEdit>("txtSend");
+  line->setFocus();
+  QTest::keyClicks(line, "<STX>1<ETX>");
+  EXPECT_TRUE(Control("cmdSend")->isEnabled());
+  QTest::keyClick(line, Qt::Key_Return);
+  EXPECT_EQ(PeerReceive(), QByteArray("\x02" "1\x03"));
+  EXPECT_FALSE(PeerReceive(100).has_value());
+  EXPECT_EQ(window->TrafficList().EntryCount(), 1U);
+  EXPECT_TRUE(line->text().isEmpty());
+  EXPECT_FALSE(Control("cmdSend")->isEnabled());
+  // Enter with the send button disabled sends nothing.
+  QTest::keyClick(line, Qt::Key_Return);
+  EXPECT_FALSE(PeerReceive(100).has_value());
+  EXPECT_EQ(window->TrafficList().EntryCount(), 1U);
+}
+
+TEST_F(SendReceive, ConversionErrorLeavesListAndLineAndSendsNothing) {
+  OpenLinked("DeleteSendChars=1\r\n");
+  auto* line = Control<QLineEdit>("txtSend");
+  line->setText("<STX><abc>");
+  Control<QPushButton>("cmdSend")->click();
+  ASSERT_EQ(platform.messages.size(), 1U);
+  EXPECT_EQ(platform.messages[0].text, "Beschreibung: Type mismatch\r\nFehler: 13");
+  EXPECT_EQ(platform.messages[0].caption, "");  // the application's title
+  EXPECT_EQ(line->text(), "<STX><abc>");
+  EXPECT_EQ(window->TrafficList().EntryCount(), 0U);
+  EXPECT_FALSE(PeerReceive(100).has_value());
+}
+
+TEST_F(SendReceive, LinkDownListsWithoutSending) {
+  WriteSettings(LoopbackSettings("", "198.51.100.7"));
+  frmMain& w = Open();
+  w.fkt_SendLine("hello");
+  EXPECT_EQ(WithoutTime(Entry(0)), "  [OUT]  hello");
+  EXPECT_TRUE(Control("cmdDelete")->isEnabled());
+  EXPECT_FALSE(PeerReceive(100).has_value());
+}
+
+struct FormCase {
+  int peculiar;
+  const char* outEntry;  // after the time, or whole for raw incoming
+  const char* inEntry;
+  const char* logContent;
+};
+
+class DisplayForms : public LinkFixture, public ::testing::WithParamInterface<FormCase> {};
+
+TEST_P(DisplayForms, ListAndLogCarryTheFormThatPeculiarSelects) {
+  const FormCase& c = GetParam();
+  OpenLinked("Peculiar=" + std::to_string(c.peculiar) + "\r\n");
+  const auto log = platform.root / "log.txt";
+  Control<QLineEdit>("txtFilename")->setText(QString::fromStdString(log.string()));
+  Control<QCheckBox>("chkDatalogging")->click();
+  ASSERT_TRUE(Control<QCheckBox>("chkDatalogging")->isChecked());
+
+  window->fkt_SendLine("<STX>0,1<ETX>");
+  ASSERT_TRUE(PeerReceive().has_value());
+  PeerSend(QByteArray("\x02" "0,1,OK\x03\r\n"));
+
+  EXPECT_EQ(WithoutTime(Entry(0)), c.outEntry);
+  const std::string in = Entry(1);
+  EXPECT_EQ(c.peculiar == 1 ? WithoutTime(in) : in, c.inEntry);
+  const std::string logged = ReadFile(log);
+  ASSERT_GE(logged.size(), 16U);
+  EXPECT_EQ(logged[2], ':');
+  EXPECT_EQ(logged[8], ':');  // the log separates milliseconds with a colon
+  EXPECT_EQ(logged.substr(12), std::string("    ") + c.logContent + "\r\n");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Peculiar, DisplayForms,
+    ::testing::Values(FormCase{1, "  [OUT]  <STX>0,1<ETX>", "  [IN]   <2>0,1,OK<3><13><10>", "\x02" "0,1,OK\x03\r\n"},
+                      FormCase{0, "  [OUT]  \x02" "0,1\x03", "\x02" "0,1,OK\x03\r\n", "<2>0,1,OK<3><13><10>"}));
+
+TEST_F(SendReceive, ReceivingNeitherSelectsNorEnablesTheClearButton) {
+  OpenLinked();
+  PeerSend("a");
+  PeerSend("b");
+  EXPECT_EQ(window->TrafficList().EntryCount(), 2U);
+  EXPECT_FALSE(Control("cmdDelete")->isEnabled());
+  EXPECT_FALSE(Control<QListView>("lstSendReceive")->currentIndex().isValid());
+}
+
+TEST_F(SendReceive, LoggingOffAndOnAgainEmptiesTheFile) {
+  OpenLinked();
+  const auto log = platform.root / "log.txt";
+  auto* box = Control<QCheckBox>("chkDatalogging");
+  Control<QLineEdit>("txtFilename")->setText(QString::fromStdString(log.string()));
+  box->click();
+  PeerSend("first");
+  EXPECT_NE(ReadFile(log).find("first"), std::string::npos);
+  box->click();
+  box->click();
+  EXPECT_EQ(ReadFile(log), "");
+  PeerSend("second");
+  const std::string logged = ReadFile(log);
+  EXPECT_EQ(logged.find("first"), std::string::npos);
+  EXPECT_NE(logged.find("second"), std::string::npos);
+}
+
+TEST_F(SendReceive, UnwritableLogPathIsReportedAndLoggingStaysOff) {
+  OpenLinked();
+  auto* box = Control<QCheckBox>("chkDatalogging");
+  const std::string path = (platform.root / "no-such-folder" / "log.txt").string();
+  Control<QLineEdit>("txtFilename")->setText(QString::fromStdString(path));
+  box->click();
+  EXPECT_FALSE(box->isChecked());
+  ASSERT_EQ(platform.messages.size(), 1U);
+  EXPECT_NE(platform.messages[0].text.find(path), std::string::npos);
+  EXPECT_EQ(platform.messages[0].icon, MessageIcon::Error);
+  PeerSend("x");  // receiving goes on without a log
+  EXPECT_EQ(platform.messages.size(), 1U);
+}
+
+TEST_F(SendReceive, ClearButtonEmptiesTheListAndDisablesItself) {
+  frmMain& w = OpenLinked();
+  w.fkt_SendLine("a");
+  Control<QPushButton>("cmdDelete")->click();
+  EXPECT_EQ(w.TrafficList().EntryCount(), 0U);
+  EXPECT_EQ(w.TrafficList().rowCount(), 0);
+  EXPECT_FALSE(Control("cmdDelete")->isEnabled());
+}
+
+TEST_F(SendReceive, DoubleClickShowsTheWholeEntry) {
+  frmMain& w = OpenLinked();
+  for (const char* text : {"one", "two", "three"}) w.fkt_SendLine(text);
+  auto* list = Control<QListView>("lstSendReceive");
+  const QModelIndex third = w.TrafficList().index(2);
+  emit list->doubleClicked(third);
+  ASSERT_EQ(platform.inputs.size(), 1U);
+  EXPECT_EQ(platform.inputs[0].prompt, "Line data content: 3");
+  EXPECT_EQ(platform.inputs[0].defaultText, Entry(2));
+  EXPECT_EQ(w.TrafficList().EntryCount(), 3U);
+}
+
+TEST_F(SendReceive, ListShowsControlCharactersAsGlyphs) {
+  frmMain& w = OpenLinked("Peculiar=0\r\n");
+  PeerSend("\x02" "A\x03");
+  EXPECT_EQ(w.TrafficList().data(w.TrafficList().index(0), Qt::DisplayRole).toString(), QString::fromUtf16(u"\u263BA\u2665"));
+}
+
+struct BlockCheckCase {
+  const char* line;
+  const char* expected;
+};
+
+class BlockCheckButton : public LinkFixture, public ::testing::WithParamInterface<BlockCheckCase> {};
+
+TEST_P(BlockCheckButton, AppendsTheBlockCheckOrLeavesABadLine) {
+  OpenLinked();
+  auto* line = Control<QLineEdit>("txtSend");
+  line->setText(GetParam().line);
+  Control<QPushButton>("cmdBlockcheck")->click();
+  EXPECT_EQ(line->text(), GetParam().expected);
+  const bool bad = std::string(GetParam().line) == GetParam().expected;
+  EXPECT_EQ(platform.messages.size(), bad ? 1U : 0U);
+  if (bad) {
+    EXPECT_EQ(platform.messages[0].text, "Beschreibung: Type mismatch\r\nFehler: 13");
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Lines, BlockCheckButton,
+                         ::testing::Values(BlockCheckCase{"<STX>0,1,INFO?<ETX>", "<STX>0,1,INFO?<ETX><179>"},
+                                           BlockCheckCase{"<STX>x<abc>", "<STX>x<abc>"}));
+
+}  // namespace
