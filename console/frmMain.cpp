@@ -48,12 +48,15 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
   setWindowIcon(QIcon(":/telvane/telvane.png"));
   CreateControls();
   CreateMenus();
+  // The settings load and save at start and exit fill and write the slots.
+  SetCommandConfigHooks([this](const std::string& path) { fkt_LoadCommandConfig(path); },
+                        [this](const std::string& path) { fkt_SaveCommandConfig(path); });
   SetDesignGeometry();
   SetTabOrder();
   RouteKeys();
 }
 
-frmMain::~frmMain() = default;
+frmMain::~frmMain() { SetCommandConfigHooks(nullptr, nullptr); }
 
 void frmMain::CreateControls() {
   client_ = new QWidget(this);
@@ -150,6 +153,8 @@ void frmMain::CreateMenus() {
   mnuFileQuit = mnuFile->addAction(QString());
   mnuFileQuit->setObjectName("mnuFileQuit");
   connect(mnuFileQuit, &QAction::triggered, this, [this] { cmdQuit_Click(); });
+  connect(mnuFileLoadConfig, &QAction::triggered, this, [this] { fkt_LoadCommandConfig(std::string()); });
+  connect(mnuFileSaveConfig, &QAction::triggered, this, [this] { fkt_SaveCommandConfig(std::string()); });
 
   mnuEdit = menuBar()->addMenu(QString());
   mnuEdit->setObjectName("mnuEdit");

@@ -75,6 +75,11 @@ class frmMain : public QMainWindow {
 
   void fkt_PressCommandByKey(int keyCode);
 
+  // Command files: fill the eight slots from a file, or write them to one.
+  // An empty path asks the operator with a file dialog first.
+  void fkt_LoadCommandConfig(const std::string& path);
+  void fkt_SaveCommandConfig(const std::string& path);
+
   UdpLink& Link() { return *wskPort; }
   TrafficListModel& TrafficList() { return *trafficList_; }
 

@@ -11,6 +11,7 @@
 #include "console/TrafficListModel.h"
 #include "console/frmMain.h"
 #include "core/AppSettings.h"
+#include "core/FileErrorMessage.h"
 #include "core/Platform.h"
 #include "core/StringTable.h"
 #include "notation/Notation.h"
@@ -48,12 +49,7 @@ void frmMain::StopLoggingAfterFailure(const std::string& reason) {
   LogStream.Close(&ignored);
   chkDatalogging->setChecked(false);
   // Reported after the current event, so no receive slice waits on the box.
-  QTimer::singleShot(0, this, [path, reason] {
-    const std::string text = (AppSettings.Language == 0 ? "Die Datenlog-Datei konnte nicht geschrieben werden:\r\n"
-                                                        : "The data log file could not be written:\r\n") +
-                             path + "\r\n" + reason;
-    CurrentPlatform().ShowMessage(text, fkt_LoadResText(7420), MessageIcon::Error);
-  });
+  QTimer::singleShot(0, this, [path, reason] { ShowFileError(FileError::LogCannotWrite, path, reason); });
 }
 
 void frmMain::chkDatalogging_Click() {
@@ -66,10 +62,7 @@ void frmMain::chkDatalogging_Click() {
   const std::string path = QFile::encodeName(txtFilename->text()).toStdString();
   if (!LogStream.Open(path, &reason)) {
     chkDatalogging->setChecked(false);
-    const std::string text = (AppSettings.Language == 0 ? "Die Datenlog-Datei kann nicht ge\xF6" "ffnet werden:\r\n"
-                                                        : "The data log file cannot be opened:\r\n") +
-                             FromQString(txtFilename->text()) + "\r\n" + reason;
-    CurrentPlatform().ShowMessage(text, fkt_LoadResText(7420), MessageIcon::Error);
+    ShowFileError(FileError::LogCannotOpen, FromQString(txtFilename->text()), reason);
   }
 }
 

@@ -4,6 +4,7 @@
 #include <fstream>
 #include <utility>
 
+#include "core/FileErrorMessage.h"
 #include "core/ModFile.h"
 #include "core/ModFormat.h"
 #include "core/Platform.h"
@@ -34,13 +35,6 @@ void CopyFile(const std::string& from, const std::string& to) {
   if (!in) return;
   std::ofstream out(to, std::ios::binary | std::ios::trunc);
   out << in.rdbuf();
-}
-
-std::string WriteFailedText(const std::string& path, const std::string& reason) {
-  if (AppSettings.Language == 0) {
-    return "Die Datei konnte nicht geschrieben werden:\r\n" + path + "\r\n" + reason;
-  }
-  return "The file could not be written:\r\n" + path + "\r\n" + reason;
 }
 
 }  // namespace
@@ -116,8 +110,7 @@ bool fkt_SaveSettings() {
 
   std::string reason;
   if (!file.Save(settingsFile, &reason)) {
-    CurrentPlatform().ShowMessage(WriteFailedText(settingsFile, reason), fkt_LoadResText(7420),
-                                  MessageIcon::Error);
+    ShowFileError(FileError::CannotWrite, settingsFile, reason);
   }
 
   if (g_saveCommands) g_saveCommands(AppSettings.SettingsFolder + kDefaultCommandsFileName);

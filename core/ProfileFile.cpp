@@ -92,6 +92,13 @@ ProfileFile ProfileFile::Load(const std::string& path) {
   return FromText(std::move(text));
 }
 
+bool ProfileFile::CanRead(const std::string& path, std::string* reason) {
+  std::ifstream in(path, std::ios::binary);
+  if (in) return true;
+  if (reason != nullptr) *reason = std::strerror(errno);
+  return false;
+}
+
 std::string ProfileFile::Get(const std::string& section, const std::string& key,
                              const std::string& defaultValue) const {
   bool inSection = false;

@@ -23,6 +23,8 @@ class ProfileFile {
   // Loads a file; a missing or unreadable file gives an empty profile.
   static ProfileFile Load(const std::string& path);
   static ProfileFile FromText(std::string text);
+  // Whether a file exists and can be read; otherwise the reason.
+  static bool CanRead(const std::string& path, std::string* reason);
 
   // The value of the first matching key of the first matching section.
   std::string Get(const std::string& section, const std::string& key, const std::string& defaultValue) const;

@@ -1,0 +1,73 @@
+// Command slots and command files (*.icf): section "SETTINGS", keys
+// "Param1" .. "Param8", one per slot. Slots 1 and 2 always hold the two
+// sample frames, whatever a file says.
+#include <QLineEdit>
+
+#include "console/CommandSlotTexts.h"
+#include "console/frmMain.h"
+#include "core/AppSettings.h"
+#include "core/FileErrorMessage.h"
+#include "core/Platform.h"
+#include "core/ProfileFile.h"
+#include "core/StringTable.h"
+#include "platform/QtText.h"
+
+namespace {
+
+constexpr const char* kSection = "SETTINGS";
+
+std::string ParamKey(int slot) { return "Param" + std::to_string(slot); }
+
+FileDialogRequest CommandFileDialog(int titleId) {
+  FileDialogRequest request;
+  request.title = fkt_LoadResText(titleId);
+  request.filter = fkt_LoadResText(1606);
+  request.initialFolder = AppSettings.SettingsFolder;
+  request.proposedName = "UserDefinedCommands.icf";
+  request.defaultExtension = "icf";
+  return request;
+}
+
+}  // namespace
+
+void frmMain::fkt_LoadCommandConfig(const std::string& path) {
+  std::string file = path;
+  if (file.empty()) {
+    const std::optional<std::string> chosen = CurrentPlatform().AskOpenFileName(CommandFileDialog(1007));
+    if (!chosen || chosen->empty()) return;
+    file = *chosen;
+    // A file the operator picked but that cannot be read would empty every
+    // slot; it is reported instead and the slots stay as they are.
+    std::string reason;
+    if (!ProfileFile::CanRead(file, &reason)) {
+      ShowFileError(FileError::CannotRead, file, reason);
+      return;
+    }
+  }
+
+  // A missing file, section or key reads as the empty text.
+  const ProfileFile profile = ProfileFile::Load(file);
+  for (int slot = 1; slot <= kSlotCount; ++slot) {
+    std::string text = profile.Get(kSection, ParamKey(slot), "");
+    if (slot == 1) text = kSampleCommand1;
+    if (slot == 2) text = kSampleCommand2;
+    txtBefehl[slot - 1]->setText(ToQString(text));
+  }
+  for (QLineEdit* field : txtBefehl) field->setToolTip(field->text());
+}
+
+void frmMain::fkt_SaveCommandConfig(const std::string& path) {
+  std::string file = path;
+  if (file.empty()) {
+    const std::optional<std::string> chosen = CurrentPlatform().AskSaveFileName(CommandFileDialog(1008));
+    if (!chosen || chosen->empty()) return;
+    file = *chosen;
+  }
+  ProfileFile profile = ProfileFile::Load(file);
+  for (int slot = 1; slot <= kSlotCount; ++slot) {
+    profile.Set(kSection, ParamKey(slot), FromQString(txtBefehl[slot - 1]->text()));
+  }
+  // The write is atomic: a failure leaves the old file as it was.
+  std::string reason;
+  if (!profile.Save(file, &reason)) ShowFileError(FileError::CannotWrite, file, reason);
+}
