@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QFile>
 #include <QFileDialog>
 #include <QHostAddress>
 #include <QInputDialog>
@@ -39,14 +40,15 @@ QString QtFilter(const std::string& filter) {
 void SetUp(QFileDialog& dialog, const FileDialogRequest& request) {
   dialog.setWindowTitle(ToQString(request.title));
   dialog.setNameFilter(QtFilter(request.filter));
-  dialog.setDirectory(ToQString(request.initialFolder));
+  // Paths are bytes in the file system's own encoding.
+  dialog.setDirectory(QFile::decodeName(request.initialFolder.c_str()));
   dialog.selectFile(ToQString(request.proposedName));
   dialog.setDefaultSuffix(ToQString(request.defaultExtension));
 }
 
 std::optional<std::string> Run(QFileDialog& dialog) {
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
-  return FromQString(dialog.selectedFiles().constFirst());
+  return QFile::encodeName(dialog.selectedFiles().constFirst()).toStdString();
 }
 
 }  // namespace
