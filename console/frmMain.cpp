@@ -17,10 +17,11 @@
 #include "console/CommandSlotTexts.h"
 #include "console/TrafficListModel.h"
 #include "console/UdpLink.h"
-#include "console/Twips.h"
+#include "platform/Twips.h"
 #include "core/AppSettings.h"
 #include "core/RunTimeError.h"
 #include "core/StringTable.h"
+#include "dialogs/Dialogs.h"
 #include "platform/QtText.h"
 
 namespace {
@@ -45,6 +46,8 @@ T* Named(T* widget, const char* name) {
 
 frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
   setObjectName("frmMain");
+  // The resources live in a static library; this keeps them linked in.
+  Q_INIT_RESOURCE(resources);
   setWindowIcon(QIcon(":/telvane/telvane.png"));
   CreateControls();
   CreateMenus();
@@ -56,7 +59,10 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
   RouteKeys();
 }
 
-frmMain::~frmMain() { SetCommandConfigHooks(nullptr, nullptr); }
+frmMain::~frmMain() {
+  SetCommandConfigHooks(nullptr, nullptr);
+  SetSpecialCharTargetField(kSpecialCharTargetSend, nullptr);
+}
 
 void frmMain::CreateControls() {
   client_ = new QWidget(this);
@@ -130,6 +136,10 @@ void frmMain::CreateControls() {
   connect(cmdSend, &QPushButton::clicked, this, [this] { cmdSend_Click(); });
   connect(txtSend, &QLineEdit::textChanged, this, [this] { txtSend_Change(); });
   connect(cmdBlockcheck, &QPushButton::clicked, this, [this] { cmdBlockcheck_Click(); });
+  // The special-character picker types its token into the send line.
+  SetSpecialCharTargetField(kSpecialCharTargetSend, txtSend);
+  connect(cmdInsertSpecialChar, &QPushButton::clicked, this,
+          [] { fkt_FormsShowSpecialChar(kSpecialCharTargetSend); });
   connect(cmdDelete, &QPushButton::clicked, this, [this] { cmdDelete_Click(); });
   connect(chkDatalogging, &QCheckBox::clicked, this, [this] { chkDatalogging_Click(); });
   connect(lstSendReceive, &QListView::doubleClicked, this,
@@ -160,11 +170,13 @@ void frmMain::CreateMenus() {
   mnuEdit->setObjectName("mnuEdit");
   mnuEditSettings = mnuEdit->addAction(QString());
   mnuEditSettings->setObjectName("mnuEditSettings");
+  connect(mnuEditSettings, &QAction::triggered, this, [this] { mnuEditSettings_Click(); });
 
   mnuQuestion = menuBar()->addMenu(QString());
   mnuQuestion->setObjectName("mnuQuestion");
   mnuQuestionProgramInfo = mnuQuestion->addAction(QString());
   mnuQuestionProgramInfo->setObjectName("mnuQuestionProgramInfo");
+  connect(mnuQuestionProgramInfo, &QAction::triggered, this, [this] { ShowProgramInfoDialog(this); });
 }
 
 void frmMain::SetTabOrder() {
@@ -214,6 +226,13 @@ void frmMain::closeEvent(QCloseEvent* event) {
 }
 
 void frmMain::cmdQuit_Click() { close(); }
+
+void frmMain::mnuEditSettings_Click() {
+  ShowSettingsDialog(this);
+  // Accepted or cancelled: the link is bound again and the texts re-applied.
+  RebindRequested = true;
+  ApplyLanguageTexts();
+}
 
 void frmMain::cmdBefehl_Click(int slot) {
   // A slot sends its text as it stands: no prefix, suffix or clearing.

@@ -101,6 +101,7 @@ class frmMain : public QMainWindow {
   void SetDesignGeometry();
 
   void cmdQuit_Click();
+  void mnuEditSettings_Click();
   void cmdSend_Click();
   void cmdBefehl_Click(int slot);
   void cmdBlockcheck_Click();

@@ -11,7 +11,7 @@
 #include <QPushButton>
 #include <algorithm>
 
-#include "console/Twips.h"
+#include "platform/Twips.h"
 #include "console/frmMain.h"
 
 void frmMain::SetDesignGeometry() {

@@ -1,4 +1,8 @@
 // The link supervision against real sockets on 127.0.0.1.
+#include <QAction>
+#include <QDialog>
+
+#include "dialogs/ModalSeam.h"
 #include "tests/console/LinkFixture.h"
 
 namespace {
@@ -100,6 +104,65 @@ TEST_F(Link, HostNamesAreResolvedWithoutBlocking) {
   EXPECT_TRUE(QTest::qWaitFor([&] { return w.Link().State() == UdpLink::StateBound; }, 5000));
   w.fkt_SendLine("ping");
   EXPECT_EQ(PeerReceive(), QByteArray("ping"));
+}
+
+}  // namespace
+
+namespace {
+
+// The settings dialog, answered without a real modal loop.
+class SettingsDialogFromMenu : public LinkFixture {
+ protected:
+  void TearDown() override {
+    SetModalHook({});
+    LinkFixture::TearDown();
+  }
+};
+
+TEST_F(SettingsDialogFromMenu, CancelStillRebindsOnceAndReappliesTexts) {
+  frmMain& w = OpenLinked();
+  int shown = 0;
+  SetModalHook([&](QDialog& dialog) {
+    ++shown;
+    AppSettings.Language = 0;  // as if changed behind the dialog; Cancel touches nothing
+    dialog.reject();
+    return static_cast<int>(QDialog::Rejected);
+  });
+  Control<QAction>("mnuEditSettings")->trigger();
+  EXPECT_EQ(shown, 1);
+  EXPECT_TRUE(w.IsRebindRequested());
+  EXPECT_EQ(Control<QPushButton>("cmdSend")->text(), "Zeichen senden");
+  EXPECT_TRUE(QTest::qWaitFor([&] { return !w.IsRebindRequested(); }, 2000));
+  EXPECT_EQ(w.Link().State(), UdpLink::StateBound);
+}
+
+TEST_F(SettingsDialogFromMenu, AcceptedRemotePortTakesEffectAtTheNextTick) {
+  frmMain& w = OpenLinked();
+  QUdpSocket other;
+  ASSERT_TRUE(other.bind(QHostAddress::LocalHost, 0));
+  SetModalHook([&](QDialog& dialog) {
+    dialog.findChild<QLineEdit*>("txtUdpPort")->setText(QString::number(other.localPort()));
+    dialog.findChild<QPushButton*>("cmdOk")->click();
+    return dialog.result();
+  });
+  Control<QAction>("mnuEditSettings")->trigger();
+  EXPECT_EQ(AppSettings.UdpPort, std::to_string(other.localPort()));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return w.Link().RemotePort() == other.localPort(); }, 2000));
+}
+
+TEST_F(SettingsDialogFromMenu, PickerTypesItsTokenIntoTheSendLine) {
+  OpenLinked();
+  auto* line = Control<QLineEdit>("txtSend");
+  line->setText("AB");
+  line->setCursorPosition(1);
+  SetModalHook([&](QDialog& dialog) {
+    QTest::mouseClick(dialog.findChild<QWidget*>("chkEtx"), Qt::LeftButton);
+    dialog.findChild<QPushButton*>("cmdOk")->click();
+    return dialog.result();
+  });
+  Control<QPushButton>("cmdInsertSpecialChar")->click();
+  EXPECT_EQ(line->text(), "A<ETX>B");
+  EXPECT_TRUE(Control("cmdSend")->isEnabled());
 }
 
 }  // namespace

@@ -1,0 +1,243 @@
+#include "dialogs/IpControl.h"
+
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <algorithm>
+
+#include "platform/Twips.h"
+#include "core/ModFormat.h"
+#include "platform/QtText.h"
+#include "platform/VirtualKey.h"
+
+namespace {
+
+constexpr int kFieldMin = 0;
+constexpr int kFieldMax = 255;
+constexpr int kDigits = 3;  // a field holds at most three digits
+
+bool IsDigits(const std::string& text) {
+  return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+bool IsDigits(const QString& text) {
+  return std::all_of(text.begin(), text.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
+}
+
+// A run of digits as its decimal number without leading zeros ("000" gives "0").
+std::string WithoutLeadingZeros(const std::string& digits) {
+  const std::size_t first = digits.find_first_not_of('0');
+  return first == std::string::npos ? std::string("0") : digits.substr(first);
+}
+
+// A part of an address written with at least three digits (3 gives 003). A
+// part that is not a plain number is kept as it stands; the empty text stays
+// empty.
+std::string ZeroFilled(const std::string& part) {
+  if (!IsDigits(part)) return part;
+  const std::string number = WithoutLeadingZeros(part);
+  return number.size() >= kDigits ? number : std::string(kDigits - number.size(), '0') + number;
+}
+
+// The number formed by the leading digits of `text`; 0 when it starts otherwise.
+std::int64_t LeadingNumber(const std::string& text) {
+  std::int64_t value = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') break;
+    value = value * 10 + (c - '0');
+  }
+  return value;
+}
+
+bool IsArrowKey(int keyCode) { return keyCode >= VirtualKey::Left && keyCode <= VirtualKey::Down; }
+
+constexpr int kShiftOnly = 1;
+constexpr int kFirstDigit = 48;
+constexpr int kLastDigit = 57;
+constexpr int kFirstKeypadDigit = 96;
+constexpr int kLastKeypadDigit = 105;
+
+}  // namespace
+
+IpControl::IpControl(QWidget* parent) : QWidget(parent) {
+  // The background box gives the four fields the look of one entry box; it
+  // stays disabled, so its background is kept white when it is.
+  Text1 = new QLineEdit(this);
+  Text1->setObjectName("Text1");
+  Text1->setGeometry(TwipsRect(0, 0, 2175, 345));
+  Text1->setEnabled(false);
+  Text1->setFocusPolicy(Qt::NoFocus);
+  QPalette background = Text1->palette();
+  background.setColor(QPalette::Disabled, QPalette::Base, background.color(QPalette::Active, QPalette::Base));
+  Text1->setPalette(background);
+
+  constexpr int kFieldStep = 480;  // twips from one field (or dot) to the next
+  for (int n = 0; n < kSegments; ++n) {
+    auto* field = new QLineEdit(this);
+    field->setObjectName(QStringLiteral("txtSegment%1").arg(n + 1));
+    field->setGeometry(TwipsRect(120 + n * kFieldStep, 45, 375, 255));
+    field->setFrame(false);
+    field->setMaxLength(kDigits);
+    field->setAlignment(Qt::AlignCenter);
+    field->setText(QStringLiteral("255"));
+    field->installEventFilter(this);
+    txtSegment[static_cast<std::size_t>(n)] = field;
+  }
+  for (int n = 0; n < kSegments - 1; ++n) {
+    auto* dot = new QLabel(QStringLiteral("."), this);
+    dot->setObjectName(QStringLiteral("numHostIp1LimitationPoint%1").arg(n + 1));
+    dot->setGeometry(TwipsRect(480 + n * kFieldStep, 45, 75, 195));
+    // Lowered by two pixels, so the dot sits on the digits' base line (the
+    // fields centre their text in a taller box).
+    dot->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    dot->setContentsMargins(0, 2, 0, 0);
+    numHostIp1LimitationPoint[static_cast<std::size_t>(n)] = dot;
+  }
+  for (int n = 1; n < kSegments; ++n) {
+    setTabOrder(txtSegment[static_cast<std::size_t>(n - 1)], txtSegment[static_cast<std::size_t>(n)]);
+  }
+  // Focus given to the control goes to the first field.
+  setFocusProxy(txtSegment[0]);
+}
+
+void IpControl::SetValue(const std::string& val) {
+  for (int n = 0; n < kSegments; ++n) {
+    const std::string part = fkt_FormatExtractSpecParameter(val, static_cast<std::uint8_t>(n + 1), true, ".");
+    txtSegment[static_cast<std::size_t>(n)]->setText(ToQString(ZeroFilled(part)));
+  }
+}
+
+std::string IpControl::GetValue() const {
+  std::string value;
+  for (int n = 0; n < kSegments; ++n) {
+    const std::string text = FromQString(txtSegment[static_cast<std::size_t>(n)]->text());
+    if (n > 0) value += '.';
+    value += IsDigits(text) ? WithoutLeadingZeros(text) : text;
+  }
+  return value;
+}
+
+std::string IpControl::fkt_FormatExtractSpecParameter(const std::string& strText, std::uint8_t bytParamId,
+                                                      bool bolOnlyNumericValue, const std::string& strParamChar) {
+  try {
+    return ::fkt_FormatExtractSpecParameter(strText, bytParamId, bolOnlyNumericValue, strParamChar);
+  } catch (...) {
+    // The control fails silently: the empty text, nothing shown.
+    return {};
+  }
+}
+
+std::int64_t IpControl::fkt_FormatConvertDisplayIPToLong(const std::string& strDisplayValue) {
+  std::string digits;
+  for (int n = 1; n <= kSegments; ++n) {
+    digits += ZeroFilled(fkt_FormatExtractSpecParameter(strDisplayValue, static_cast<std::uint8_t>(n), true, "."));
+  }
+  // Groups of three digits from the right: the last group is the fourth number.
+  std::int64_t value = 0;
+  for (int position : {12, 9, 6, 3}) {
+    value = value * 256 + LeadingNumber(fkt_FormatExtractFromRight(digits, position, kDigits));
+  }
+  return value;
+}
+
+std::string IpControl::fkt_FormatExtractFromRight(const std::string& strText, int& intPos, int intCount) {
+  const int length = static_cast<int>(strText.size());
+  std::string result;
+  for (int i = 0; i < intCount; ++i) {
+    // Position intPos counted from the right end (1 is the last character).
+    result += (intPos >= 1 && intPos <= length) ? strText[static_cast<std::size_t>(length - intPos)] : '0';
+    --intPos;
+  }
+  return result;
+}
+
+int IpControl::fkt_FormatCheckIpAdressSegment(QLineEdit& tbox, std::string& oldvalue, int intMin, int intMax) {
+  int result = -1;
+  const QString textBefore = tbox.text();
+  const int caret = tbox.cursorPosition();
+  if (tbox.hasSelectedText() || textBefore.isEmpty()) return result;
+
+  if (!IsDigits(textBefore)) tbox.setText(ToQString(oldvalue));
+
+  bool readable = false;
+  const int number = tbox.text().toInt(&readable);
+  // Restored to a remembered text that is no number (the empty one): leave it.
+  if (!readable) return result;
+  if (number > intMax || number < intMin) {
+    tbox.setText(ToQString(oldvalue));
+    tbox.setFocus();
+  } else {
+    oldvalue = std::to_string(number);
+    result = 1;
+  }
+  // A repaired field gets its caret back where it stood before the rejected
+  // character arrived.
+  tbox.setCursorPosition(tbox.text() != textBefore ? std::max(0, caret - 1) : caret);
+  return result;
+}
+
+void IpControl::fkt_FormsCheckIpAddressSegmentKeyCode(int& intKey, int intSelStartBeforeEdit, QLineEdit& curTBox,
+                                                      QLineEdit* prevTBox, QLineEdit* nextTBox) {
+  if (intKey >= kFirstKeypadDigit && intKey <= kLastKeypadDigit) intKey -= kFirstKeypadDigit - kFirstDigit;
+  const int caret = curTBox.cursorPosition();
+  const int length = static_cast<int>(curTBox.text().size());
+
+  // An arrow leaves the field only when the caret was already at the edge
+  // before the key went down.
+  if (prevTBox != nullptr && intKey == VirtualKey::Left && caret == 0 && intSelStartBeforeEdit == 0) {
+    prevTBox->setFocus();
+    prevTBox->setCursorPosition(static_cast<int>(prevTBox->text().size()));
+  } else if (intKey == VirtualKey::Right && intSelStartBeforeEdit >= length && caret == length &&
+             nextTBox != nullptr) {
+    nextTBox->setFocus();
+    nextTBox->setCursorPosition(0);
+  } else if (intKey >= kFirstDigit && intKey <= kLastDigit && caret == length && length >= kDigits &&
+             nextTBox != nullptr) {
+    // A full field hands on to the next one, ready to be typed over.
+    nextTBox->setFocus();
+    nextTBox->setSelection(nextTBox->cursorPosition(), static_cast<int>(nextTBox->text().size()));
+  }
+}
+
+bool IpControl::eventFilter(QObject* watched, QEvent* event) {
+  const bool press = event->type() == QEvent::KeyPress;
+  const bool release = event->type() == QEvent::KeyRelease;
+  const int index = (press || release) ? SegmentIndex(watched) : -1;
+  if (index < 0) return QWidget::eventFilter(watched, event);
+
+  // The handlers fail silently: a key is never refused with a message. Every
+  // release is handled, those of auto-repeat included, so that holding a key
+  // down is repaired step by step as well.
+  try {
+    const auto* key = static_cast<const QKeyEvent*>(event);
+    if (press) {
+      txtSegment_KeyDown(index);
+    } else {
+      txtSegment_KeyUp(index, VirtualKey::FromEvent(*key), VirtualKey::Modifiers(*key));
+    }
+  } catch (...) {
+    // Nothing to report by design; the field keeps what it holds.
+  }
+  return false;  // the field itself still handles the key
+}
+
+int IpControl::SegmentIndex(const QObject* object) const {
+  const auto found = std::find(txtSegment.begin(), txtSegment.end(), object);
+  return found == txtSegment.end() ? -1 : static_cast<int>(found - txtSegment.begin());
+}
+
+void IpControl::txtSegment_KeyDown(int index) {
+  const QLineEdit* field = txtSegment[static_cast<std::size_t>(index)];
+  rememberedText_ = FromQString(field->text());
+  rememberedCaret_ = field->cursorPosition();
+}
+
+void IpControl::txtSegment_KeyUp(int index, int keyCode, int shift) {
+  // Shift with an arrow extends a selection; it is left alone.
+  if (IsArrowKey(keyCode) && shift == kShiftOnly) return;
+  QLineEdit& field = *txtSegment[static_cast<std::size_t>(index)];
+  fkt_FormatCheckIpAdressSegment(field, rememberedText_, kFieldMin, kFieldMax);
+  QLineEdit* previous = index > 0 ? txtSegment[static_cast<std::size_t>(index - 1)] : nullptr;
+  QLineEdit* next = index + 1 < kSegments ? txtSegment[static_cast<std::size_t>(index + 1)] : nullptr;
+  fkt_FormsCheckIpAddressSegmentKeyCode(keyCode, rememberedCaret_, field, previous, next);
+}
