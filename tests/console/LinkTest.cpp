@@ -44,44 +44,23 @@ TEST_F(Link, ForeignLocalAddressKeepsTheLinkDownSilently) {
   EXPECT_TRUE(QTest::qWaitFor([&] { return Control("txtSend")->isEnabled(); }, 2000));
 }
 
-TEST_F(Link, ChangingTheRemotePortRebinds) {
-  frmMain& w = OpenLinked();
-  QUdpSocket other;
-  ASSERT_TRUE(other.bind(QHostAddress::LocalHost, 0));
-  AppSettings.UdpPort = std::to_string(other.localPort());
-  EXPECT_TRUE(QTest::qWaitFor([&] { return w.Link().RemotePort() == other.localPort(); }, 2000));
-  EXPECT_TRUE(Status().endsWith(QString("Remote Port: %1 ]").arg(other.localPort())));
-  w.fkt_SendLine("x");
-  EXPECT_TRUE(QTest::qWaitFor([&] { return other.hasPendingDatagrams(); }, 2000));
-  EXPECT_FALSE(peer.hasPendingDatagrams());
-}
-
-TEST_F(Link, RebindRequestIsServedOnceByTheNextTick) {
-  frmMain& w = OpenLinked();
-  w.RequestRebind();
-  EXPECT_TRUE(QTest::qWaitFor([&] { return !w.IsRebindRequested(); }, 2000));
-  EXPECT_EQ(w.Link().State(), UdpLink::StateBound);
-  EXPECT_EQ(w.Link().LocalPort(), localPort);
-}
-
 TEST_F(Link, PortTextThatIsNoNumberFailsEveryTickSilently) {
-  frmMain& w = OpenLinked();
-  AppSettings.UdpPort = "abc";
-  QTest::qWait(60);
-  // The tick fails before the re-bind: the open socket and the controls stay.
-  EXPECT_EQ(w.Link().State(), UdpLink::StateBound);
-  EXPECT_TRUE(Status().endsWith("Remote Port: abc ]"));
-  EXPECT_TRUE(Control("txtSend")->isEnabled());
-  EXPECT_TRUE(platform.messages.empty());
-}
-
-TEST_F(Link, PortTextThatIsNoNumberAtStartKeepsTheStartStates) {
+  // At start: the socket stays closed and the controls keep their start states.
   WriteSettings("UdpPortLocale=x1\r\nUdpAddress=127.0.0.1\r\nLocaleIpAddress=127.0.0.1\r\nLanguage=0\r\n");
   frmMain& w = Open();
   QTest::qWait(60);
   EXPECT_EQ(w.Link().State(), UdpLink::StateClosed);
   EXPECT_EQ(Status(), "Zustand: Port geschlossen.");
   EXPECT_FALSE(Control("txtSend")->isEnabled());
+  // While linked: the tick fails before the re-bind, so the open socket and the controls stay.
+  AppSettings = {};
+  window.reset();
+  OpenLinked();
+  AppSettings.UdpPort = "abc";
+  QTest::qWait(60);
+  EXPECT_EQ(window->Link().State(), UdpLink::StateBound);
+  EXPECT_TRUE(Status().endsWith("Remote Port: abc ]"));
+  EXPECT_TRUE(Control("txtSend")->isEnabled());
   EXPECT_TRUE(platform.messages.empty());
 }
 
@@ -148,6 +127,10 @@ TEST_F(SettingsDialogFromMenu, AcceptedRemotePortTakesEffectAtTheNextTick) {
   Control<QAction>("mnuEditSettings")->trigger();
   EXPECT_EQ(AppSettings.UdpPort, std::to_string(other.localPort()));
   EXPECT_TRUE(QTest::qWaitFor([&] { return w.Link().RemotePort() == other.localPort(); }, 2000));
+  EXPECT_TRUE(Status().endsWith(QString("Remote Port: %1 ]").arg(other.localPort())));
+  w.fkt_SendLine("x");
+  EXPECT_TRUE(QTest::qWaitFor([&] { return other.hasPendingDatagrams(); }, 2000));
+  EXPECT_FALSE(peer.hasPendingDatagrams());
 }
 
 TEST_F(SettingsDialogFromMenu, PickerTypesItsTokenIntoTheSendLine) {

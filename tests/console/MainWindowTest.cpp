@@ -35,24 +35,16 @@ QRect Px(const Design& d) { return {d.left / 15, d.top / 15, d.width / 15, d.hei
 
 using MainWindow = ConsoleFixture;
 
-TEST_F(MainWindow, OpensAtMinimumSizeWithEveryControlAtItsDesignPlace) {
+TEST_F(MainWindow, OpensAtAndNeverLaysOutBelowTheMinimumSize) {
   frmMain& w = Open();
   EXPECT_EQ(w.OuterSizeTwips(), QSize(10770, 9090));
-  for (const Design& d : kDesign) EXPECT_EQ(Control(d.name)->geometry(), Px(d)) << d.name;
   EXPECT_EQ(Control<QStatusBar>("stbStatus")->height(), 25);
-}
-
-TEST_F(MainWindow, DraggingSmallerThanTheMinimumKeepsTheDesignPlaces) {
-  frmMain& w = Open();
   w.resize(400, 300);
   QTest::qWait(20);
   EXPECT_EQ(w.OuterSizeTwips(), QSize(10770, 9090));
   for (const Design& d : kDesign) EXPECT_EQ(Control(d.name)->geometry(), Px(d)) << d.name;
-}
-
-TEST_F(MainWindow, MinimumSizeCheckForcesTheNormalWindowBack) {
-  frmMain& w = Open();
-  EXPECT_FALSE(w.CheckMinimumSize(10770, 9090, 2999, 9090));  // minimized-like: no layout
+  // A minimized-like size is not laid out; a normal window below the minimum is forced back.
+  EXPECT_FALSE(w.CheckMinimumSize(10770, 9090, 2999, 9090));
   EXPECT_FALSE(w.CheckMinimumSize(10770, 9090, 10770, 499));
   EXPECT_TRUE(w.CheckMinimumSize(10770, 9090, 10770, 9090));
   EXPECT_FALSE(w.CheckMinimumSize(10770, 9090, 10000, 9090));

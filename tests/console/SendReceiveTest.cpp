@@ -5,27 +5,40 @@
 
 namespace {
 
-using SendReceive = LinkFixture;
+struct AffixCase {
+  const char* name;
+  const char* settings;
+  const char* line;
+  QByteArray datagram;
+  const char* entry;
+};
 
-TEST_F(SendReceive, SendButtonJoinsPrefixAndSuffixInNotation) {
-  // The STX token is split between the prefix and the line.
-  OpenLinked("PrefixOption=1\r\nPrefixChars=<ST\r\nReadjustOption=1\r\nReadjustChars=<ETX>\r\n");
+class SendButton : public LinkFixture, public ::testing::WithParamInterface<AffixCase> {};
+
+TEST_P(SendButton, JoinsPrefixAndSuffixInNotationOnlyWhenSwitchedOn) {
+  const AffixCase& c = GetParam();
+  OpenLinked(c.settings);
   auto* line = Control<QLineEdit>("txtSend");
-  line->setText("X>0,1,INFO?");
+  line->setText(c.line);
   Control<QPushButton>("cmdSend")->click();
-  EXPECT_EQ(PeerReceive(), QByteArray("\x02" "0,1,INFO?\x03"));
-  EXPECT_EQ(WithoutTime(Entry(0)), "  [OUT]  <STX>0,1,INFO?<ETX>");
-  EXPECT_EQ(line->text(), "X>0,1,INFO?");  // kept: clearing is off
+  EXPECT_EQ(PeerReceive(), c.datagram);
+  EXPECT_EQ(WithoutTime(Entry(0)), c.entry);
+  EXPECT_EQ(line->text(), c.line);  // kept: clearing is off
   EXPECT_TRUE(Control("cmdDelete")->isEnabled());
   EXPECT_EQ(Control<QListView>("lstSendReceive")->currentIndex().row(), 0);
 }
 
-TEST_F(SendReceive, StoredPrefixAndSuffixHaveNoEffectWhileSwitchedOff) {
-  OpenLinked("PrefixOption=0\r\nPrefixChars=<STX>\r\nReadjustOption=2\r\nReadjustChars=<ETX>\r\n");
-  Control<QLineEdit>("txtSend")->setText("abc");
-  Control<QPushButton>("cmdSend")->click();
-  EXPECT_EQ(PeerReceive(), QByteArray("abc"));
-}
+INSTANTIATE_TEST_SUITE_P(
+    Affixes, SendButton,
+    ::testing::Values(
+        // The STX token is split between the prefix and the line.
+        AffixCase{"tokenSplitAcrossPrefix", "PrefixOption=1\r\nPrefixChars=<ST\r\nReadjustOption=1\r\nReadjustChars=<ETX>\r\n",
+                  "X>0,1,INFO?", QByteArray("\x02" "0,1,INFO?\x03"), "  [OUT]  <STX>0,1,INFO?<ETX>"},
+        AffixCase{"storedButSwitchedOff", "PrefixOption=0\r\nPrefixChars=<STX>\r\nReadjustOption=2\r\nReadjustChars=<ETX>\r\n",
+                  "abc", QByteArray("abc"), "  [OUT]  abc"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+using SendReceive = LinkFixture;
 
 TEST_F(SendReceive, EnterSendsOnceAndClearingEmptiesTheLine) {
   OpenLinked("DeleteSendChars=1\r\n");
@@ -55,15 +68,6 @@ TEST_F(SendReceive, ConversionErrorLeavesListAndLineAndSendsNothing) {
   EXPECT_EQ(platform.messages[0].caption, "");  // the application's title
   EXPECT_EQ(line->text(), "<STX><abc>");
   EXPECT_EQ(window->TrafficList().EntryCount(), 0U);
-  EXPECT_FALSE(PeerReceive(100).has_value());
-}
-
-TEST_F(SendReceive, LinkDownListsWithoutSending) {
-  WriteSettings(LoopbackSettings("", "198.51.100.7"));
-  frmMain& w = Open();
-  w.fkt_SendLine("hello");
-  EXPECT_EQ(WithoutTime(Entry(0)), "  [OUT]  hello");
-  EXPECT_TRUE(Control("cmdDelete")->isEnabled());
   EXPECT_FALSE(PeerReceive(100).has_value());
 }
 
@@ -103,13 +107,17 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(FormCase{1, "  [OUT]  <STX>0,1<ETX>", "  [IN]   <2>0,1,OK<3><13><10>", "\x02" "0,1,OK\x03\r\n"},
                       FormCase{0, "  [OUT]  \x02" "0,1\x03", "\x02" "0,1,OK\x03\r\n", "<2>0,1,OK<3><13><10>"}));
 
-TEST_F(SendReceive, ReceivingNeitherSelectsNorEnablesTheClearButton) {
-  OpenLinked();
+TEST_F(SendReceive, ReceivingNeitherSelectsNorEnablesTheClearButtonWhichEmptiesTheList) {
+  frmMain& w = OpenLinked();
   PeerSend("a");
   PeerSend("b");
-  EXPECT_EQ(window->TrafficList().EntryCount(), 2U);
+  EXPECT_EQ(w.TrafficList().EntryCount(), 2U);
   EXPECT_FALSE(Control("cmdDelete")->isEnabled());
   EXPECT_FALSE(Control<QListView>("lstSendReceive")->currentIndex().isValid());
+  w.fkt_SendLine("c");
+  Control<QPushButton>("cmdDelete")->click();
+  EXPECT_EQ(w.TrafficList().rowCount(), 0);
+  EXPECT_FALSE(Control("cmdDelete")->isEnabled());
 }
 
 TEST_F(SendReceive, LoggingOffAndOnAgainEmptiesTheFile) {
@@ -141,15 +149,6 @@ TEST_F(SendReceive, UnwritableLogPathIsReportedAndLoggingStaysOff) {
   EXPECT_EQ(platform.messages[0].icon, MessageIcon::Error);
   PeerSend("x");  // receiving goes on without a log
   EXPECT_EQ(platform.messages.size(), 1U);
-}
-
-TEST_F(SendReceive, ClearButtonEmptiesTheListAndDisablesItself) {
-  frmMain& w = OpenLinked();
-  w.fkt_SendLine("a");
-  Control<QPushButton>("cmdDelete")->click();
-  EXPECT_EQ(w.TrafficList().EntryCount(), 0U);
-  EXPECT_EQ(w.TrafficList().rowCount(), 0);
-  EXPECT_FALSE(Control("cmdDelete")->isEnabled());
 }
 
 TEST_F(SendReceive, DoubleClickShowsTheWholeEntry) {
