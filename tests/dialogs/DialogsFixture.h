@@ -6,10 +6,11 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QPushButton>
 #include <QTest>
 #include <functional>
 #include <map>
-#include <string>
+#include <utility>
 
 #include "core/AppSettings.h"
 #include "dialogs/ModalSeam.h"
@@ -23,6 +24,10 @@ T* Control(const QWidget& parent, const char* name) {
   T* found = parent.findChild<T*>(name);
   EXPECT_NE(found, nullptr) << name;
   return found;
+}
+
+inline void Click(const QWidget& parent, const char* button) {
+  QTest::mouseClick(Control<QPushButton>(parent, button), Qt::LeftButton);
 }
 
 class DialogsFixture : public ::testing::Test {
@@ -45,11 +50,7 @@ class DialogsFixture : public ::testing::Test {
     dialog.show();
     EXPECT_TRUE(QTest::qWaitForWindowActive(&dialog));
     const auto found = actions_.find(dialog.objectName());
-    if (found == actions_.end()) {
-      ADD_FAILURE() << "no action for " << dialog.objectName().toStdString();
-    } else {
-      found->second(dialog);
-    }
+    if (found != actions_.end()) found->second(dialog);
     if (dialog.isVisible()) {
       ADD_FAILURE() << dialog.objectName().toStdString() << " is still open";
       dialog.reject();
