@@ -7,7 +7,9 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListView>
+#include <QFontMetrics>
+#include <QHeaderView>
+#include <QTableView>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QShortcut>
@@ -76,11 +78,24 @@ void frmMain::CreateControls() {
   cmdBlockcheck = Named(new QPushButton(client_), "cmdBlockcheck");
   cmdSend = Named(new QPushButton(client_), "cmdSend");
   labSendReceiveText = Named(new QLabel(client_), "labSendReceiveText");
-  lstSendReceive = Named(new QListView(client_), "lstSendReceive");
+  // The traffic list is a one-column table without headers or grid, with one
+  // fixed row height. A QListView lays out every row again on each
+  // insertion, which at a million entries costs more than the arrivals
+  // themselves; the table's fixed-size rows keep an insertion cheap.
+  lstSendReceive = Named(new QTableView(client_), "lstSendReceive");
   lstSendReceive->setFont(ConsoleFont());
-  lstSendReceive->setUniformItemSizes(true);
   lstSendReceive->setEditTriggers(QAbstractItemView::NoEditTriggers);
   lstSendReceive->setSelectionMode(QAbstractItemView::SingleSelection);
+  lstSendReceive->setSelectionBehavior(QAbstractItemView::SelectRows);
+  lstSendReceive->setShowGrid(false);
+  lstSendReceive->setWordWrap(false);
+  lstSendReceive->setTabKeyNavigation(false);
+  lstSendReceive->horizontalHeader()->hide();
+  lstSendReceive->horizontalHeader()->setStretchLastSection(true);
+  lstSendReceive->verticalHeader()->hide();
+  lstSendReceive->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+  lstSendReceive->verticalHeader()->setMinimumSectionSize(1);
+  lstSendReceive->verticalHeader()->setDefaultSectionSize(QFontMetrics(ConsoleFont()).height() + 1);
   trafficList_ = new TrafficListModel(this);
   lstSendReceive->setModel(trafficList_);
 
@@ -116,6 +131,11 @@ void frmMain::CreateControls() {
   timTimer->setInterval(10);
   connect(timTimer, &QTimer::timeout, this, [this] { timTimer_Timer(); });
 
+  listCommitTimer_ = new QTimer(this);
+  listCommitTimer_->setSingleShot(true);
+  listCommitTimer_->setInterval(kListRefreshMs);
+  connect(listCommitTimer_, &QTimer::timeout, this, [this] { trafficList_->Commit(); });
+
   wskPort = new UdpLink(this);
   wskPort->setObjectName("wskPort");
   wskPort->SetDatagramHandler([this](std::string_view datagram) { fkt_ReceiveData(datagram); });
@@ -142,7 +162,7 @@ void frmMain::CreateControls() {
           [] { fkt_FormsShowSpecialChar(kSpecialCharTargetSend); });
   connect(cmdDelete, &QPushButton::clicked, this, [this] { cmdDelete_Click(); });
   connect(chkDatalogging, &QCheckBox::clicked, this, [this] { chkDatalogging_Click(); });
-  connect(lstSendReceive, &QListView::doubleClicked, this,
+  connect(lstSendReceive, &QTableView::doubleClicked, this,
           [this](const QModelIndex& index) { lstSendReceive_DblClick(index); });
   for (int n = 0; n < kSlotCount; ++n) {
     connect(cmdBefehl[n], &QPushButton::clicked, this, [this, n] { cmdBefehl_Click(n + 1); });

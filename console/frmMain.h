@@ -25,7 +25,7 @@ class QCheckBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
-class QListView;
+class QTableView;
 class QMenu;
 class QPushButton;
 class QTimer;
@@ -44,6 +44,8 @@ class frmMain : public QMainWindow {
   // design distance to the client edges whatever the window manager draws.
   static constexpr int kFrameWidth = 120;
   static constexpr int kFrameHeight = 810;
+  // How long a received entry may wait before the list shows it (ms).
+  static constexpr int kListRefreshMs = 40;
 
   explicit frmMain(QWidget* parent = nullptr);
   ~frmMain() override;
@@ -125,7 +127,7 @@ class frmMain : public QMainWindow {
   QPushButton* cmdBlockcheck = nullptr;
   QPushButton* cmdSend = nullptr;
   QLabel* labSendReceiveText = nullptr;
-  QListView* lstSendReceive = nullptr;
+  QTableView* lstSendReceive = nullptr;
   QGroupBox* fraCommands = nullptr;
   std::array<QPushButton*, kSlotCount> cmdBefehl{};
   std::array<QLineEdit*, kSlotCount> txtBefehl{};
@@ -135,6 +137,7 @@ class frmMain : public QMainWindow {
   QLineEdit* txtFilename = nullptr;
   QLabel* stbStatusPanel1 = nullptr;
   QTimer* timTimer = nullptr;
+  QTimer* listCommitTimer_ = nullptr;  // shows received entries in the list
   UdpLink* wskPort = nullptr;
   TrafficListModel* trafficList_ = nullptr;
   DataLog LogStream;
@@ -149,6 +152,14 @@ class frmMain : public QMainWindow {
   QAction* mnuQuestionProgramInfo = nullptr;
 
   std::vector<QWidget*> tabOrder_;
+  // What the status panel shows now: the state and the settings in its text.
+  struct StatusInputs {
+    int state = -1;
+    int language = -1;
+    std::string localAddress, localPort, remoteAddress, remotePort;
+    bool operator==(const StatusInputs&) const = default;
+  };
+  StatusInputs shownStatus_;
   bool RebindRequested = false;
   bool unloaded_ = false;
 };

@@ -8,7 +8,7 @@
 #include <QCheckBox>
 #include <QKeyEvent>
 #include <QLineEdit>
-#include <QListView>
+#include <QTableView>
 #include <QPushButton>
 #include <algorithm>
 

@@ -6,7 +6,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListView>
+#include <QTableView>
 #include <QMenuBar>
 #include <QPushButton>
 #include <algorithm>

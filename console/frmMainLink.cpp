@@ -2,7 +2,7 @@
 // that need the link.
 #include <QLabel>
 #include <QLineEdit>
-#include <QListView>
+#include <QTableView>
 #include <QPushButton>
 #include <charconv>
 
@@ -35,6 +35,12 @@ std::string frmMain::fkt_InterfaceGetInfoText() const {
 bool frmMain::fkt_InterfaceUpdateState() {
   const int state = wskPort->State();
   if (state < 0 || state > 9) return false;
+  // The tick refreshes the panel twice every 10 ms; the text is built again
+  // only when something it shows has changed.
+  const StatusInputs inputs{state, AppSettings.Language, AppSettings.LocaleIpAddress, AppSettings.UdpPortLocale,
+                            AppSettings.UdpAddress, AppSettings.UdpPort};
+  if (inputs == shownStatus_) return state == 1 || state == 7;
+  shownStatus_ = inputs;
   std::string text = fkt_LoadResText(1700 + state);
   if (state == 1 || state == 6 || state == 7) text += fkt_InterfaceGetInfoText();
   const QString shown = ToQString(text);
@@ -43,10 +49,14 @@ bool frmMain::fkt_InterfaceUpdateState() {
 }
 
 void frmMain::fkt_InterfaceEnableControls(bool enabled) {
-  lstSendReceive->setEnabled(enabled);
-  txtSend->setEnabled(enabled);
-  cmdInsertSpecialChar->setEnabled(enabled);
-  for (QPushButton* button : cmdBefehl) button->setEnabled(enabled);
+  // Called every tick: only a change reaches the widgets.
+  auto enable = [enabled](QWidget* widget) {
+    if (widget->isEnabled() != enabled) widget->setEnabled(enabled);
+  };
+  enable(lstSendReceive);
+  enable(txtSend);
+  enable(cmdInsertSpecialChar);
+  for (QPushButton* button : cmdBefehl) enable(button);
   // White while usable; the button face (as the clear button shows it) when not.
   const QColor back = enabled ? QColor(255, 255, 255) : cmdDelete->palette().color(QPalette::Button);
   if (txtSend->palette().color(QPalette::Base) != back) {

@@ -3,7 +3,7 @@
 #include <QCheckBox>
 #include <QFile>
 #include <QLineEdit>
-#include <QListView>
+#include <QTableView>
 #include <QPushButton>
 #include <QTimer>
 
@@ -38,7 +38,10 @@ void frmMain::fkt_ReceiveData(std::string_view datagram) {
 }
 
 void frmMain::ReceiveBatchEnd() {
-  trafficList_->Commit();
+  // Received entries reach the view in one insertion per display interval:
+  // under a flood the view's work per insertion, not the arrivals, would
+  // otherwise decide how fast the window can go. The log is written now.
+  if (!listCommitTimer_->isActive()) listCommitTimer_->start();
   std::string reason;
   if (LogStream.IsOpen() && !LogStream.Flush(&reason)) StopLoggingAfterFailure(reason);
 }

@@ -1,6 +1,6 @@
 // The send path: the send line, the send button and the block-check button.
 #include <QLineEdit>
-#include <QListView>
+#include <QTableView>
 #include <QPushButton>
 
 #include "console/TimeOfDay.h"

@@ -3,7 +3,7 @@
 // the peer's port are free ephemeral ports, so tests never collide.
 #include <QCheckBox>
 #include <QLabel>
-#include <QListView>
+#include <QAbstractItemView>
 #include <QSignalSpy>
 #include <QUdpSocket>
 

@@ -2,7 +2,7 @@
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QLabel>
-#include <QListView>
+#include <QAbstractItemView>
 #include <QMenu>
 #include <QStatusBar>
 

@@ -25,7 +25,7 @@ TEST_P(SendButton, JoinsPrefixAndSuffixInNotationOnlyWhenSwitchedOn) {
   EXPECT_EQ(WithoutTime(Entry(0)), c.entry);
   EXPECT_EQ(line->text(), c.line);  // kept: clearing is off
   EXPECT_TRUE(Control("cmdDelete")->isEnabled());
-  EXPECT_EQ(Control<QListView>("lstSendReceive")->currentIndex().row(), 0);
+  EXPECT_EQ(Control<QAbstractItemView>("lstSendReceive")->currentIndex().row(), 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -113,7 +113,7 @@ TEST_F(SendReceive, ReceivingNeitherSelectsNorEnablesTheClearButtonWhichEmptiesT
   PeerSend("b");
   EXPECT_EQ(w.TrafficList().EntryCount(), 2U);
   EXPECT_FALSE(Control("cmdDelete")->isEnabled());
-  EXPECT_FALSE(Control<QListView>("lstSendReceive")->currentIndex().isValid());
+  EXPECT_FALSE(Control<QAbstractItemView>("lstSendReceive")->currentIndex().isValid());
   w.fkt_SendLine("c");
   Control<QPushButton>("cmdDelete")->click();
   EXPECT_EQ(w.TrafficList().rowCount(), 0);
@@ -154,7 +154,7 @@ TEST_F(SendReceive, UnwritableLogPathIsReportedAndLoggingStaysOff) {
 TEST_F(SendReceive, DoubleClickShowsTheWholeEntry) {
   frmMain& w = OpenLinked();
   for (const char* text : {"one", "two", "three"}) w.fkt_SendLine(text);
-  auto* list = Control<QListView>("lstSendReceive");
+  auto* list = Control<QAbstractItemView>("lstSendReceive");
   const QModelIndex third = w.TrafficList().index(2);
   emit list->doubleClicked(third);
   ASSERT_EQ(platform.inputs.size(), 1U);
@@ -166,6 +166,7 @@ TEST_F(SendReceive, DoubleClickShowsTheWholeEntry) {
 TEST_F(SendReceive, ListShowsControlCharactersAsGlyphs) {
   frmMain& w = OpenLinked("Peculiar=0\r\n");
   PeerSend("\x02" "A\x03");
+  EXPECT_TRUE(QTest::qWaitFor([&] { return w.TrafficList().rowCount() == 1; }, 2000));
   EXPECT_EQ(w.TrafficList().data(w.TrafficList().index(0), Qt::DisplayRole).toString(), QString::fromUtf16(u"\u263BA\u2665"));
 }
 
