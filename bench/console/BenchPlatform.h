@@ -1,0 +1,29 @@
+#pragma once
+// The platform the console runs on in a benchmark: the production one, but
+// with the all-users data folder (and the program folder, where a settings
+// template could come from) moved to a temporary folder the bench owns, and
+// every box printed to stderr instead of shown, so nothing ever waits for a
+// click.
+#include <iostream>
+#include <optional>
+#include <string>
+#include <utility>
+
+#include "platform/QtPlatform.h"
+
+class BenchPlatform : public QtPlatform {
+ public:
+  explicit BenchPlatform(std::string root) : root_(std::move(root)) {}
+
+  std::string CommonAppDataPath() override { return root_; }
+  std::string ExecutableFolder() override { return root_ + "/"; }
+  void ShowMessage(const std::string& text, const std::string& caption, MessageIcon /*icon*/) override {
+    std::cerr << "console box [" << caption << "]: " << text << '\n';
+  }
+  std::optional<std::string> AskOpenFileName(const FileDialogRequest& /*request*/) override { return std::nullopt; }
+  std::optional<std::string> AskSaveFileName(const FileDialogRequest& /*request*/) override { return std::nullopt; }
+  void InputBox(const std::string& /*prompt*/, const std::string& /*title*/, const std::string& /*text*/) override {}
+
+ private:
+  std::string root_;
+};

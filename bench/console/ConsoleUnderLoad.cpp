@@ -1,0 +1,317 @@
+#include "bench/console/ConsoleUnderLoad.h"
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProcess>
+#include <QTimer>
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+
+#include "bench/console/ProcessStats.h"
+#include "bench/load/LoadDatagram.h"
+#include "bench/load/LogFileCheck.h"
+#include "bench/load/Loopback.h"
+#include "console/TrafficListModel.h"
+#include "console/UdpLink.h"
+#include "console/frmMain.h"
+#include "core/AppSettings.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// The sender starts this long after it is launched, so the trial's clock does
+// not include starting a process.
+constexpr int kSenderDelayMs = 200;
+// The trial ends once nothing has arrived for this long after the sender quit.
+constexpr double kQuietSeconds = 1.0;
+
+[[noreturn]] void Fail(const std::string& why) { throw BenchFailure(why); }
+
+// A port nobody holds right now on the loopback address.
+int FreePort(const in_addr& address) {
+  const int fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+  sockaddr_in sa{};
+  sa.sin_family = AF_INET;
+  sa.sin_addr = address;
+  socklen_t length = sizeof sa;
+  if (fd < 0 || ::bind(fd, reinterpret_cast<const sockaddr*>(&sa), sizeof sa) != 0 ||
+      ::getsockname(fd, reinterpret_cast<sockaddr*>(&sa), &length) != 0) {
+    Fail("no free loopback port");
+  }
+  ::close(fd);
+  return ntohs(sa.sin_port);
+}
+
+// Runs the event loop until done() holds or `seconds` have passed, looking
+// every `stepMs`. True if done() held.
+template <typename Done>
+bool RunUntil(Done done, double seconds, int stepMs = 10) {
+  QElapsedTimer clock;
+  clock.start();
+  const auto limit = static_cast<qint64>(seconds * 1000);
+  QEventLoop loop;
+  // Precise: a coarse timer may fire early, and the last step must not
+  // come short of the limit.
+  QTimer step;
+  step.setTimerType(Qt::PreciseTimer);
+  step.setSingleShot(true);
+  QObject::connect(&step, &QTimer::timeout, &loop, &QEventLoop::quit);
+  while (!done()) {
+    const qint64 remaining = limit - clock.elapsed();
+    if (remaining <= 0) return false;
+    step.start(static_cast<int>(std::min<qint64>(stepMs, remaining)));
+    loop.exec();
+  }
+  return true;
+}
+
+// "key=value" out of the sender's report line.
+double Field(const std::string& report, const std::string& key) {
+  const std::size_t at = report.find(" " + key + "=");
+  return at == std::string::npos ? -1 : std::atof(report.c_str() + at + key.size() + 2);
+}
+
+// A listed entry of a received datagram: "HH:MM:SS.mmm", the tag, the bytes.
+std::optional<std::uint64_t> ListedNumber(const std::string& text) {
+  constexpr std::string_view kTag = "  [IN]   ";
+  constexpr std::size_t kStamp = 12;
+  if (text.size() < kStamp + kTag.size() || text[8] != '.' || std::string_view(text).substr(kStamp, kTag.size()) != kTag) {
+    return std::nullopt;
+  }
+  return ParseLoadDatagram(std::string_view(text).substr(kStamp + kTag.size()));
+}
+
+}  // namespace
+
+ConsoleUnderLoad::ConsoleUnderLoad(const std::string& address, int port)
+    : address_(address), platform_(folder_.path().toStdString()) {
+  if (!folder_.isValid()) Fail("no temporary folder");
+  const std::optional<in_addr> loopback = LoopbackAddress(address);
+  if (!loopback) Fail("refusing address '" + address + "': only 127.0.0.0/8 (loopback) is allowed");
+  port_ = port != 0 ? port : FreePort(*loopback);
+  logPath_ = folder_.filePath("load.log").toStdString();
+  WriteSettings();
+}
+
+ConsoleUnderLoad::~ConsoleUnderLoad() {
+  if (window_) window_->close();
+  window_.reset();
+  SetPlatform(nullptr);
+}
+
+void ConsoleUnderLoad::WriteSettings() const {
+  const QString dir = folder_.filePath("Kelvor/Telvane");
+  if (!QDir().mkpath(dir)) Fail("cannot create " + dir.toStdString());
+  std::ofstream ini((dir + "/Settings.ini").toStdString(), std::ios::binary);
+  const std::string port = std::to_string(port_);
+  ini << "[SETTINGS]\r\n"
+      << "UdpPort=" << port << "\r\nUdpPortLocale=" << port << "\r\n"
+      << "UdpAddress=" << address_ << "\r\nLocaleIpAddress=" << address_ << "\r\n"
+      << "Peculiar=1\r\nLanguage=1\r\n";
+  if (!ini.flush()) Fail("cannot write Settings.ini");
+}
+
+void ConsoleUnderLoad::Start(ListViewChoice view) {
+  SetPlatform(&platform_);
+  window_ = std::make_unique<frmMain>();
+  window_->Form_Load();
+  // The first supervision tick binds and may send; it must not run unless the
+  // settings the console actually read name loopback addresses.
+  if (!LoopbackAddress(AppSettings.UdpAddress) || !LoopbackAddress(AppSettings.LocaleIpAddress)) {
+    Fail("the console did not take the loopback settings; stopping before its link opens");
+  }
+  if (!UseListView(*window_, view)) Fail("the window has no traffic list view");
+  window_->show();
+  logging_ = window_->findChild<QCheckBox*>("chkDatalogging");
+  auto* filename = window_->findChild<QLineEdit*>("txtFilename");
+  if (logging_ == nullptr || filename == nullptr) Fail("the logging controls are missing");
+  filename->setText(QString::fromStdString(logPath_));
+
+  UdpLink& link = window_->Link();
+  const bool open = RunUntil([&] { return link.State() == UdpLink::StateBound && link.LocalPort() == port_; }, 5);
+  if (!open) {
+    auto* status = window_->findChild<QLabel*>("stbStatusPanel1");
+    Fail("the link did not open on port " + std::to_string(port_) +
+         (status ? ": " + status->text().toStdString() : std::string()));
+  }
+}
+
+void ConsoleUnderLoad::Idle(double seconds) {
+  RunUntil([] { return false; }, seconds, static_cast<int>(seconds * 1000));
+}
+
+bool ConsoleUnderLoad::WaitForQuietMachine(double limit) {
+  constexpr double kQuietShare = 0.25;
+  bool told = false;
+  for (int waited = 0; waited < limit; ++waited) {
+    const double machine = MachineBusySeconds();
+    const double self = ProcessCpuTime().seconds;
+    Idle(1);
+    const double others = MachineBusySeconds() - machine - (ProcessCpuTime().seconds - self);
+    if (others < kQuietShare) return true;
+    if (!told) {
+      std::fprintf(stderr, "console_bench: other load at %.0f%% of a core; waiting up to %.0f s for it to end\n",
+                   100 * others, limit);
+      told = true;
+    }
+  }
+  std::fprintf(stderr, "console_bench: the machine stayed busy; measuring anyway\n");
+  return false;
+}
+
+void ConsoleUnderLoad::SetLogging(bool on) {
+  // A click, so that the box's own handler opens or closes the log.
+  if (logging_->isChecked() != on) logging_->click();
+  if (logging_->isChecked() != on) Fail(std::string("the data log could not be switched ") + (on ? "on" : "off"));
+}
+
+void ConsoleUnderLoad::Prefill(std::uint64_t count) {
+  SetLogging(false);
+  char datagram[kLoadDatagramBytes];
+  for (std::uint64_t n = 0; n < count; ++n) {
+    FormatLoadDatagram(n, datagram);
+    window_->fkt_ReceiveData(std::string_view(datagram, sizeof datagram));
+  }
+  window_->TrafficList().Commit();
+  Idle(0.5);  // the view takes in the new rows
+}
+
+std::vector<double> ConsoleUnderLoad::TimeBatches(int batches, int perBatch) {
+  SetLogging(false);
+  std::vector<double> ms;
+  char datagram[kLoadDatagramBytes];
+  std::uint64_t number = Entries();
+  for (int b = 0; b < batches; ++b) {
+    const auto start = Clock::now();
+    for (int i = 0; i < perBatch; ++i) {
+      FormatLoadDatagram(number++, datagram);
+      window_->fkt_ReceiveData(std::string_view(datagram, sizeof datagram));
+    }
+    window_->TrafficList().Commit();
+    // The view lays out on a zero timer and paints from posted events; two
+    // passes see both through.
+    QCoreApplication::processEvents();
+    QCoreApplication::processEvents();
+    ms.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
+  }
+  return ms;
+}
+
+void ConsoleUnderLoad::ClearList() {
+  window_->TrafficList().Clear();
+  Idle(0.1);
+}
+
+std::size_t ConsoleUnderLoad::Entries() const { return window_->TrafficList().EntryCount(); }
+
+int ConsoleUnderLoad::ReceiveBufferBytes() const { return window_->Link().ReceiveBufferBytes(); }
+
+bool ConsoleUnderLoad::LinkOpen() const { return window_->Link().State() == UdpLink::StateBound; }
+
+std::optional<SequenceCheck> ConsoleUnderLoad::CheckList(std::size_t from, std::uint64_t expected) const {
+  const TrafficListModel& list = window_->TrafficList();
+  SequenceCheck check(0, expected);
+  for (std::size_t row = from; row < list.EntryCount(); ++row) {
+    const std::optional<std::uint64_t> number = ListedNumber(list.EntryText(row));
+    if (number) {
+      check.Add(*number);
+    } else {
+      check.AddMalformed();
+    }
+  }
+  return check;
+}
+
+TrialResult ConsoleUnderLoad::RunTrial(double rate, double seconds, bool probeLatency) {
+  TrialResult result;
+  result.requestedRate = rate;
+  result.planned = static_cast<std::uint64_t>(std::llround(rate * seconds));
+  WaitForQuietMachine(300);
+  SetLogging(false);
+  SetLogging(true);  // switching on empties the file
+  const std::size_t before = Entries();
+
+  // The probe: a precise 10 ms timer, so that its own slack does not count
+  // as lateness; only intervals while datagrams arrive are kept.
+  bool sending = true;
+  QTimer probe;
+  probe.setTimerType(Qt::PreciseTimer);
+  probe.setInterval(10);
+  Clock::time_point lastTick;
+  QObject::connect(&probe, &QTimer::timeout, [&] {
+    const auto now = Clock::now();
+    if (sending && Entries() > before && lastTick != Clock::time_point()) {
+      result.latenessMs.push_back(std::chrono::duration<double, std::milli>(now - lastTick).count() - 10.0);
+    }
+    lastTick = now;
+  });
+  if (probeLatency) probe.start();
+
+  QProcess sender;
+  sender.setProcessChannelMode(QProcess::SeparateChannels);
+  const QString program = QCoreApplication::applicationDirPath() + "/udp_load";
+  QStringList arguments{QString::number(port_), QString::number(rate, 'f', 0), QString::number(seconds), "--delay",
+                        QString::number(kSenderDelayMs), "--address", QString::fromStdString(address_)};
+  if (gso_) arguments << "--gso";
+  sender.start(program, arguments);
+  if (!sender.waitForStarted(5000)) Fail("cannot start " + program.toStdString());
+  const CpuTime cpuBefore = ProcessCpuTime();
+  const double childrenBefore = ChildrenCpuSeconds();
+  const double machineBefore = MachineBusySeconds();
+  const auto started = Clock::now() + std::chrono::milliseconds(kSenderDelayMs);
+
+  // The sender stops by itself within 1.5 times the run plus a second; the
+  // margin here only guards against a hung process.
+  const double limit = seconds * 1.5 + 10;
+  if (!RunUntil([&] { return sender.state() == QProcess::NotRunning; }, limit)) {
+    sender.kill();
+    sender.waitForFinished(2000);
+  }
+  sending = false;
+  probe.stop();
+
+  // Drain what is still queued: done once nothing has come for a while.
+  std::size_t seen = Entries();
+  auto lastArrival = Clock::now();
+  RunUntil(
+      [&] {
+        if (Entries() != seen) {
+          seen = Entries();
+          lastArrival = Clock::now();
+        }
+        return std::chrono::duration<double>(Clock::now() - lastArrival).count() >= kQuietSeconds;
+      },
+      30);
+  result.cpuSeconds = ProcessCpuTime().seconds - cpuBefore.seconds;
+  result.senderCpuSeconds = ChildrenCpuSeconds() - childrenBefore;
+  result.otherCpuSeconds =
+      std::max(0.0, MachineBusySeconds() - machineBefore - result.cpuSeconds - result.senderCpuSeconds);
+  result.wallSeconds = std::chrono::duration<double>(lastArrival - started).count();
+
+  result.senderReport = QString::fromLocal8Bit(sender.readAllStandardOutput()).trimmed().toStdString();
+  const std::string errors = QString::fromLocal8Bit(sender.readAllStandardError()).trimmed().toStdString();
+  if (!errors.empty()) result.senderReport += " | " + errors;
+  result.senderOk = sender.exitStatus() == QProcess::NormalExit && sender.exitCode() == 0;
+  result.sent = static_cast<std::uint64_t>(std::max(0.0, Field(result.senderReport, "sent")));
+  result.sendRate = Field(result.senderReport, "rate");
+
+  SetLogging(false);  // flushes and closes the file
+  result.list = CheckList(before, result.planned);
+  result.log = CheckLoadLog(logPath_, 0, result.planned, &result.logError);
+  return result;
+}

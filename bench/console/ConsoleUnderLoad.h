@@ -1,0 +1,105 @@
+#pragma once
+// The real console, headless, with its link open on a loopback port and its
+// data log on, and load trials against it: a udp_load process sends numbered
+// datagrams, and afterwards the traffic list and the log file must hold every
+// number, in order.
+//
+// The console reads its settings from a temporary folder the bench writes
+// first (both addresses 127.0.0.1), so it never sees the built-in defaults.
+#include <QTemporaryDir>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "bench/console/BenchPlatform.h"
+#include "bench/console/ListViewSwap.h"
+#include "bench/load/SequenceCheck.h"
+
+class QCheckBox;
+class frmMain;
+
+// The console could not be brought into the state a measurement needs.
+class BenchFailure : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+struct TrialResult {
+  double requestedRate = 0;
+  std::uint64_t planned = 0;  // datagrams the sender was asked for
+  std::uint64_t sent = 0;
+  double sendRate = 0;        // as the sender achieved it
+  bool senderOk = false;      // exited normally having sent everything
+  std::string senderReport;
+  std::optional<SequenceCheck> list;
+  std::optional<SequenceCheck> log;
+  std::string logError;
+  double cpuSeconds = 0;      // the console's CPU time during the trial
+  double senderCpuSeconds = 0;
+  double otherCpuSeconds = 0;  // everything else on the machine meanwhile
+  double wallSeconds = 0;     // from the sender's start to the last arrival
+  std::vector<double> latenessMs;  // of the probe timer, while datagrams arrived
+
+  // The sender kept within 2 % of the requested rate.
+  bool SenderKeptPace() const { return senderOk && sendRate >= requestedRate * 0.98; }
+  bool Lossless() const { return list && list->Complete() && log && log->Complete(); }
+};
+
+class ConsoleUnderLoad {
+ public:
+  // address: the loopback address for the console's local and remote
+  // address; port 0 picks a free port.
+  ConsoleUnderLoad(const std::string& address, int port);
+  ~ConsoleUnderLoad();
+  ConsoleUnderLoad(const ConsoleUnderLoad&) = delete;
+  ConsoleUnderLoad& operator=(const ConsoleUnderLoad&) = delete;
+
+  // Shows the window (with the chosen list view) and waits for the
+  // supervision tick to open the link. Throws BenchFailure if it does not.
+  void Start(ListViewChoice view);
+
+  // Runs the event loop for the given time.
+  static void Idle(double seconds);
+  // Waits (running the event loop, at most `limit` seconds) until the rest
+  // of the machine uses less than a quarter of a core, so that other
+  // people's work does not end up in the figures. False if it never did.
+  static bool WaitForQuietMachine(double limit);
+
+  // Lists `count` numbered datagrams through the receive path directly (no
+  // socket, logging off), as a list that already holds traffic.
+  void Prefill(std::uint64_t count);
+  void ClearList();
+  std::size_t Entries() const;
+  int ReceiveBufferBytes() const;
+  bool LinkOpen() const;
+
+  // Whether udp_load runs with --gso (for rates beyond one send per datagram).
+  void SetSenderGso(bool on) { gso_ = on; }
+
+  // One load run at `rate` per second for `seconds`, the log restarted
+  // (emptied) first. probeLatency adds a 10 ms timer whose lateness is
+  // recorded while datagrams arrive.
+  TrialResult RunTrial(double rate, double seconds, bool probeLatency);
+
+  // The cost of one receive batch without the socket: `perBatch` datagrams
+  // through the receive path, one commit, and the event loop until the view
+  // has caught up. Milliseconds per batch, for `batches` batches.
+  std::vector<double> TimeBatches(int batches, int perBatch);
+
+ private:
+  void WriteSettings() const;
+  void SetLogging(bool on);
+  std::optional<SequenceCheck> CheckList(std::size_t from, std::uint64_t expected) const;
+
+  QTemporaryDir folder_;
+  std::string address_;
+  int port_ = 0;
+  std::string logPath_;
+  BenchPlatform platform_;
+  std::unique_ptr<frmMain> window_;
+  QCheckBox* logging_ = nullptr;
+  bool gso_ = false;
+};

@@ -1,0 +1,51 @@
+#include "bench/console/ProcessStats.h"
+
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <fstream>
+#include <string>
+
+namespace {
+
+double Seconds(const timeval& t) { return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) / 1e6; }
+
+}  // namespace
+
+std::size_t ResidentBytes() {
+  std::ifstream statm("/proc/self/statm");
+  std::size_t totalPages = 0;
+  std::size_t residentPages = 0;
+  statm >> totalPages >> residentPages;
+  return residentPages * static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
+}
+
+CpuTime ProcessCpuTime() {
+  rusage usage{};
+  ::getrusage(RUSAGE_SELF, &usage);
+  return {Seconds(usage.ru_utime) + Seconds(usage.ru_stime), Seconds(usage.ru_stime), usage.ru_nvcsw,
+          usage.ru_nivcsw};
+}
+
+CpuTime ThreadCpuTime() {
+  rusage usage{};
+  ::getrusage(RUSAGE_THREAD, &usage);
+  return {Seconds(usage.ru_utime) + Seconds(usage.ru_stime), Seconds(usage.ru_stime), usage.ru_nvcsw,
+          usage.ru_nivcsw};
+}
+
+double ChildrenCpuSeconds() {
+  rusage usage{};
+  ::getrusage(RUSAGE_CHILDREN, &usage);
+  return Seconds(usage.ru_utime) + Seconds(usage.ru_stime);
+}
+
+double MachineBusySeconds() {
+  // "cpu  user nice system idle iowait irq softirq steal ...", in clock ticks.
+  std::ifstream stat("/proc/stat");
+  std::string label;
+  unsigned long long user = 0, nice = 0, system = 0, idle = 0, iowait = 0, irq = 0, softirq = 0, steal = 0;
+  stat >> label >> user >> nice >> system >> idle >> iowait >> irq >> softirq >> steal;
+  const auto busy = user + nice + system + irq + softirq + steal;
+  return static_cast<double>(busy) / static_cast<double>(::sysconf(_SC_CLK_TCK));
+}

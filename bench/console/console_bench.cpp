@@ -1,0 +1,297 @@
+// console_bench: the real console, headless with its data log on, against
+// numbered load from a udp_load process on a loopback port.
+//
+//   console_bench rate    [--rate R] [--seconds S] [--prefill N]
+//   console_bench rate    --search [--from R] [--step R] [--max R] [--seconds S] [--prefill N]
+//   console_bench latency [--rate R] [--seconds S]
+//   console_bench memory  [--entries N] [--rate R] [--ratio] [--from R] [--step R] [--max R]
+//   console_bench idle    [--seconds S]
+//   console_bench batchcost [--entries N,N,...] [--batches B] [--per-batch D]
+//   common options:       [--address 127.x.y.z] [--port P] [--view V] [--gso]
+//
+// rate:    one run at R per second for S seconds (default 100000, 10); every
+//          number must be listed and logged, in order. --prefill lists N
+//          datagrams first. --search steps the rate up from --from by --step
+//          until a run loses anything and reports the highest lossless rate.
+// latency: a 10 ms timer's lateness (interval - 10 ms) while R (default
+//          50000) datagrams per second arrive for S seconds: p50, p99, max.
+// memory:  resident size idle and after N (default 1000000) datagrams
+//          received at R per second, as bytes per listed entry; --ratio
+//          also searches the lossless rate with an empty list and with N
+//          entries listed before each run.
+// idle:    the console's CPU time over S (default 30) seconds with the link
+//          open and nothing arriving, as a share of one core.
+// batchcost: for finding out where the time goes: with N entries listed
+//          (default 1000,100000,300000,1000000), the time of one receive
+//          batch of D (default 100) datagrams including the view's work, the
+//          median and worst of B (default 20) batches.
+// --gso:   udp_load sends with --gso, for rates beyond about 300,000/s.
+// --view:  which view shows the list (see ListViewSwap.h); the window's own
+//          by default.
+//
+// udp_load must sit next to this program. Exits 0 when every run was
+// lossless (or, for a search, when a lossless rate was found), 4 otherwise,
+// 2 when the console could not be set up (an address outside 127.0.0.0/8
+// included), 1 on bad arguments.
+#include <QApplication>
+#include <QFont>
+#include <QStringList>
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "bench/console/ConsoleUnderLoad.h"
+#include "bench/console/ProcessStats.h"
+
+namespace {
+
+// Bad arguments; thrown rather than exiting, so that a console already
+// started still cleans up its temporary folder.
+class UsageError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+[[noreturn]] void Usage(const std::string& why) { throw UsageError(why); }
+
+// "--name value" pairs and "--flag" switches after the mode.
+class Options {
+ public:
+  Options(int argc, char** argv) {
+    for (int i = 2; i < argc; ++i) {
+      std::string name = argv[i];
+      if (name.rfind("--", 0) != 0) Usage("unexpected argument " + name);
+      if (name == "--search" || name == "--ratio" || name == "--gso") {
+        flags_.push_back(name);
+      } else if (i + 1 < argc) {
+        values_[name] = argv[++i];
+      } else {
+        Usage("no value after " + name);
+      }
+    }
+  }
+  bool Flag(const std::string& name) const { return std::find(flags_.begin(), flags_.end(), name) != flags_.end(); }
+  std::string Text(const std::string& name, const std::string& fallback) const {
+    const auto it = values_.find(name);
+    return it == values_.end() ? fallback : it->second;
+  }
+  double Number(const std::string& name, double fallback, double low, double high) const {
+    const auto it = values_.find(name);
+    if (it == values_.end()) return fallback;
+    char* end = nullptr;
+    const double value = std::strtod(it->second.c_str(), &end);
+    if (end == it->second.c_str() || *end != '\0' || !(value >= low && value <= high)) {
+      Usage(name + " out of range: " + it->second);
+    }
+    return value;
+  }
+
+ private:
+  std::vector<std::string> flags_;
+  std::map<std::string, std::string> values_;
+};
+
+std::string Yes(bool value) { return value ? "yes" : "no"; }
+
+void Print(const TrialResult& t) {
+  const auto count = [](const std::optional<SequenceCheck>& c) { return c ? static_cast<double>(c->Received()) : -1.0; };
+  const auto lost = [](const std::optional<SequenceCheck>& c) { return c ? static_cast<double>(c->Lost()) : -1.0; };
+  const auto misplaced = [](const std::optional<SequenceCheck>& c) {
+    return c ? static_cast<double>(c->Misplaced() + c->Malformed()) : -1.0;
+  };
+  const auto share = [](double cpu, double wall) { return wall > 0 ? 100 * cpu / wall : 0.0; };
+  std::printf(
+      "  run %.0f/s: sent %llu at %.0f/s%s | listed %.0f lost %.0f misplaced %.0f | logged %.0f lost %.0f misplaced %.0f"
+      " | lossless %s | console CPU %.1f%% of a core, %.2f us/datagram | sender %.1f%%, others %.1f%%\n",
+      t.requestedRate, static_cast<unsigned long long>(t.sent), t.sendRate,
+      t.SenderKeptPace() ? "" : " (SENDER FELL BEHIND)", count(t.list), lost(t.list), misplaced(t.list), count(t.log),
+      lost(t.log), misplaced(t.log), Yes(t.Lossless()).c_str(),
+      share(t.cpuSeconds, t.wallSeconds),
+      t.sent > 0 ? 1e6 * t.cpuSeconds / static_cast<double>(t.sent) : 0.0, share(t.senderCpuSeconds, t.wallSeconds),
+      share(t.otherCpuSeconds, t.wallSeconds));
+  if (t.list && !t.list->Complete()) std::printf("    list: %s\n", t.list->FirstFault().c_str());
+  if (t.log && !t.log->Complete()) std::printf("    log: %s\n", t.log->FirstFault().c_str());
+  if (!t.log) std::printf("    log: %s\n", t.logError.c_str());
+  if (!t.senderOk) std::printf("    sender: %s\n", t.senderReport.c_str());
+  std::fflush(stdout);
+}
+
+// Steps the rate up until a run loses anything; the highest lossless rate, or
+// 0. A run whose sender could not keep pace ends the search, as beyond it the
+// figure would measure the sender.
+double Search(ConsoleUnderLoad& console, double from, double step, double max, double seconds, double prefill) {
+  double best = 0;
+  const auto steps = static_cast<int>((max - from) / step);
+  for (int n = 0; n <= steps; ++n) {
+    const double rate = from + n * step;
+    console.ClearList();
+    if (prefill > 0) console.Prefill(static_cast<std::uint64_t>(prefill));
+    const TrialResult t = console.RunTrial(rate, seconds, false);
+    Print(t);
+    if (!t.SenderKeptPace()) {
+      std::printf("  search stopped: the sender cannot keep %.0f/s\n", rate);
+      break;
+    }
+    if (!t.Lossless()) break;
+    best = rate;
+  }
+  return best;
+}
+
+double Percentile(std::vector<double> values, double q) {
+  if (values.empty()) return 0;
+  std::sort(values.begin(), values.end());
+  const auto rank = static_cast<std::size_t>(std::ceil(q * static_cast<double>(values.size())));
+  return values[std::clamp<std::size_t>(rank, 1, values.size()) - 1];
+}
+
+int Rate(ConsoleUnderLoad& console, const Options& o) {
+  const double seconds = o.Number("--seconds", 10, 0.1, 600);
+  const double prefill = o.Number("--prefill", 0, 0, 100'000'000);
+  if (o.Flag("--search")) {
+    const double best = Search(console, o.Number("--from", 50'000, 1, 1e7), o.Number("--step", 25'000, 1, 1e7),
+                               o.Number("--max", 1'000'000, 1, 1e7), seconds, prefill);
+    std::printf("RESULT rate search: highest lossless rate %.0f/s for %.0f s (%.0f entries listed before each run)\n",
+                best, seconds, prefill);
+    return best > 0 ? 0 : 4;
+  }
+  if (prefill > 0) console.Prefill(static_cast<std::uint64_t>(prefill));
+  const TrialResult t = console.RunTrial(o.Number("--rate", 100'000, 1, 1e7), seconds, false);
+  Print(t);
+  std::printf("RESULT rate %.0f/s for %.0f s (%.0f listed before): lossless %s, sender kept pace %s\n",
+              t.requestedRate, seconds, prefill, Yes(t.Lossless()).c_str(), Yes(t.SenderKeptPace()).c_str());
+  return t.Lossless() && t.SenderKeptPace() ? 0 : 4;
+}
+
+int Latency(ConsoleUnderLoad& console, const Options& o) {
+  const TrialResult t = console.RunTrial(o.Number("--rate", 50'000, 1, 1e7), o.Number("--seconds", 10, 0.1, 600), true);
+  Print(t);
+  std::printf("RESULT latency at %.0f/s: 10 ms timer lateness p50 %.2f ms, p99 %.2f ms, max %.2f ms over %zu ticks;"
+              " lossless %s\n",
+              t.requestedRate, Percentile(t.latenessMs, 0.50), Percentile(t.latenessMs, 0.99),
+              t.latenessMs.empty() ? 0.0 : *std::max_element(t.latenessMs.begin(), t.latenessMs.end()),
+              t.latenessMs.size(), Yes(t.Lossless()).c_str());
+  return t.Lossless() ? 0 : 4;
+}
+
+int Memory(ConsoleUnderLoad& console, const Options& o) {
+  const double entries = o.Number("--entries", 1'000'000, 1000, 100'000'000);
+  const double rate = o.Number("--rate", 100'000, 1, 1e7);
+  ConsoleUnderLoad::Idle(2);
+  const std::size_t idle = ResidentBytes();
+  const TrialResult t = console.RunTrial(rate, entries / rate, false);
+  Print(t);
+  ConsoleUnderLoad::Idle(1);
+  const std::size_t full = ResidentBytes();
+  const double perEntry = static_cast<double>(full - std::min(full, idle)) / static_cast<double>(console.Entries());
+  std::printf("RESULT memory: resident %.1f MiB idle, %.1f MiB with %zu entries listed: %.1f bytes per entry;"
+              " lossless %s\n",
+              static_cast<double>(idle) / 1048576, static_cast<double>(full) / 1048576, console.Entries(), perEntry,
+              Yes(t.Lossless()).c_str());
+  if (!o.Flag("--ratio")) return t.Lossless() ? 0 : 4;
+
+  const double from = o.Number("--from", 100'000, 1, 1e7);
+  const double step = o.Number("--step", 10'000, 1, 1e7);
+  const double max = o.Number("--max", 1'000'000, 1, 1e7);
+  std::printf("  empty list:\n");
+  const double empty = Search(console, from, step, max, 10, 0);
+  std::printf("  %.0f entries listed before each run:\n", entries);
+  const double listed = Search(console, from, step, max, 10, entries);
+  std::printf("RESULT memory rate: highest lossless rate %.0f/s with an empty list, %.0f/s with %.0f listed:"
+              " ratio %.2f\n",
+              empty, listed, entries, empty > 0 ? listed / empty : 0.0);
+  return t.Lossless() && empty > 0 ? 0 : 4;
+}
+
+int BatchCost(ConsoleUnderLoad& console, const Options& o) {
+  const int batches = static_cast<int>(o.Number("--batches", 20, 1, 10'000));
+  const int perBatch = static_cast<int>(o.Number("--per-batch", 100, 1, 100'000));
+  const QStringList sizes = QString::fromStdString(o.Text("--entries", "1000,100000,300000,1000000")).split(',');
+  for (const QString& size : sizes) {
+    bool ok = false;
+    const qulonglong entries = size.toULongLong(&ok);
+    if (!ok || entries > 100'000'000) Usage("bad entry count " + size.toStdString());
+    console.ClearList();
+    console.Prefill(entries);
+    const std::vector<double> ms = console.TimeBatches(batches, perBatch);
+    std::printf("RESULT batchcost: %llu entries listed: one batch of %d datagrams takes %.2f ms (median), %.2f ms"
+                " (worst of %d)\n",
+                entries, perBatch, Percentile(ms, 0.5), *std::max_element(ms.begin(), ms.end()), batches);
+    std::fflush(stdout);
+  }
+  return 0;
+}
+
+int IdleCost(ConsoleUnderLoad& console, const Options& o) {
+  const double seconds = o.Number("--seconds", 30, 1, 600);
+  ConsoleUnderLoad::Idle(2);
+  ConsoleUnderLoad::WaitForQuietMachine(300);
+  const CpuTime before = ProcessCpuTime();
+  const CpuTime windowBefore = ThreadCpuTime();
+  const double machineBefore = MachineBusySeconds();
+  const auto start = std::chrono::steady_clock::now();
+  ConsoleUnderLoad::Idle(seconds);
+  const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  const CpuTime after = ProcessCpuTime();
+  const CpuTime windowAfter = ThreadCpuTime();
+  const double others = MachineBusySeconds() - machineBefore - (after.seconds - before.seconds);
+  std::printf("RESULT idle: %.3f s CPU over %.1f s with the link open = %.2f%% of one core"
+              " (%.3f s of it in the kernel; %ld voluntary, %ld involuntary context switches; window thread %.3f s,"
+              " %ld wake-ups);"
+              " link still open %s; others %.1f%%\n",
+              after.seconds - before.seconds, wall, 100 * (after.seconds - before.seconds) / wall,
+              after.systemSeconds - before.systemSeconds, after.voluntarySwitches - before.voluntarySwitches,
+              after.involuntarySwitches - before.involuntarySwitches, windowAfter.seconds - windowBefore.seconds,
+              windowAfter.voluntarySwitches - windowBefore.voluntarySwitches, Yes(console.LinkOpen()).c_str(),
+              100 * others / wall);
+  return console.LinkOpen() ? 0 : 4;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  // Headless unless the caller chose a display on purpose.
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication app(argc, argv);
+  QApplication::setFont(QFont("DejaVu Sans", 8));  // as the program itself starts
+
+  try {
+    if (argc < 2) Usage("no mode given");
+    const std::string mode = argv[1];
+    if (mode != "rate" && mode != "latency" && mode != "memory" && mode != "idle" && mode != "batchcost") {
+      Usage("unknown mode " + mode);
+    }
+    const Options o(argc, argv);
+    const std::optional<ListViewChoice> view = ParseListViewChoice(o.Text("--view", "console"));
+    if (!view) Usage("--view must be console, console-throttled, none, table or table-throttled");
+    // Destroyed on the way out of here, so the temporary folder goes too.
+    ConsoleUnderLoad console(o.Text("--address", "127.0.0.1"), static_cast<int>(o.Number("--port", 0, 0, 65535)));
+    console.SetSenderGso(o.Flag("--gso"));
+    console.Start(*view);
+    std::printf("console_bench %s: link open, receive buffer %d bytes, list view: %s\n", mode.c_str(),
+                console.ReceiveBufferBytes(), o.Text("--view", "console").c_str());
+    std::fflush(stdout);
+
+    if (mode == "rate") return Rate(console, o);
+    if (mode == "latency") return Latency(console, o);
+    if (mode == "memory") return Memory(console, o);
+    if (mode == "batchcost") return BatchCost(console, o);
+    return IdleCost(console, o);
+  } catch (const UsageError& error) {
+    std::fprintf(stderr,
+                 "console_bench: %s\n"
+                 "usage: console_bench rate|latency|memory|idle|batchcost [options]  (see console_bench.cpp)\n",
+                 error.what());
+    return 1;
+  } catch (const BenchFailure& failure) {
+    std::fprintf(stderr, "console_bench: %s\n", failure.what());
+    return 2;
+  }
+}
