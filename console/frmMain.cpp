@@ -25,10 +25,10 @@
 #include "core/StringTable.h"
 #include "dialogs/Dialogs.h"
 #include "platform/QtText.h"
+#include "platform/WidgetBuilding.h"
 
 namespace {
 
-QString Text(int id) { return ToQString(fkt_LoadResText(id)); }
 
 // The fixed-pitch face for the send line and the traffic list.
 QFont ConsoleFont() {
@@ -38,11 +38,6 @@ QFont ConsoleFont() {
   return font;
 }
 
-template <typename T>
-T* Named(T* widget, const char* name) {
-  widget->setObjectName(name);
-  return widget;
-}
 
 }  // namespace
 
@@ -264,25 +259,25 @@ void frmMain::cmdBefehl_Click(int slot) {
 }
 
 void frmMain::ApplyLanguageTexts() {
-  setWindowTitle(Text(1000));
-  mnuFile->setTitle(Text(1001));
-  mnuFileQuit->setText(Text(1002));
-  mnuFileLoadConfig->setText(Text(1007));
-  mnuFileSaveConfig->setText(Text(1008));
-  fraCommands->setTitle(Text(1009));
-  mnuEdit->setTitle(Text(1003));
-  mnuEditSettings->setText(Text(1004));
-  mnuQuestion->setTitle(Text(1005));
-  mnuQuestionProgramInfo->setText(Text(1006));
-  labSendText->setText(Text(1030));
-  labSendReceiveText->setText(Text(1031));
-  cmdInsertSpecialChar->setText(Text(1032));
-  cmdSend->setText(Text(1033));
-  cmdBlockcheck->setText(Text(1037));
-  cmdDelete->setText(Text(1034));
+  setWindowTitle(ResText(1000));
+  mnuFile->setTitle(ResText(1001));
+  mnuFileQuit->setText(ResText(1002));
+  mnuFileLoadConfig->setText(ResText(1007));
+  mnuFileSaveConfig->setText(ResText(1008));
+  fraCommands->setTitle(ResText(1009));
+  mnuEdit->setTitle(ResText(1003));
+  mnuEditSettings->setText(ResText(1004));
+  mnuQuestion->setTitle(ResText(1005));
+  mnuQuestionProgramInfo->setText(ResText(1006));
+  labSendText->setText(ResText(1030));
+  labSendReceiveText->setText(ResText(1031));
+  cmdInsertSpecialChar->setText(ResText(1032));
+  cmdSend->setText(ResText(1033));
+  cmdBlockcheck->setText(ResText(1037));
+  cmdDelete->setText(ResText(1034));
   for (int n = 3; n <= kSlotCount; ++n) {
     const std::string number = std::to_string(n);
     cmdBefehl[n - 1]->setText(ToQString(fkt_FormatInsertParam(fkt_LoadResText(1035), number, number)));
   }
-  cmdQuit->setText(Text(1036));
+  cmdQuit->setText(ResText(1036));
 }

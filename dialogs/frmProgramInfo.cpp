@@ -12,6 +12,7 @@
 #include "dialogs/EventGuard.h"
 #include "dialogs/ProgramVersion.h"
 #include "platform/QtText.h"
+#include "platform/WidgetBuilding.h"
 
 // The logo lives in the program's resources, which sit in a static library:
 // naming their registration here makes sure they are linked wherever this
@@ -20,13 +21,7 @@ static void RegisterProgramResources() { Q_INIT_RESOURCE(resources); }
 
 namespace {
 
-QString Text(int id) { return ToQString(fkt_LoadResText(id)); }
 
-template <typename T>
-T* Named(T* widget, const char* name) {
-  widget->setObjectName(name);
-  return widget;
-}
 
 // The label columns and rows of the information frame (twips).
 constexpr int kLeftColumn = 300;
@@ -37,9 +32,7 @@ constexpr int kRowTops[] = {360, 660, 960, 1230};
 
 frmProgramInfo::frmProgramInfo(QWidget* parent) : QDialog(parent) {
   setObjectName("frmProgramInfo");
-  setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
-                 Qt::MSWindowsFixedSizeDialogHint);
-  setFixedSize(Px(4965), Px(1935));
+  MakeFixedDialog(*this, 4965, 1935);
 
   // The OK button comes first, so it is first in the tab order.
   cmdOk = Named(new QPushButton(this), "cmdOk");
@@ -89,12 +82,12 @@ void frmProgramInfo::Form_Load() {
 }
 
 void frmProgramInfo::ControlsSetCaptions() {
-  setWindowTitle(Text(1200));
-  labProgramVersion->setText(Text(1201));
-  labSoftwareVersion->setText(Text(1202));
-  labDate->setText(Text(1203));
-  labEngineer->setText(Text(1204));
-  cmdOk->setText(Text(1205));
+  setWindowTitle(ResText(1200));
+  labProgramVersion->setText(ResText(1201));
+  labSoftwareVersion->setText(ResText(1202));
+  labDate->setText(ResText(1203));
+  labEngineer->setText(ResText(1204));
+  cmdOk->setText(ResText(1205));
 }
 
 void frmProgramInfo::ShowLogo() {

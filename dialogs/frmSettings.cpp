@@ -18,17 +18,12 @@
 #include "dialogs/SpecialCharTarget.h"
 #include "dialogs/frmSpecialChar.h"
 #include "platform/QtText.h"
+#include "platform/WidgetBuilding.h"
 
 namespace {
 
-QString Text(int id) { return ToQString(fkt_LoadResText(id)); }
 QString Fixed(const char* utf8) { return QString::fromUtf8(utf8); }
 
-template <typename T>
-T* Named(T* widget, const char* name) {
-  widget->setObjectName(name);
-  return widget;
-}
 
 // Every page holds one frame at this place (twips, relative to the page);
 // the controls' places are relative to the frame.
@@ -69,9 +64,7 @@ void ShowFieldEnabled(QLineEdit& field, bool enabled, const QColor& buttonFace) 
 
 frmSettings::frmSettings(QWidget* parent) : QDialog(parent) {
   setObjectName("frmSettings");
-  setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
-                 Qt::MSWindowsFixedSizeDialogHint);
-  setFixedSize(Px(7545), Px(4230));
+  MakeFixedDialog(*this, 7545, 4230);
 
   SSTab1 = Named(new QTabWidget(this), "SSTab1");
   SSTab1->setGeometry(TwipsRect(120, 120, 7335, 3585));
@@ -265,21 +258,21 @@ void frmSettings::ControlsSetEnabled() {
 }
 
 void frmSettings::ControlsSetCaptions() {
-  setWindowTitle(Text(1500));
-  SSTab1->setTabText(0, Text(1501));
-  SSTab1->setTabText(1, Text(1502));
-  SSTab1->setTabText(2, Text(1503));
-  fraInterface->setTitle(Text(1504));
-  fraInternational->setTitle(Text(1504));
-  fraPresentation->setTitle(Text(1504));
-  labAddress->setText(Text(1514));
-  labLocaleIpAddress->setText(Text(1515));
-  labPort->setText(Text(1517));
-  labLocalUdpPort->setText(Text(1518));
-  labLanguageProgram->setText(Text(1510));
-  chkSpecialChar->setText(Text(1511));
-  cmdOk->setText(Text(1512));
-  cmdCancel->setText(Text(1513));
+  setWindowTitle(ResText(1500));
+  SSTab1->setTabText(0, ResText(1501));
+  SSTab1->setTabText(1, ResText(1502));
+  SSTab1->setTabText(2, ResText(1503));
+  fraInterface->setTitle(ResText(1504));
+  fraInternational->setTitle(ResText(1504));
+  fraPresentation->setTitle(ResText(1504));
+  labAddress->setText(ResText(1514));
+  labLocaleIpAddress->setText(ResText(1515));
+  labPort->setText(ResText(1517));
+  labLocalUdpPort->setText(ResText(1518));
+  labLanguageProgram->setText(ResText(1510));
+  chkSpecialChar->setText(ResText(1511));
+  cmdOk->setText(ResText(1512));
+  cmdCancel->setText(ResText(1513));
 }
 
 void frmSettings::cmdOk_Click() {

@@ -13,16 +13,11 @@
 #include "dialogs/ModalSeam.h"
 #include "dialogs/SpecialCharTarget.h"
 #include "platform/QtText.h"
+#include "platform/WidgetBuilding.h"
 
 namespace {
 
-QString Text(int id) { return ToQString(fkt_LoadResText(id)); }
 
-template <typename T>
-T* Named(T* widget, const char* name) {
-  widget->setObjectName(name);
-  return widget;
-}
 
 struct Box {
   const char* name;
@@ -42,9 +37,7 @@ constexpr Box kBoxTable[frmSpecialChar::kBoxes] = {
 
 frmSpecialChar::frmSpecialChar(QWidget* parent) : QDialog(parent) {
   setObjectName("frmSpecialChar");
-  setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
-                 Qt::MSWindowsFixedSizeDialogHint);
-  setFixedSize(Px(4500), Px(3345));
+  MakeFixedDialog(*this, 4500, 3345);
 
   Frame1 = Named(new QGroupBox(this), "Frame1");
   Frame1->setGeometry(TwipsRect(75, 75, 4335, 1575));
@@ -90,10 +83,10 @@ void frmSpecialChar::Form_Load() {
 }
 
 void frmSpecialChar::ControlsSetCaptions() {
-  setWindowTitle(Text(1300));
-  cmdOk->setText(Text(1301));
-  cmdCancel->setText(Text(1302));
-  fraNumeric->setTitle(Text(1303));
+  setWindowTitle(ResText(1300));
+  cmdOk->setText(ResText(1301));
+  cmdCancel->setText(ResText(1302));
+  fraNumeric->setTitle(ResText(1303));
 }
 
 void frmSpecialChar::ControlsResetChoice() {
