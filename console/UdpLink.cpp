@@ -108,13 +108,15 @@ const QHostAddress* UdpLink::Resolve(const std::string& host) {
 void UdpLink::Bind(const std::string& localPort, const std::string& localAddress) {
   Close();
   const int port = ParsePort(localPort);
+  // Only the local address takes part in the bind. The remote host is the
+  // target of later sends: a name that is invalid or not yet resolved makes
+  // those sends fail, never receiving.
   const QHostAddress* local = Resolve(localAddress);
-  const QHostAddress* remote = Resolve(remoteHost_);
-  if (local == nullptr || remote == nullptr) {
+  if (local == nullptr) {
     state_ = StateResolving;
-    throw RunTimeError(11001, "Resolving host name");
+    throw RunTimeError(11002, "Resolving host name");
   }
-  if (local->isNull() || remote->isNull()) {
+  if (local->isNull()) {
     state_ = StateError;
     throw RunTimeError(11001, "Host not found");
   }
@@ -142,7 +144,6 @@ void UdpLink::Bind(const std::string& localPort, const std::string& localAddress
   socklen_t length = sizeof bound;
   ::getsockname(fd_, reinterpret_cast<sockaddr*>(&bound), &length);
   localPort_ = ntohs(bound.sin_port);
-  remoteAddress_ = *remote;
   state_ = StateBound;
 
   notifier_ = new QSocketNotifier(fd_, QSocketNotifier::Read, this);
@@ -154,9 +155,18 @@ void UdpLink::SetRemotePort(long port) {
   remotePort_ = port;
 }
 
+void UdpLink::SetRemoteHost(const std::string& host) {
+  remoteHost_ = host;
+  // Starts resolving a name now, so that it is ready by the first send.
+  Resolve(host);
+}
+
 void UdpLink::SendData(const std::string& bytes) {
   if (state_ != StateBound) throw RunTimeError(10057, "Socket is not connected");
-  const sockaddr_in to = ToSockaddr(remoteAddress_, static_cast<int>(remotePort_));
+  const QHostAddress* remote = Resolve(remoteHost_);
+  if (remote == nullptr) throw RunTimeError(11002, "Host name " + remoteHost_ + " is still being resolved");
+  if (remote->isNull()) throw RunTimeError(11001, "Host not found: " + remoteHost_);
+  const sockaddr_in to = ToSockaddr(*remote, static_cast<int>(remotePort_));
   for (;;) {
     const ssize_t sent =
         ::sendto(fd_, bytes.data(), bytes.size(), 0, reinterpret_cast<const sockaddr*>(&to), sizeof to);

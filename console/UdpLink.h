@@ -10,8 +10,10 @@
 // datagrams that batch is what keeps the one window thread ahead.
 //
 // Host names (the local address defaults to the machine's host name) are
-// resolved asynchronously and cached per text; until both names are resolved
-// Bind fails and the socket stays closed, so the window thread never blocks.
+// resolved asynchronously and cached per text, so the window thread never
+// blocks. Only the local name takes part in Bind (which fails, leaving the
+// socket closed, until it is resolved); the remote name is needed only by
+// SendData, which fails while it is unresolved or invalid.
 //
 // Receiving: when the socket is readable, pending datagrams are drained in
 // one slice of at most kSliceBudget; each datagram goes to the datagram
@@ -44,7 +46,8 @@ class UdpLink : public QObject {
 
   int State() const { return state_; }
   const std::string& RemoteHost() const { return remoteHost_; }
-  void SetRemoteHost(const std::string& host) { remoteHost_ = host; }
+  // The destination of later sends; a name starts resolving at once.
+  void SetRemoteHost(const std::string& host);
   long RemotePort() const { return remotePort_; }
   // Throws RunTimeError for a number that is no UDP port.
   void SetRemotePort(long port);
@@ -79,7 +82,6 @@ class UdpLink : public QObject {
   int localPort_ = 0;
   std::string remoteHost_;
   long remotePort_ = 0;
-  QHostAddress remoteAddress_;
   QSocketNotifier* notifier_ = nullptr;
   std::map<std::string, Resolution> resolved_;
   std::function<void(std::string_view)> onDatagram_;

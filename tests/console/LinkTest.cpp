@@ -1,6 +1,7 @@
 // The link supervision against real sockets on 127.0.0.1.
 #include <QAction>
 #include <QDialog>
+#include <gmock/gmock.h>
 
 #include "dialogs/ModalSeam.h"
 #include "tests/console/LinkFixture.h"
@@ -74,6 +75,29 @@ TEST_F(Link, PortHeldByAnotherProgramShowsTheErrorUntilItIsFree) {
   EXPECT_TRUE(platform.messages.empty());
   holder.reset();
   EXPECT_TRUE(QTest::qWaitFor([&] { return w.Link().State() == UdpLink::StateBound; }, 2000));
+}
+
+TEST_F(Link, BadRemoteAddressFailsSendingButNotReceiving) {
+  // The remote address is only the target of sends: the socket binds and
+  // receives, and a send reports the failure without listing the line.
+  for (const char* remote : {"999.1.1.1", "nohost.invalid"}) {
+    SCOPED_TRACE(remote);
+    AppSettings = {};
+    window.reset();
+    platform.messages.clear();
+    WriteSettings("UdpPort=1\r\nUdpPortLocale=" + std::to_string(localPort) + "\r\nUdpAddress=" + remote +
+                  "\r\nLocaleIpAddress=127.0.0.1\r\n");
+    frmMain& w = Open();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w.Link().State() == UdpLink::StateBound; }, 2000));
+    PeerSend("<in>");
+    EXPECT_EQ(w.TrafficList().EntryCount(), 1U);
+
+    Control<QLineEdit>("txtBefehl3")->setText("x");
+    Control<QPushButton>("cmdBefehl3")->click();
+    ASSERT_EQ(platform.messages.size(), 1U);
+    EXPECT_THAT(platform.messages[0].text, ::testing::MatchesRegex("Beschreibung: .*\r\nFehler: 1100[12]"));
+    EXPECT_EQ(w.TrafficList().EntryCount(), 1U);
+  }
 }
 
 TEST_F(Link, HostNamesAreResolvedWithoutBlocking) {
