@@ -1,0 +1,278 @@
+#include "core/SafeFile.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <array>
+#include <cerrno>
+#include <charconv>
+#include <climits>
+#include <csignal>
+#include <optional>
+#include <random>
+#include <utility>
+
+namespace {
+
+// Every open: no link in the last component, no waiting on a FIFO or device,
+// nothing inherited by child processes, never a controlling terminal.
+constexpr int kOpenFlags = O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY;
+
+FileStatus Refused(FileRefusal why) { return {why, 0}; }
+
+FileStatus SystemFailure(int error) {
+  if (error == ENOENT || error == ENOTDIR) return {FileRefusal::Missing, error};
+  return {FileRefusal::SystemError, error};
+}
+
+std::string FolderOf(const std::string& path) {
+  const std::size_t slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+std::string NameOf(const std::string& path) {
+  const std::size_t slash = path.rfind('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+class Descriptor {
+ public:
+  explicit Descriptor(int fd = -1) : fd_(fd) {}
+  ~Descriptor() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  Descriptor(Descriptor&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
+  Descriptor& operator=(Descriptor&& other) noexcept {
+    std::swap(fd_, other.fd_);
+    return *this;
+  }
+  Descriptor(const Descriptor&) = delete;
+  Descriptor& operator=(const Descriptor&) = delete;
+
+  int Get() const { return fd_; }
+  int Release() { return std::exchange(fd_, -1); }
+
+ private:
+  int fd_;
+};
+
+struct LinkTarget {
+  FileStatus status;
+  std::string path;
+};
+
+// Where the symbolic link at `path` leads, if it may be followed: only a link
+// of the current user or of its folder's owner. Owner and target are read
+// from the same open link, so the link cannot be swapped in between.
+LinkTarget FollowLink(const std::string& path) {
+  const Descriptor link(::open(path.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC));
+  if (link.Get() < 0) return {SystemFailure(errno), {}};
+  struct stat linkInfo {};
+  struct stat folderInfo {};
+  if (::fstat(link.Get(), &linkInfo) != 0) return {SystemFailure(errno), {}};
+  if (!S_ISLNK(linkInfo.st_mode)) return {SystemFailure(ELOOP), {}};
+  if (::stat(FolderOf(path).c_str(), &folderInfo) != 0) return {SystemFailure(errno), {}};
+  if (linkInfo.st_uid != ::geteuid() && linkInfo.st_uid != folderInfo.st_uid) {
+    return {Refused(FileRefusal::ForeignLink), {}};
+  }
+  std::array<char, PATH_MAX> buffer{};
+  const ssize_t length = ::readlinkat(link.Get(), "", buffer.data(), buffer.size());
+  if (length < 0) return {SystemFailure(errno), {}};
+  if (length == 0 || static_cast<std::size_t>(length) >= buffer.size()) return {SystemFailure(ENOENT), {}};
+  std::string target(buffer.data(), static_cast<std::size_t>(length));
+  if (target.front() != '/') target = FolderOf(path) + "/" + target;
+  return {{}, std::move(target)};
+}
+
+struct Opened {
+  Descriptor fd;
+  FileStatus status;
+};
+
+// Opens a regular file with a single name, following at most one trusted link.
+Opened OpenChecked(const std::string& path, int flags) {
+  std::string actual = path;
+  int fd = ::open(actual.c_str(), flags | kOpenFlags, 0666);
+  if (fd < 0 && errno == ELOOP) {
+    LinkTarget link = FollowLink(actual);
+    if (!link.status.Ok()) return {Descriptor(), link.status};
+    actual = std::move(link.path);
+    fd = ::open(actual.c_str(), flags | kOpenFlags, 0666);
+    if (fd < 0 && errno == ELOOP) return {Descriptor(), Refused(FileRefusal::LinkChain)};
+  }
+  if (fd < 0) {
+    const int error = errno;
+    // A FIFO without a reader or a directory opened for writing fails with
+    // its own error; say what it is instead.
+    struct stat info {};
+    if (error != ENOENT && ::lstat(actual.c_str(), &info) == 0 && !S_ISREG(info.st_mode) && !S_ISLNK(info.st_mode)) {
+      return {Descriptor(), Refused(FileRefusal::NotRegular)};
+    }
+    return {Descriptor(), SystemFailure(error)};
+  }
+  Descriptor owned(fd);
+  struct stat info {};
+  if (::fstat(fd, &info) != 0) return {Descriptor(), SystemFailure(errno)};
+  if (!S_ISREG(info.st_mode)) return {Descriptor(), Refused(FileRefusal::NotRegular)};
+  if (info.st_nlink > 1) return {Descriptor(), Refused(FileRefusal::HardLinked)};
+  return {std::move(owned), {}};
+}
+
+FileStatus WriteAll(int fd, std::string_view bytes) {
+  while (!bytes.empty()) {
+    const ssize_t n = ::write(fd, bytes.data(), bytes.size());
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return SystemFailure(errno);
+    }
+    bytes.remove_prefix(static_cast<std::size_t>(n));
+  }
+  return {};
+}
+
+// The shared group's folder carries the setgid bit: its files are written
+// group-writable, so every operator of the group can keep them up to date.
+// Elsewhere a new file keeps the mode the umask gives it.
+std::optional<mode_t> NewFileMode(const std::string& folder) {
+  struct stat info {};
+  if (::stat(folder.c_str(), &info) == 0 && (info.st_mode & S_ISGID) != 0) return 0664;
+  return std::nullopt;
+}
+
+// Removes ".NAME.telvane-PID-..." files of the current user whose run has
+// ended (killed in the middle of a write).
+void RemoveStaleTemporaries(const std::string& folder, const std::string& prefix) {
+  DIR* dir = ::opendir(folder.c_str());
+  if (dir == nullptr) return;
+  const int dirFd = ::dirfd(dir);
+  while (const dirent* entry = ::readdir(dir)) {
+    const std::string_view name(entry->d_name);
+    if (!name.starts_with(prefix)) continue;
+    const std::string_view rest = name.substr(prefix.size());
+    int pid = 0;
+    const auto [end, error] = std::from_chars(rest.data(), rest.data() + rest.size(), pid);
+    if (error != std::errc() || pid <= 0 || end == rest.data() + rest.size() || *end != '-') continue;
+    if (pid == ::getpid() || ::kill(pid, 0) == 0 || errno != ESRCH) continue;
+    struct stat info {};
+    if (::fstatat(dirFd, entry->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0) continue;
+    if (S_ISREG(info.st_mode) && info.st_uid == ::geteuid()) ::unlinkat(dirFd, entry->d_name, 0);
+  }
+  ::closedir(dir);
+}
+
+FileStatus WriteInPlace(const std::string& path, std::string_view bytes) {
+  const Opened file = OpenChecked(path, O_WRONLY);
+  if (!file.status.Ok()) return file.status;
+  if (::ftruncate(file.fd.Get(), 0) != 0) return SystemFailure(errno);
+  const FileStatus written = WriteAll(file.fd.Get(), bytes);
+  if (written.Ok() && ::fsync(file.fd.Get()) != 0) return SystemFailure(errno);
+  return written;
+}
+
+bool FolderNotWritable(int error) { return error == EACCES || error == EPERM; }
+
+}  // namespace
+
+FileContent SafeRead(const std::string& path) {
+  const Opened file = OpenChecked(path, O_RDONLY);
+  if (!file.status.Ok()) return {file.status, {}};
+  std::string bytes;
+  std::array<char, 64 * 1024> buffer{};
+  for (;;) {
+    const ssize_t n = ::read(file.fd.Get(), buffer.data(), buffer.size());
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return {SystemFailure(errno), {}};
+    }
+    if (n == 0) break;
+    if (bytes.size() + static_cast<std::size_t>(n) > kSafeReadCap) return {Refused(FileRefusal::TooLarge), {}};
+    bytes.append(buffer.data(), static_cast<std::size_t>(n));
+  }
+  return {{}, std::move(bytes)};
+}
+
+FileStatus SafeWrite(const std::string& path, std::string_view bytes) {
+  // Through a trusted link the link's target is what gets replaced.
+  std::string target = path;
+  struct stat info {};
+  bool exists = ::lstat(target.c_str(), &info) == 0;
+  if (exists && S_ISLNK(info.st_mode)) {
+    LinkTarget link = FollowLink(target);
+    if (!link.status.Ok()) return link.status;
+    target = std::move(link.path);
+    exists = ::lstat(target.c_str(), &info) == 0;
+    if (exists && S_ISLNK(info.st_mode)) return Refused(FileRefusal::LinkChain);
+  }
+
+  std::optional<mode_t> mode;
+  const std::string folder = FolderOf(target);
+  if (exists) {
+    if (!S_ISREG(info.st_mode)) return Refused(FileRefusal::NotRegular);
+    if (info.st_nlink > 1) return Refused(FileRefusal::HardLinked);
+    // Checked on the bits, so a read-only file stays untouched for root too.
+    if ((info.st_mode & 0222) == 0) return Refused(FileRefusal::ReadOnly);
+    mode = info.st_mode & 0666;
+  } else {
+    mode = NewFileMode(folder);
+  }
+
+  const std::string prefix = "." + NameOf(target) + ".telvane-";
+  RemoveStaleTemporaries(folder, prefix);
+  static std::mt19937_64 random{std::random_device{}()};
+  std::string temp;
+  Descriptor fd;
+  int error = 0;
+  for (int attempt = 0; attempt < 16 && fd.Get() < 0; ++attempt) {
+    temp = folder + "/" + prefix + std::to_string(::getpid()) + "-" + std::to_string(random());
+    fd = Descriptor(::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | kOpenFlags, 0666));
+    error = errno;
+    if (fd.Get() < 0 && error != EEXIST) break;
+  }
+  if (fd.Get() < 0) {
+    if (exists && FolderNotWritable(error)) return WriteInPlace(target, bytes);
+    return SystemFailure(error);
+  }
+
+  FileStatus written = WriteAll(fd.Get(), bytes);
+  if (written.Ok() && mode && ::fchmod(fd.Get(), *mode) != 0) written = SystemFailure(errno);
+  if (written.Ok() && ::fsync(fd.Get()) != 0) written = SystemFailure(errno);
+  if (written.Ok() && ::close(fd.Release()) != 0) written = SystemFailure(errno);
+  if (written.Ok() && ::rename(temp.c_str(), target.c_str()) != 0) {
+    error = errno;
+    ::unlink(temp.c_str());
+    // In a sticky folder only a file's owner may replace it.
+    if (exists && FolderNotWritable(error)) return WriteInPlace(target, bytes);
+    return SystemFailure(error);
+  }
+  if (!written.Ok()) ::unlink(temp.c_str());
+  return written;
+}
+
+int SafeOpenLog(const std::string& path, FileStatus* status) {
+  // A new file first: O_EXCL neither follows a link nor touches what exists.
+  Descriptor fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | kOpenFlags, 0666));
+  if (fd.Get() >= 0) {
+    if (const std::optional<mode_t> mode = NewFileMode(FolderOf(path))) ::fchmod(fd.Get(), *mode);
+    *status = {};
+    return fd.Release();
+  }
+  if (errno != EEXIST) {
+    *status = SystemFailure(errno);
+    return -1;
+  }
+  // An existing file is checked before it is emptied.
+  Opened file = OpenChecked(path, O_WRONLY | O_CREAT);
+  if (!file.status.Ok()) {
+    *status = file.status;
+    return -1;
+  }
+  if (::ftruncate(file.fd.Get(), 0) != 0) {
+    *status = SystemFailure(errno);
+    return -1;
+  }
+  *status = {};
+  return file.fd.Release();
+}

@@ -1,0 +1,64 @@
+#pragma once
+// The one way the program opens, reads and writes the files of the settings
+// folder, the first-start template and the data log.
+//
+// The settings folder is shared by every local user of the machine, so any of
+// them may have put something there: a symbolic link to another user's file,
+// a FIFO, a device, a directory, a setuid program, a hard link. This module
+// treats every file it is given that way:
+//  - A symbolic link in the last component is followed only when the link
+//    belongs to the current user or to the owner of its folder (the rule the
+//    kernel applies with fs.protected_symlinks, applied here because many
+//    machines run with it off), and never into a second link.
+//  - Files are opened without blocking and must be regular files with a
+//    single hard link; anything else is refused before a byte is read,
+//    written or truncated.
+//  - Reading stops at kSafeReadCap bytes: a larger file is refused as a whole.
+//  - Writing puts the new content into a hidden temporary file beside the
+//    target (".NAME.telvane-PID-N") and renames it over the old file, so a
+//    crash never leaves half a file; temporary files that a killed run of the
+//    same user left behind are removed on the next write. Where the folder is
+//    not writable but the file is, the file is rewritten in place.
+//  - No setuid, setgid, sticky or execute bit is ever copied: a replaced file
+//    keeps only its read and write bits; a new file gets 0666 less the umask,
+//    or 0664 in a folder with the setgid bit (the shared group's folder).
+//  - A file that exists but cannot be read is never replaced by the callers:
+//    they read before they write and stop at a refusal.
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+// Settings and command files are a few KiB; 4 MiB is far beyond any of them.
+inline constexpr std::size_t kSafeReadCap = std::size_t{4} << 20;
+
+enum class FileRefusal {
+  None,         // fine
+  Missing,      // the file (or its folder) does not exist
+  SystemError,  // the system refused; `error` holds errno
+  ForeignLink,  // a symbolic link of another user
+  LinkChain,    // a trusted link that leads to another link
+  NotRegular,   // a directory, FIFO, device or socket
+  HardLinked,   // a regular file with more than one name
+  TooLarge,     // more than kSafeReadCap bytes
+  ReadOnly,     // no write bit set: left as it is
+};
+
+struct FileStatus {
+  FileRefusal refusal = FileRefusal::None;
+  int error = 0;
+  bool Ok() const { return refusal == FileRefusal::None; }
+  // Readable, or simply not there yet: the caller may go on and write it.
+  bool OkOrMissing() const { return Ok() || refusal == FileRefusal::Missing; }
+};
+
+struct FileContent {
+  FileStatus status;
+  std::string bytes;
+};
+
+FileContent SafeRead(const std::string& path);
+// Replaces the file's content as a whole.
+FileStatus SafeWrite(const std::string& path, std::string_view bytes);
+// Opens the data log for writing and empties it, creating it when missing.
+// Returns the descriptor, or -1 with the reason in *status.
+int SafeOpenLog(const std::string& path, FileStatus* status);
