@@ -1,6 +1,5 @@
 #include "console/DataLog.h"
 
-#include <fcntl.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -11,17 +10,15 @@ DataLog::~DataLog() {
   Close(&ignored);
 }
 
-bool DataLog::Open(const std::string& path, std::string* reason) {
+FileStatus DataLog::Open(const std::string& path) {
   std::string ignored;
   Close(&ignored);
-  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-  if (fd < 0) {
-    *reason = std::strerror(errno);
-    return false;
-  }
+  FileStatus status;
+  const int fd = SafeOpenLog(path, &status);
+  if (fd < 0) return status;
   fd_ = fd;
   path_ = path;
-  return true;
+  return status;
 }
 
 bool DataLog::Close(std::string* reason) {

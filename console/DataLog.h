@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "core/SafeFile.h"
+
 class DataLog {
  public:
   DataLog() = default;
@@ -15,8 +17,11 @@ class DataLog {
   DataLog(const DataLog&) = delete;
   DataLog& operator=(const DataLog&) = delete;
 
-  // Creates or empties the file (path in the file system's encoding).
-  bool Open(const std::string& path, std::string* reason);
+  // Creates or empties the file (path in the file system's encoding). The
+  // path may name a file in the shared settings folder, so it is opened the
+  // safe way: no foreign link followed, nothing but a regular file emptied,
+  // never a wait on a FIFO.
+  FileStatus Open(const std::string& path);
   // Writes what is pending and closes; false (with the reason) if the last write failed.
   bool Close(std::string* reason);
   bool IsOpen() const { return fd_ >= 0; }

@@ -24,6 +24,8 @@
 #include "core/RunTimeError.h"
 #include "core/StringTable.h"
 #include "dialogs/Dialogs.h"
+#include "dialogs/EventGuard.h"
+#include "platform/NotationField.h"
 #include "platform/QtText.h"
 #include "platform/WidgetBuilding.h"
 
@@ -69,6 +71,7 @@ void frmMain::CreateControls() {
   labSendText = Named(new QLabel(client_), "labSendText");
   txtSend = Named(new QLineEdit(client_), "txtSend");
   txtSend->setFont(ConsoleFont());
+  MakeNotationField(txtSend);
   cmdInsertSpecialChar = Named(new QPushButton(client_), "cmdInsertSpecialChar");
   cmdBlockcheck = Named(new QPushButton(client_), "cmdBlockcheck");
   cmdSend = Named(new QPushButton(client_), "cmdSend");
@@ -101,6 +104,7 @@ void frmMain::CreateControls() {
     cmdBefehl[n]->setObjectName(QString::fromStdString("cmdBefehl" + number));
     txtBefehl[n] = new QLineEdit(fraCommands);
     txtBefehl[n]->setObjectName(QString::fromStdString("txtBefehl" + number));
+    MakeNotationField(txtBefehl[n]);
   }
   // Slots 1 and 2 hold the fixed sample frames; their fields are never editable.
   cmdBefehl[0]->setText(ToQString(kSampleCaption1));
@@ -205,24 +209,29 @@ void frmMain::SetTabOrder() {
 }
 
 void frmMain::Form_Load() {
-  fkt_LoadSettings();
-  fkt_InterfaceOpen();
-  ApplyLanguageTexts();
-  for (QLineEdit* field : txtBefehl) field->setToolTip(field->text());
-  txtFilename->setText(ToQString(AppSettings.SettingsFolder + "TelvaneDatalogging.txt"));
+  // Start-up runs before the event loop, so nothing else would catch a
+  // failure here: each step is guarded like an event handler, and the window
+  // comes up with its timer running whatever one of them met.
+  GuardEvent("fkt_LoadSettings", [] { fkt_LoadSettings(); });
+  GuardEvent("fkt_InterfaceOpen", [this] { fkt_InterfaceOpen(); });
+  GuardEvent("Form_Load", [this] {
+    ApplyLanguageTexts();
+    for (QLineEdit* field : txtBefehl) field->setToolTip(field->text());
+    txtFilename->setText(ToQString(AppSettings.SettingsFolder + "TelvaneDatalogging.txt"));
 
-  // The window opens at its minimum size; the client area is 10650 x 8280.
-  const int menuHeight = menuBar()->sizeHint().height();
-  setMinimumSize(Px(kMinWidth - kFrameWidth), Px(kMinHeight - kFrameHeight) + menuHeight);
-  resize(minimumSize());
+    // The window opens at its minimum size; the client area is 10650 x 8280.
+    const int menuHeight = menuBar()->sizeHint().height();
+    setMinimumSize(Px(kMinWidth - kFrameWidth), Px(kMinHeight - kFrameHeight) + menuHeight);
+    resize(minimumSize());
 
-  // The focus goes to the first enabled control in tab order.
-  for (QWidget* w : tabOrder_) {
-    if (w->isEnabled()) {
-      w->setFocus();
-      break;
+    // The focus goes to the first enabled control in tab order.
+    for (QWidget* w : tabOrder_) {
+      if (w->isEnabled()) {
+        w->setFocus();
+        break;
+      }
     }
-  }
+  });
   timTimer->start();
 }
 
@@ -230,7 +239,9 @@ void frmMain::Form_Unload() {
   if (unloaded_) return;
   unloaded_ = true;
   timTimer->stop();
-  fkt_SaveSettings();
+  // Each file is saved and reported on its own; nothing here may keep the
+  // log from being closed.
+  GuardEvent("fkt_SaveSettings", [] { fkt_SaveSettings(); });
   std::string reason;
   LogStream.Close(&reason);
 }

@@ -9,6 +9,7 @@
 #include "core/FileErrorMessage.h"
 #include "core/Platform.h"
 #include "core/ProfileFile.h"
+#include "core/ProfileSave.h"
 #include "core/StringTable.h"
 #include "platform/QtText.h"
 
@@ -36,17 +37,19 @@ void frmMain::fkt_LoadCommandConfig(const std::string& path) {
     const std::optional<std::string> chosen = CurrentPlatform().AskOpenFileName(CommandFileDialog(1007));
     if (!chosen || chosen->empty()) return;
     file = *chosen;
-    // A file the operator picked but that cannot be read would empty every
-    // slot; it is reported instead and the slots stay as they are.
-    std::string reason;
-    if (!ProfileFile::CanRead(file, &reason)) {
-      ShowFileError(FileError::CannotRead, file, reason);
-      return;
-    }
   }
 
-  // A missing file, section or key reads as the empty text.
-  const ProfileFile profile = ProfileFile::Load(file);
+  // A missing file, section or key reads as the empty text. A file that is
+  // there but cannot be read is reported: chosen from the menu, the slots
+  // stay as they are; at start they start empty, and the file is not
+  // replaced at exit.
+  FileStatus status;
+  const ProfileFile profile = ProfileFile::Load(file, &status);
+  const bool chosenByOperator = path.empty();
+  if (chosenByOperator ? !status.Ok() : !status.OkOrMissing()) {
+    ShowFileError(chosenByOperator ? FileError::CannotRead : FileError::CommandsUnreadable, file, status);
+    if (chosenByOperator) return;
+  }
   for (int slot = 1; slot <= kSlotCount; ++slot) {
     std::string text = profile.Get(kSection, ParamKey(slot), "");
     if (slot == 1) text = kSampleCommand1;
@@ -63,11 +66,9 @@ void frmMain::fkt_SaveCommandConfig(const std::string& path) {
     if (!chosen || chosen->empty()) return;
     file = *chosen;
   }
-  ProfileFile profile = ProfileFile::Load(file);
+  ProfileKeys keys;
   for (int slot = 1; slot <= kSlotCount; ++slot) {
-    profile.Set(kSection, ParamKey(slot), FromQString(txtBefehl[slot - 1]->text()));
+    keys.emplace_back(ParamKey(slot), FromQString(txtBefehl[slot - 1]->text()));
   }
-  // The write is atomic: a failure leaves the old file as it was.
-  std::string reason;
-  if (!profile.Save(file, &reason)) ShowFileError(FileError::CannotWrite, file, reason);
+  SaveProfileKeys(file, kSection, keys);
 }

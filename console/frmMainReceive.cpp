@@ -63,9 +63,10 @@ void frmMain::chkDatalogging_Click() {
   }
   // Ticking the box starts the log afresh: an existing file is emptied.
   const std::string path = QFile::encodeName(txtFilename->text()).toStdString();
-  if (!LogStream.Open(path, &reason)) {
+  const FileStatus opened = LogStream.Open(path);
+  if (!opened.Ok()) {
     chkDatalogging->setChecked(false);
-    ShowFileError(FileError::LogCannotOpen, FromQString(txtFilename->text()), reason);
+    ShowFileError(FileError::LogCannotOpen, FromQString(txtFilename->text()), opened);
   }
 }
 

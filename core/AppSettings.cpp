@@ -1,7 +1,7 @@
 #include "core/AppSettings.h"
 
 #include <charconv>
-#include <fstream>
+#include <exception>
 #include <utility>
 
 #include "core/FileErrorMessage.h"
@@ -9,6 +9,8 @@
 #include "core/ModFormat.h"
 #include "core/Platform.h"
 #include "core/ProfileFile.h"
+#include "core/ProfileSave.h"
+#include "core/SafeFile.h"
 #include "core/StringTable.h"
 
 AppSettingsRecord AppSettings;
@@ -31,10 +33,22 @@ std::uint8_t ParseFlag(const std::string& text, std::uint8_t fallback) {
 
 void CopyFile(const std::string& from, const std::string& to) {
   // A failed copy leaves the defaults in force; nothing is reported.
-  std::ifstream in(from, std::ios::binary);
-  if (!in) return;
-  std::ofstream out(to, std::ios::binary | std::ios::trunc);
-  out << in.rdbuf();
+  const FileContent source = SafeRead(from);
+  if (source.status.Ok()) SafeWrite(to, source.bytes);
+}
+
+// Runs one hook for the default command file; a failure inside it is
+// reported and does not end the load or save that called it.
+void RunCommandHook(const CommandConfigHook& hook, const std::string& path, FileError reportAs) noexcept {
+  if (!hook) return;
+  try {
+    hook(path);
+  } catch (const std::exception& failure) {
+    try {
+      ShowFileError(reportAs, path, failure.what());
+    } catch (...) {
+    }
+  }
 }
 
 }  // namespace
@@ -61,7 +75,12 @@ bool fkt_LoadSettings() {
   }
 
   const std::string hostName = platform.HostName();
-  const ProfileFile file = ProfileFile::Load(settingsFile);
+  // A file that is there but cannot be read (another user's, a FIFO, a link
+  // of another user) is reported; the defaults apply and it is not replaced
+  // at exit.
+  FileStatus status;
+  const ProfileFile file = ProfileFile::Load(settingsFile, &status);
+  if (!status.OkOrMissing()) ShowFileError(FileError::SettingsUnreadable, settingsFile, status);
   auto readText = [&](const char* key, const std::string& fallback) {
     return file.Get(kSettingsSection, key, fallback);
   };
@@ -81,7 +100,7 @@ bool fkt_LoadSettings() {
   AppSettings.ReadjustChars = readText("ReadjustChars", "");
   AppSettings.DeleteSendChars = readFlag("DeleteSendChars", 0);
 
-  if (g_loadCommands) g_loadCommands(AppSettings.SettingsFolder + kDefaultCommandsFileName);
+  RunCommandHook(g_loadCommands, AppSettings.SettingsFolder + kDefaultCommandsFileName, FileError::CannotRead);
   return true;
 }
 
@@ -91,28 +110,22 @@ bool fkt_SaveSettings() {
   // A missing folder would lose every setting silently; create it first.
   fkt_CreatePath(AppSettings.SettingsFolder, false);
 
-  ProfileFile file = ProfileFile::Load(settingsFile);
   auto flag = [](std::uint8_t value) { return std::to_string(value); };
-  const std::pair<const char*, std::string> keys[] = {
-      {"UdpPort", AppSettings.UdpPort},
-      {"UdpPortLocale", AppSettings.UdpPortLocale},
-      {"UdpAddress", AppSettings.UdpAddress},
-      {"LocaleIpAddress", AppSettings.LocaleIpAddress},
-      {"Peculiar", flag(AppSettings.Peculiar)},
-      {"Language", flag(AppSettings.Language)},
-      {"PrefixOption", flag(AppSettings.PrefixOption)},
-      {"ReadjustOption", flag(AppSettings.ReadjustOption)},
-      {"PrefixChars", AppSettings.PrefixChars},
-      {"ReadjustChars", AppSettings.ReadjustChars},
-      {"DeleteSendChars", flag(AppSettings.DeleteSendChars)},
-  };
-  for (const auto& [key, value] : keys) file.Set(kSettingsSection, key, value);
-
-  std::string reason;
-  if (!file.Save(settingsFile, &reason)) {
-    ShowFileError(FileError::CannotWrite, settingsFile, reason);
-  }
-
-  if (g_saveCommands) g_saveCommands(AppSettings.SettingsFolder + kDefaultCommandsFileName);
+  SaveProfileKeys(settingsFile, kSettingsSection,
+                  {
+                      {"UdpPort", AppSettings.UdpPort},
+                      {"UdpPortLocale", AppSettings.UdpPortLocale},
+                      {"UdpAddress", AppSettings.UdpAddress},
+                      {"LocaleIpAddress", AppSettings.LocaleIpAddress},
+                      {"Peculiar", flag(AppSettings.Peculiar)},
+                      {"Language", flag(AppSettings.Language)},
+                      {"PrefixOption", flag(AppSettings.PrefixOption)},
+                      {"ReadjustOption", flag(AppSettings.ReadjustOption)},
+                      {"PrefixChars", AppSettings.PrefixChars},
+                      {"ReadjustChars", AppSettings.ReadjustChars},
+                      {"DeleteSendChars", flag(AppSettings.DeleteSendChars)},
+                  });
+  RunCommandHook(g_saveCommands, AppSettings.SettingsFolder + kDefaultCommandsFileName,
+                 FileError::UnexpectedSaveFailure);
   return true;
 }

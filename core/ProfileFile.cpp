@@ -1,16 +1,6 @@
 #include "core/ProfileFile.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
-#include <fstream>
-#include <iterator>
 #include <optional>
-#include <sstream>
 
 namespace {
 
@@ -85,18 +75,10 @@ ProfileFile ProfileFile::FromText(std::string text) {
   return file;
 }
 
-ProfileFile ProfileFile::Load(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return {};
-  std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  return FromText(std::move(text));
-}
-
-bool ProfileFile::CanRead(const std::string& path, std::string* reason) {
-  std::ifstream in(path, std::ios::binary);
-  if (in) return true;
-  if (reason != nullptr) *reason = std::strerror(errno);
-  return false;
+ProfileFile ProfileFile::Load(const std::string& path, FileStatus* status) {
+  FileContent content = SafeRead(path);
+  *status = content.status;
+  return content.status.Ok() ? FromText(std::move(content.bytes)) : ProfileFile();
 }
 
 std::string ProfileFile::Get(const std::string& section, const std::string& key,
@@ -121,8 +103,9 @@ std::string ProfileFile::Get(const std::string& section, const std::string& key,
   return fallback;
 }
 
-void ProfileFile::Set(const std::string& section, const std::string& key, const std::string& value) {
+bool ProfileFile::Set(const std::string& section, const std::string& key, const std::string& value) {
   const std::string keyLine = key + "=" + value;
+  if ((section + keyLine).find_first_of("\r\n") != std::string::npos) return false;
   // Locate the first matching section: its header and the last line holding content.
   std::optional<std::size_t> header;
   std::size_t lastContent = 0;
@@ -141,7 +124,7 @@ void ProfileFile::Set(const std::string& section, const std::string& key, const 
     if (SplitKeyLine(lines_[i].content, &lineKey, &oldValue) && EqualsIgnoreCase(lineKey, key)) {
       lines_[i].content = keyLine;
       lines_[i].terminator = "\r\n";
-      return;
+      return true;
     }
     if (!Trim(lines_[i].content).empty()) lastContent = i;
   }
@@ -150,10 +133,11 @@ void ProfileFile::Set(const std::string& section, const std::string& key, const 
   if (!header) {
     lines_.push_back({"[" + section + "]", "\r\n"});
     lines_.push_back({keyLine, "\r\n"});
-    return;
+    return true;
   }
   if (lines_[lastContent].terminator.empty()) lines_[lastContent].terminator = "\r\n";
   lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(lastContent) + 1, Line{keyLine, "\r\n"});
+  return true;
 }
 
 std::string ProfileFile::Text() const {
@@ -163,65 +147,4 @@ std::string ProfileFile::Text() const {
     text += line.terminator;
   }
   return text;
-}
-
-bool ProfileFile::Save(const std::string& path, std::string* reason) const {
-  auto fail = [&](const std::string& what, int error) {
-    if (reason != nullptr) *reason = what + ": " + std::strerror(error);
-    return false;
-  };
-
-  // Keep the permissions of an existing file; one without any write bit is
-  // read-only and stays untouched (checked on the bits, so it holds for root too).
-  mode_t mode = 0666;
-  struct stat existing {};
-  if (::stat(path.c_str(), &existing) == 0) {
-    if (S_ISDIR(existing.st_mode)) return fail("cannot write", EISDIR);
-    if ((existing.st_mode & 0222) == 0) return fail("cannot write", EACCES);
-    mode = existing.st_mode & 07777;
-  } else {
-    mode_t mask = ::umask(0);
-    ::umask(mask);
-    mode = 0666 & ~mask;
-  }
-
-  std::string temp = path + ".XXXXXX";
-  int fd = ::mkstemp(temp.data());
-  if (fd < 0) return fail("cannot create a file in its folder", errno);
-
-  const std::string text = Text();
-  std::size_t written = 0;
-  while (written < text.size()) {
-    ssize_t n = ::write(fd, text.data() + written, text.size() - written);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      int error = errno;
-      ::close(fd);
-      ::unlink(temp.c_str());
-      return fail("cannot write", error);
-    }
-    written += static_cast<std::size_t>(n);
-  }
-  if (::fchmod(fd, mode) != 0 || ::fsync(fd) != 0) {
-    int error = errno;
-    ::close(fd);
-    ::unlink(temp.c_str());
-    return fail("cannot write", error);
-  }
-  if (::close(fd) != 0) {
-    int error = errno;
-    ::unlink(temp.c_str());
-    return fail("cannot write", error);
-  }
-  if (::rename(temp.c_str(), path.c_str()) != 0) {
-    int error = errno;
-    ::unlink(temp.c_str());
-    return fail("cannot replace the file", error);
-  }
-  return true;
-}
-
-std::string ProfileGetString(const std::string& section, const std::string& key, const std::string& defaultValue,
-                             const std::string& path) {
-  return ProfileFile::Load(path).Get(section, key, defaultValue);
 }

@@ -8,32 +8,33 @@
 //
 // Writing replaces an existing key in place, appends a missing key at the end
 // of its section and a missing section at the end of the file, and keeps every
-// other byte of the file as it was. Lines it writes end with CR LF. The new
-// content is written to a temporary file in the same folder, flushed and
-// renamed over the old file, so a crash or a full disk never leaves a
-// half-written profile.
+// other byte of the file as it was. Lines it writes end with CR LF. A value
+// holding a line break is refused: it would split the file into other keys
+// and sections. Files are read and written through SafeFile, so a write is
+// atomic and nothing planted in the shared folder is followed or trusted.
 #include <string>
 #include <utility>
 #include <vector>
+
+#include "core/SafeFile.h"
 
 inline constexpr std::size_t kProfileValueMax = 254;
 
 class ProfileFile {
  public:
-  // Loads a file; a missing or unreadable file gives an empty profile.
-  static ProfileFile Load(const std::string& path);
+  // Loads a file; a missing or refused file gives an empty profile, and
+  // *status says which.
+  static ProfileFile Load(const std::string& path, FileStatus* status);
   static ProfileFile FromText(std::string text);
-  // Whether a file exists and can be read; otherwise the reason.
-  static bool CanRead(const std::string& path, std::string* reason);
 
   // The value of the first matching key of the first matching section.
   std::string Get(const std::string& section, const std::string& key, const std::string& defaultValue) const;
-  // Sets one key the way a single profile write would.
-  void Set(const std::string& section, const std::string& key, const std::string& value);
+  // Sets one key the way a single profile write would. A line break (CR or
+  // LF) in any of the three is refused: false, and nothing changes.
+  [[nodiscard]] bool Set(const std::string& section, const std::string& key, const std::string& value);
 
   std::string Text() const;
-  // Writes atomically; on failure returns false and puts the reason in *reason.
-  bool Save(const std::string& path, std::string* reason) const;
+  FileStatus Save(const std::string& path) const { return SafeWrite(path, Text()); }
 
  private:
   struct Line {
@@ -42,7 +43,3 @@ class ProfileFile {
   };
   std::vector<Line> lines_;
 };
-
-// Convenience for one value, as the platform's profile reader gives it.
-std::string ProfileGetString(const std::string& section, const std::string& key, const std::string& defaultValue,
-                             const std::string& path);

@@ -17,6 +17,7 @@
 #include "dialogs/NetworkAdapterList.h"
 #include "dialogs/SpecialCharTarget.h"
 #include "dialogs/frmSpecialChar.h"
+#include "platform/NotationField.h"
 #include "platform/QtText.h"
 #include "platform/WidgetBuilding.h"
 
@@ -122,6 +123,7 @@ void frmSettings::CreatePageInterface(QWidget* page) {
   IpAddress->setGeometry(TwipsRect(kLeft, 600, 2415, 345));
   txtUdpPort = Named(new QLineEdit(fraInterface), "txtUdpPort");
   txtUdpPort->setGeometry(TwipsRect(3120, 600, 1815, kFieldHeight));
+  MakeNotationField(txtUdpPort);
 
   Line1 = Named(new QFrame(fraInterface), "Line1");
   Line1->setFrameShape(QFrame::HLine);
@@ -139,6 +141,7 @@ void frmSettings::CreatePageInterface(QWidget* page) {
   labLocalUdpPort->setGeometry(TwipsRect(kLeft, 2040, 2415, kLabelHeight));
   txtUdpPortLocale = Named(new QLineEdit(fraInterface), "txtUdpPortLocale");
   txtUdpPortLocale->setGeometry(TwipsRect(kLeft, 2280, 1095, kFieldHeight));
+  MakeNotationField(txtUdpPortLocale);
 
   // Kept from the dialog's design; never shown and never used.
   Label2 = Named(new QLabel(Fixed("Networks:"), fraInterface), "Label2");
@@ -171,6 +174,7 @@ void frmSettings::CreatePageCommandLine(QWidget* page) {
   chkPrefix->setGeometry(TwipsRect(kLeft, 870, 6360, kCheckHeight));
   txtPrefix = Named(new QLineEdit(Frame1), "txtPrefix");
   txtPrefix->setGeometry(TwipsRect(kLeft, 1230, 1995, kFieldHeight));
+  MakeNotationField(txtPrefix);
   cmdInsertSpecialCharPrefix =
       Named(new QPushButton(Fixed(kInsertSpecialChar), Frame1), "cmdInsertSpecialCharPrefix");
   cmdInsertSpecialCharPrefix->setGeometry(TwipsRect(2475, 1230, 2415, kFieldHeight));
@@ -178,6 +182,7 @@ void frmSettings::CreatePageCommandLine(QWidget* page) {
   chkReadjust->setGeometry(TwipsRect(kLeft, 1650, 6360, kCheckHeight));
   txtReadjust = Named(new QLineEdit(Frame1), "txtReadjust");
   txtReadjust->setGeometry(TwipsRect(kLeft, 2010, 1995, kFieldHeight));
+  MakeNotationField(txtReadjust);
   cmdInsertSpecialCharReadjust =
       Named(new QPushButton(Fixed(kInsertSpecialChar), Frame1), "cmdInsertSpecialCharReadjust");
   cmdInsertSpecialCharReadjust->setGeometry(TwipsRect(2475, 2010, 2415, kFieldHeight));

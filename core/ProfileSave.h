@@ -1,0 +1,17 @@
+#pragma once
+// Writing keys into a profile file (Settings.ini, the command files).
+//
+// The file is read first, so its other sections and keys are kept; the keys
+// are set; the file is written back through SafeFile. Every failure is shown
+// in an error box naming the file, and nothing is thrown, so a failure with
+// one file never keeps the next one from being saved. A file that exists but
+// cannot be read is left exactly as it was, and a value holding a line break
+// is left out (the file keeps that key's old line).
+#include <string>
+#include <utility>
+#include <vector>
+
+using ProfileKeys = std::vector<std::pair<std::string, std::string>>;
+
+// True when every key was written.
+bool SaveProfileKeys(const std::string& path, const std::string& section, const ProfileKeys& keys) noexcept;
