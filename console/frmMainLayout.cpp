@@ -46,16 +46,15 @@ bool frmMain::CheckMinimumSize(int minWidth, int minHeight, int width, int heigh
   if (width < 3000 || height < 500 || isMinimized()) return false;
 
   const bool normal = (windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen)) == 0;
-  bool forced = false;
-  if (width < minWidth && normal) {
-    resize(this->width() + Px(minWidth - width), this->height());
-    forced = true;
-  }
-  if (height < minHeight && normal) {
-    resize(this->width(), this->height() + Px(minHeight - height));
-    forced = true;
-  }
-  if (!forced) return true;
+  const bool narrow = width < minWidth && normal;
+  const bool low = height < minHeight && normal;
+  if (!narrow && !low) return true;
+  // One resize to an absolute size: the resize event it raises may run this
+  // check again before it returns, and must then find the same target rather
+  // than add the deficit a second time.
+  const QSize target(narrow ? this->width() + Px(minWidth - width) : this->width(),
+                     low ? this->height() + Px(minHeight - height) : this->height());
+  resize(target);
   // The new size raises its own resize event, which lays the controls out.
   update();
   return false;
