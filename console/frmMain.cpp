@@ -26,22 +26,9 @@
 #include "dialogs/Dialogs.h"
 #include "dialogs/EventGuard.h"
 #include "platform/NotationField.h"
+#include "platform/ProgramFont.h"
 #include "platform/QtText.h"
 #include "platform/WidgetBuilding.h"
-
-namespace {
-
-
-// The fixed-pitch face for the send line and the traffic list.
-QFont ConsoleFont() {
-  QFont font("DejaVu Sans Mono");
-  font.setStyleHint(QFont::TypeWriter);
-  font.setPointSize(9);
-  return font;
-}
-
-
-}  // namespace
 
 frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
   setObjectName("frmMain");

@@ -7,7 +7,7 @@ packages=(
   build-essential cmake pkg-config
   qt6-base-dev libgl-dev
   libgtest-dev libgmock-dev
-  fonts-dejavu-core
+  fonts-dejavu-core fonts-dejavu-extra
   xvfb xauth x11-utils imagemagick xdotool
 )
 

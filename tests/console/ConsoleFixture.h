@@ -1,6 +1,7 @@
 #pragma once
 // A main window on a fake platform: settings live in a temporary folder, boxes
 // and dialogs are recorded instead of shown.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <QLineEdit>

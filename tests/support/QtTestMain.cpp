@@ -3,8 +3,12 @@
 
 #include <QApplication>
 
+#include "platform/ProgramFont.h"
+
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
+  // The program's own font, so that what tests measure is what operators see.
+  QApplication::setFont(DialogFont());
   ::testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();
 }

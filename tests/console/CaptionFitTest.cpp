@@ -1,0 +1,87 @@
+// Every caption of every window fits its control in both languages: labels,
+// buttons, check boxes and frame titles are measured in the program's own
+// font against the room their control leaves for text.
+#include <QAbstractButton>
+#include <QAction>
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QStyle>
+#include <QStyleOptionButton>
+
+#include "dialogs/frmProgramInfo.h"
+#include "dialogs/frmSettings.h"
+#include "dialogs/frmSpecialChar.h"
+#include "tests/console/ConsoleFixture.h"
+
+namespace {
+
+// The widest line of a caption, mnemonic ampersands left out.
+int TextWidth(const QWidget& w, QString text) {
+  text.remove('&');
+  int widest = 0;
+  for (const QString& line : text.split('\n')) widest = std::max(widest, w.fontMetrics().horizontalAdvance(line));
+  return widest;
+}
+
+// The room a control leaves for its caption.
+int Room(const QWidget& w) {
+  const QStyle& style = *w.style();
+  if (const auto* check = qobject_cast<const QCheckBox*>(&w)) {
+    return check->width() - style.pixelMetric(QStyle::PM_IndicatorWidth, nullptr, check) -
+           style.pixelMetric(QStyle::PM_CheckBoxLabelSpacing, nullptr, check);
+  }
+  if (qobject_cast<const QAbstractButton*>(&w) != nullptr) {
+    return w.width() - 2 * style.pixelMetric(QStyle::PM_ButtonMargin, nullptr, &w) -
+           2 * style.pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, &w);
+  }
+  if (const auto* label = qobject_cast<const QLabel*>(&w)) return label->contentsRect().width() - 2 * label->margin();
+  return w.width();
+}
+
+// "control: needs N px, has M" for every caption that does not fit.
+std::vector<std::string> Clipped(const QWidget& window) {
+  std::vector<std::string> clipped;
+  auto check = [&](const QWidget& w, const QString& text) {
+    if (text.isEmpty()) return;
+    const int need = TextWidth(w, text);
+    const int room = Room(w);
+    if (need > room) {
+      clipped.push_back(window.objectName().toStdString() + "/" + w.objectName().toStdString() + " \"" +
+                        text.toStdString() + "\": needs " + std::to_string(need) + " px, has " +
+                        std::to_string(room));
+    }
+  };
+  for (const QLabel* w : window.findChildren<QLabel*>()) check(*w, w->text());
+  for (const QAbstractButton* w : window.findChildren<QAbstractButton*>()) check(*w, w->text());
+  for (const QGroupBox* w : window.findChildren<QGroupBox*>()) {
+    // A frame's title sits inside its border, with a little room at each end.
+    if (w->title().isEmpty()) continue;
+    const int need = TextWidth(*w, w->title()) + 2 * w->fontMetrics().averageCharWidth();
+    if (need > w->width()) clipped.push_back(window.objectName().toStdString() + "/" + w->objectName().toStdString());
+  }
+  return clipped;
+}
+
+class CaptionsFit : public ConsoleFixture, public ::testing::WithParamInterface<int> {};
+
+TEST_P(CaptionsFit, InEveryWindow) {
+  WriteSettings("Language=" + std::to_string(GetParam()) + "\r\n");
+  frmMain& main = Open();
+  EXPECT_THAT(Clipped(main), ::testing::IsEmpty());
+
+  frmSettings settings;
+  settings.Form_Load();
+  EXPECT_THAT(Clipped(settings), ::testing::IsEmpty());
+  frmSpecialChar picker;
+  picker.Form_Load();
+  EXPECT_THAT(Clipped(picker), ::testing::IsEmpty());
+  frmProgramInfo info;
+  info.Form_Load();
+  EXPECT_THAT(Clipped(info), ::testing::IsEmpty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Languages, CaptionsFit, ::testing::Values(0, 1),
+                         [](const auto& info) { return info.param == 0 ? "German" : "English"; });
+
+}  // namespace
