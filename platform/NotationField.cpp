@@ -1,6 +1,7 @@
 #include "platform/NotationField.h"
 
 #include <QLineEdit>
+#include <limits>
 
 QValidator::State LineBreakToNotation::validate(QString& input, int& pos) const {
   if (!input.contains(QLatin1Char('\r')) && !input.contains(QLatin1Char('\n'))) return Acceptable;
@@ -24,4 +25,7 @@ QValidator::State LineBreakToNotation::validate(QString& input, int& pos) const 
   return Acceptable;
 }
 
-void MakeNotationField(QLineEdit* field) { field->setValidator(new LineBreakToNotation(field)); }
+void MakeNotationField(QLineEdit* field) {
+  field->setMaxLength(std::numeric_limits<int>::max());
+  field->setValidator(new LineBreakToNotation(field));
+}

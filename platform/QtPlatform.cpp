@@ -8,10 +8,12 @@
 #include <QFileDialog>
 #include <QHostAddress>
 #include <QInputDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QNetworkInterface>
 #include <array>
 #include <climits>
+#include <limits>
 
 #include "core/StringTable.h"
 #include "platform/QtText.h"
@@ -122,10 +124,17 @@ std::optional<std::string> QtPlatform::AskSaveFileName(const FileDialogRequest& 
   return Run(dialog);
 }
 
+std::unique_ptr<QInputDialog> NewInputBox(const std::string& prompt, const std::string& title,
+                                          const std::string& defaultText) {
+  auto dialog = std::make_unique<QInputDialog>(DialogOwner());
+  dialog->setWindowTitle(Caption(title));
+  dialog->setLabelText(ToQString(prompt));
+  dialog->setInputMode(QInputDialog::TextInput);
+  if (auto* field = dialog->findChild<QLineEdit*>()) field->setMaxLength(std::numeric_limits<int>::max());
+  dialog->setTextValue(ToQString(defaultText));
+  return dialog;
+}
+
 void QtPlatform::InputBox(const std::string& prompt, const std::string& title, const std::string& defaultText) {
-  QInputDialog dialog(DialogOwner());
-  dialog.setWindowTitle(Caption(title));
-  dialog.setLabelText(ToQString(prompt));
-  dialog.setTextValue(ToQString(defaultText));
-  dialog.exec();
+  NewInputBox(prompt, title, defaultText)->exec();
 }

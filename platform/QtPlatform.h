@@ -2,7 +2,18 @@
 // The platform of the running program on Linux: /var/lib as the all-users
 // data folder, the executable's folder from /proc/self/exe, Qt for network
 // cards, boxes and dialogs.
+#include <memory>
+#include <string>
+
 #include "core/Platform.h"
+
+class QInputDialog;
+
+// The one-line input box, ready to be shown. It holds its default text whole:
+// a line edit's default limit of 32,767 characters would cut off a long
+// traffic-list entry.
+std::unique_ptr<QInputDialog> NewInputBox(const std::string& prompt, const std::string& title,
+                                          const std::string& defaultText);
 
 class QtPlatform : public Platform {
  public:

@@ -1,6 +1,9 @@
 // Sending and receiving through the console against a peer on 127.0.0.1.
 #include <QApplication>
 
+#include <QInputDialog>
+
+#include "platform/QtPlatform.h"
 #include "tests/console/LinkFixture.h"
 
 namespace {
@@ -161,6 +164,29 @@ TEST_F(SendReceive, DoubleClickShowsTheWholeEntry) {
   EXPECT_EQ(platform.inputs[0].prompt, "Line data content: 3");
   EXPECT_EQ(platform.inputs[0].defaultText, Entry(2));
   EXPECT_EQ(w.TrafficList().EntryCount(), 3U);
+}
+
+TEST_F(SendReceive, LongLinesAreNeverCut) {
+  // A line edit's default limit (32,767 characters) must not cut a line,
+  // its block check, a slot or the full view of a long entry.
+  OpenLinked();
+  auto* line = Control<QLineEdit>("txtSend");
+  line->setText(QString(40000, 'A'));
+  Control<QPushButton>("cmdSend")->click();
+  const std::optional<QByteArray> sent = PeerReceive();
+  ASSERT_TRUE(sent.has_value());
+  EXPECT_EQ(sent->size(), 40000);
+
+  line->setText(QString(32765, 'A'));
+  Control<QPushButton>("cmdBlockcheck")->click();
+  EXPECT_EQ(line->text().size(), 32765 + 5);
+  EXPECT_TRUE(line->text().endsWith("A<193>"));
+
+  Control<QLineEdit>("txtBefehl3")->setText(QString(40000, 'B'));
+  EXPECT_EQ(Control<QLineEdit>("txtBefehl3")->text().size(), 40000);
+
+  const std::string entry(65528, 'C');
+  EXPECT_EQ(NewInputBox("", "", entry)->textValue().size(), 65528);
 }
 
 TEST_F(SendReceive, ListShowsControlCharactersAsGlyphs) {
