@@ -1,8 +1,11 @@
 #include "dialogs/IpControl.h"
 
+#include <QApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QRegularExpressionValidator>
+#include <QStyleOptionFrame>
 #include <algorithm>
 
 #include "platform/Twips.h"
@@ -51,6 +54,25 @@ std::int64_t LeadingNumber(const std::string& text) {
 
 bool IsArrowKey(int keyCode) { return keyCode >= VirtualKey::Left && keyCode <= VirtualKey::Down; }
 
+// The dot of the main keyboard or of the keypad (a comma on some layouts).
+bool IsDotKey(const QKeyEvent& key) {
+  return key.key() == Qt::Key_Period || (key.key() == Qt::Key_Comma && (key.modifiers() & Qt::KeypadModifier) != 0);
+}
+
+// The background box draws the focus frame of the whole control while one of
+// its fields has the focus; the box itself never takes the focus.
+class BackgroundBox : public QLineEdit {
+ public:
+  using QLineEdit::QLineEdit;
+
+ protected:
+  void initStyleOption(QStyleOptionFrame* option) const override {
+    QLineEdit::initStyleOption(option);
+    const QWidget* focus = QApplication::focusWidget();
+    if (focus != nullptr && focus != this && parentWidget()->isAncestorOf(focus)) option->state |= QStyle::State_HasFocus;
+  }
+};
+
 constexpr int kShiftOnly = 1;
 constexpr int kFirstDigit = 48;
 constexpr int kLastDigit = 57;
@@ -62,7 +84,7 @@ constexpr int kLastKeypadDigit = 105;
 IpControl::IpControl(QWidget* parent) : QWidget(parent) {
   // The background box gives the four fields the look of one entry box; it
   // stays disabled, so its background is kept white when it is.
-  Text1 = new QLineEdit(this);
+  Text1 = new BackgroundBox(this);
   Text1->setObjectName("Text1");
   Text1->setGeometry(TwipsRect(0, 0, 2175, 345));
   Text1->setEnabled(false);
@@ -78,6 +100,10 @@ IpControl::IpControl(QWidget* parent) : QWidget(parent) {
     field->setGeometry(TwipsRect(120 + n * kFieldStep, 45, 375, 255));
     field->setFrame(false);
     field->setMaxLength(kDigits);
+    // Whatever reaches a field without a key (a paste from the context menu
+    // or the middle mouse button) must also be a number from 0 to 255.
+    field->setValidator(new QRegularExpressionValidator(
+        QRegularExpression(QStringLiteral("[0-9]{0,2}|[01][0-9]{2}|2[0-4][0-9]|25[0-5]")), field));
     field->setAlignment(Qt::AlignCenter);
     field->setText(QStringLiteral("255"));
     field->installEventFilter(this);
@@ -193,17 +219,33 @@ void IpControl::fkt_FormsCheckIpAddressSegmentKeyCode(int& intKey, int intSelSta
     nextTBox->setCursorPosition(0);
   } else if (intKey >= kFirstDigit && intKey <= kLastDigit && caret == length && length >= kDigits &&
              nextTBox != nullptr) {
-    // A full field hands on to the next one, ready to be typed over.
+    // A full field hands on to the next one, its whole text selected so that
+    // typing goes straight on, wherever its caret was left.
     nextTBox->setFocus();
-    nextTBox->setSelection(nextTBox->cursorPosition(), static_cast<int>(nextTBox->text().size()));
+    nextTBox->setSelection(0, static_cast<int>(nextTBox->text().size()));
   }
 }
 
 bool IpControl::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut) Text1->update();
   const bool press = event->type() == QEvent::KeyPress;
   const bool release = event->type() == QEvent::KeyRelease;
   const int index = (press || release) ? SegmentIndex(watched) : -1;
   if (index < 0) return QWidget::eventFilter(watched, event);
+
+  // A dot never enters a field. Typed after the digits of a field, it moves
+  // on to the next one, so that an address typed with its dots ("10.0.0.1")
+  // comes out as typed; in a field whose text is selected (just entered) or
+  // empty it does nothing.
+  if (IsDotKey(*static_cast<const QKeyEvent*>(event))) {
+    QLineEdit& field = *txtSegment[static_cast<std::size_t>(index)];
+    if (press && index + 1 < kSegments && !field.hasSelectedText() && !field.text().isEmpty()) {
+      QLineEdit& next = *txtSegment[static_cast<std::size_t>(index + 1)];
+      next.setFocus();
+      next.setSelection(0, static_cast<int>(next.text().size()));
+    }
+    return true;
+  }
 
   // The handlers fail silently: a key is never refused with a message. Every
   // release is handled, those of auto-repeat included, so that holding a key

@@ -122,7 +122,8 @@ void frmSettings::CreatePageInterface(QWidget* page) {
   IpAddress = Named(new IpControl(fraInterface), "IpAddress");
   IpAddress->setGeometry(TwipsRect(kLeft, 600, 2415, 345));
   txtUdpPort = Named(new QLineEdit(fraInterface), "txtUdpPort");
-  txtUdpPort->setGeometry(TwipsRect(3120, 600, 1815, kFieldHeight));
+  // As high as the address control beside it.
+  txtUdpPort->setGeometry(TwipsRect(3120, 600, 1815, 345));
   MakeNotationField(txtUdpPort);
 
   Line1 = Named(new QFrame(fraInterface), "Line1");
@@ -196,6 +197,10 @@ void frmSettings::Form_Load() {
   ControlsFillFromSettings();
   ControlsSetCaptions();
   ControlsSetEnabled();
+  // The dialog opens ready for typing the instrument's address: in its first
+  // field, with that field's text selected.
+  IpAddress->setFocus();
+  if (auto* first = IpAddress->findChild<QLineEdit*>(QStringLiteral("txtSegment1"))) first->selectAll();
 }
 
 void frmSettings::FillFlag(QCheckBox& box, std::uint8_t value, LoadedFlag& loaded) {

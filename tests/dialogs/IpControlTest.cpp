@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QClipboard>
 #include <QKeySequence>
 #include <QLineEdit>
 #include <QStringList>
@@ -54,9 +55,12 @@ TEST_P(IpControlTyping, RepairsOnKeyUpAndMovesBetweenFields) {
   for (int n = 0; n < 4; ++n) {
     QLineEdit* field = Field(control, n);
     field->setText(QString(before[n]).remove('|'));
-    if (before[n].contains('|')) field->setFocus();
-    // The caret of a field moved to decides what it selects.
-    field->setCursorPosition(static_cast<int>(std::max<qsizetype>(0, before[n].indexOf('|'))));
+    // Only the focused field's caret is placed; the others keep theirs where
+    // setting the text left it, as after an operator's earlier typing.
+    if (before[n].contains('|')) {
+      field->setFocus();
+      field->setCursorPosition(static_cast<int>(before[n].indexOf('|')));
+    }
   }
   const QKeySequence keys(QString::fromLatin1(c.keys));
   ASSERT_FALSE(keys.isEmpty());
@@ -74,7 +78,9 @@ INSTANTIATE_TEST_SUITE_P(
         TypingCase{"KeypadDigitsMoveOnLikeTheMainKeys", "|.020.003.004", "Num+1, Num+9, Num+2", "192.[020|].003.004"},
         TypingCase{"DigitAbove255IsUndone", "|.020.003.004", "2, 5, 6", "25|.020.003.004"},
         TypingCase{"LetterIsUndoneWithTheCaretBack", "1|2.020.003.004", "A", "1|2.020.003.004"},
-        TypingCase{"DotIsUndoneAndDoesNotMoveOn", "12|.020.003.004", ".", "12|.020.003.004"},
+        TypingCase{"DotAfterDigitsMovesOn", "12|.020.003.004", ".", "12.[020|].003.004"},
+        TypingCase{"DotInAnEmptyFieldDoesNothing", "|.020.003.004", ".", "|.020.003.004"},
+        TypingCase{"DotInTheLastFieldDoesNothing", "192.020.003.4|", ".", "192.020.003.4|"},
         TypingCase{"ThirdDigitInTheLastFieldStays", "192.020.003.|", "1, 2, 3", "192.020.003.123|"},
         // The first Left only reaches the start; the second moves on.
         TypingCase{"LeftMovesOnOnlyFromTheStart", "192.0|20.003.004", "Left, Left", "192|.020.003.004"},
@@ -84,6 +90,19 @@ INSTANTIATE_TEST_SUITE_P(
         TypingCase{"ShiftLeftSelectsButNeverLeaves", "192.0|20.003.004", "Shift+Left, Shift+Left",
                    "192.[|0]20.003.004"}),
     [](const ::testing::TestParamInfo<TypingCase>& info) { return std::string(info.param.name); });
+
+TEST(IpControlPaste, AFieldTakesNoPastedTextButANumberUpTo255) {
+  // A paste from the context menu or the middle button brings no key with it.
+  IpControl control;
+  QLineEdit* field = Field(control, 0);
+  const std::pair<const char*, const char*> cases[] = {{"500", ""}, {"1a", ""}, {"25", "25"}, {"2551", "255"}};
+  for (const auto& [pasted, kept] : cases) {
+    field->clear();
+    QApplication::clipboard()->setText(pasted);
+    field->paste();
+    EXPECT_EQ(field->text(), kept) << pasted;
+  }
+}
 
 TEST(IpControlValue, SetValueZeroFillsAndGetValueDropsTheZeros) {
   IpControl control;

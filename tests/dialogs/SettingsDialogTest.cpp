@@ -1,3 +1,4 @@
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
@@ -39,6 +40,31 @@ class SettingsDialog : public DialogsFixture {
     EXPECT_EQ(shownCount, 1);
   }
 };
+
+// Keys typed as an operator types them: each goes to whatever has the focus.
+void Type(const char* keys) {
+  for (const char* k = keys; *k != '\0'; ++k) QTest::keyClick(QApplication::focusWidget(), *k);
+}
+
+TEST_F(SettingsDialog, AnAddressIsTypedStraightThroughAsAnOperatorTypesIt) {
+  // The dialog opens in the address's first field, its text selected; a
+  // second address typed over the first must not meet carets left behind.
+  Open([](QDialog& d) {
+    auto* first = Control<QLineEdit>(d, "txtSegment1");
+    EXPECT_EQ(QApplication::focusWidget(), first);
+    Type("10.0.0.1");
+    EXPECT_EQ(Control<IpControl>(d, "IpAddress")->GetValue(), "10.0.0.1");
+    QTest::mouseClick(first, Qt::LeftButton);
+    QTest::keyClick(first, Qt::Key_A, Qt::ControlModifier);
+    Type("192168001010");
+    EXPECT_EQ(Control<IpControl>(d, "IpAddress")->GetValue(), "192.168.1.10");
+    QTest::mouseClick(first, Qt::LeftButton);
+    QTest::keyClick(first, Qt::Key_A, Qt::ControlModifier);
+    Type("1.2.3.4");
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+  });
+  EXPECT_EQ(AppSettings.UdpAddress, "1.2.3.4");
+}
 
 TEST_F(SettingsDialog, FillsEveryControlAndOkSavesEveryControl) {
   Open([](QDialog& d) {
