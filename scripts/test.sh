@@ -10,10 +10,10 @@ scripts/install-deps.sh
 jobs=$(nproc)
 rm -rf build build-san
 
-cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTELVANE_WERROR=ON
 cmake --build build -j"$jobs"
 (cd build && ctest --output-on-failure -j"$jobs")
 
-cmake -S . -B build-san -DCMAKE_BUILD_TYPE=Debug -DTELVANE_SANITIZE=ON -DTELVANE_BENCH=OFF
+cmake -S . -B build-san -DCMAKE_BUILD_TYPE=Debug -DTELVANE_SANITIZE=ON -DTELVANE_BENCH=OFF -DTELVANE_WERROR=ON
 cmake --build build-san -j"$jobs"
 (cd build-san && ctest --output-on-failure -j"$jobs")
