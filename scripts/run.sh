@@ -42,44 +42,8 @@ cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DTELVANE_WERROR=ON
 standin='telvane_peer @ADDRESS@ @PORT@ 86400'
 cmake --build build -j"$(nproc)" --target telvane "${standin%% *}"
 
-# A value of the SETTINGS section of an INI file, read as the console reads
-# it: names without regard to case, surrounding blanks and one pair of
-# quotes dropped. Prints nothing when the file or the key is missing.
-settings_value() {
-  [ -r "$2" ] || return 0
-  awk -v key="$1" '
-    { sub(/\r$/, "") }
-    /^[ \t]*\[/ { line = $0; gsub(/[ \t\[\]]/, "", line); in_section = (tolower(line) == "settings"); next }
-    in_section {
-      equals = index($0, "="); if (equals == 0) next
-      name = substr($0, 1, equals - 1); gsub(/^[ \t]+|[ \t]+$/, "", name)
-      if (tolower(name) != tolower(key)) next
-      value = substr($0, equals + 1); gsub(/^[ \t]+|[ \t]+$/, "", value)
-      if (value ~ /^".*"$/ || value ~ /^\047.*\047$/) value = substr(value, 2, length(value) - 2)
-      print value; exit
-    }' "$2"
-}
-is_loopback() { [[ "$1" =~ ^127\.[0-9]{1,3}\.[0-9]{1,3}\.[0-9]{1,3}$ ]]; }
-
-# The settings the console will use: the folder's own file, or on a first
-# run the template it is about to copy.
-settings_file() {
-  if [ -e "$settings_folder/Settings.ini" ]; then echo "$settings_folder/Settings.ini"; else echo build/bin/Settings.ini; fi
-}
-# Succeeds when FILE sends to and binds on loopback only; otherwise says why.
-loopback_settings() {
-  local address local_address
-  if [ ! -r "$1" ]; then
-    echo "$1 cannot be read here, so the instrument stand-in is not started and nothing is sent."
-    return 1
-  fi
-  address=$(settings_value UdpAddress "$1")
-  local_address=$(settings_value LocaleIpAddress "$1")
-  if is_loopback "$address" && is_loopback "$local_address"; then return 0; fi
-  echo "$1 names UdpAddress='$address' and LocaleIpAddress='$local_address', not loopback (127.x.x.x):"
-  echo "  those are an operator's settings, so the instrument stand-in is not started and nothing is sent."
-  return 1
-}
+# settings_value, is_loopback, settings_file, loopback_settings
+. scripts/loopback-settings.sh
 
 work=$(mktemp -d)
 standin_pid=""
