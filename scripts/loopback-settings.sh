@@ -1,6 +1,7 @@
+# shellcheck shell=bash
 # Sourced by scripts/run.sh: reads the settings the console will use and
 # decides whether they keep all traffic on loopback, so that the script starts
-# the instrument stand-in and presses F1 only then. Expects settings_folder.
+# the instrument stand-in and presses F1 only then.
 
 # A value of the SETTINGS section of an INI file, read exactly as the console
 # reads it (core/ProfileFile.cpp): CR, LF or CR LF end a line; only the first
@@ -34,10 +35,10 @@ settings_value() {
 # however the console parses it.
 is_loopback() { [[ "$1" =~ ^127\.[0-9]{1,3}\.[0-9]{1,3}\.[0-9]{1,3}$ ]]; }
 
-# The settings the console will use: the folder's own file, or on a first
-# run the template it is about to copy.
+# The settings the console will use (argument: the settings folder): the
+# folder's own file, or on a first run the template it is about to copy.
 settings_file() {
-  if [ -e "$settings_folder/Settings.ini" ]; then echo "$settings_folder/Settings.ini"; else echo build/bin/Settings.ini; fi
+  if [ -e "$1/Settings.ini" ]; then echo "$1/Settings.ini"; else echo build/bin/Settings.ini; fi
 }
 # Succeeds when FILE sends to and binds on loopback only; otherwise says why.
 loopback_settings() {

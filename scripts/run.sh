@@ -55,7 +55,7 @@ cleanup() {
 trap cleanup EXIT
 
 exchange_possible=false
-settings=$(settings_file)
+settings=$(settings_file "$settings_folder")
 if loopback_settings "$settings"; then
   address=$(settings_value UdpAddress "$settings")
   port=$(settings_value UdpPort "$settings")

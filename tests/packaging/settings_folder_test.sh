@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# shellcheck disable=SC2016 # set-up commands run inside the namespace
 # The settings-folder policy script (run by scripts/run.sh and the package's
 # postinst) on the states a machine may be in. Each case runs in a private
 # mount namespace with a temporary folder in place of /var/lib; the group

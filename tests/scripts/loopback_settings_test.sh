@@ -4,8 +4,7 @@
 # whether it passes; a file that the console would read differently from the
 # check must never pass.
 set -uo pipefail
-cd "$(dirname "$0")/../.."
-settings_folder=/nonexistent
+cd "$(dirname "$0")/../.." || exit 1
 . scripts/loopback-settings.sh
 
 file=$(mktemp)
@@ -15,6 +14,7 @@ failures=0
 check() {  # description, expected (pass|refuse), file content (printf format), [mode]
   checks=$((checks + 1))
   chmod 600 "$file"
+  # shellcheck disable=SC2059 # the case's content is the format
   printf "$3" >"$file"
   chmod "${4:-600}" "$file"
   local got=refuse
