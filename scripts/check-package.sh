@@ -77,12 +77,8 @@ export DISPLAY=":$(cat "$work/display")"
 # The Exec line as the menu would run it, finding the unpacked program first.
 PATH="$work/root/usr/bin:$PATH" $exec_line &
 app_pid=$!
-window=""
-for _ in $(seq 100); do
-  window=$(xdotool search --onlyvisible --name '^Telvane$' 2>/dev/null | head -n 1 || true)
-  [ -n "$window" ] && break
-  sleep 0.1
-done
+# The main window, once it is shown (at most 10 s).
+window=$(timeout 10 xdotool search --sync --onlyvisible --name '^Telvane$' 2>/dev/null | head -n 1 || true)
 if [ -z "$window" ]; then
   echo "The packaged program showed no window."
   kill "$app_pid" 2>/dev/null || true

@@ -100,12 +100,8 @@ for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
 
 "${console[@]}" &
 app_pid=$!
-window=""
-for _ in $(seq 100); do
-  window=$(xdotool search --onlyvisible --name '^Telvane$' 2>/dev/null | head -n 1 || true)
-  [ -n "$window" ] && break
-  sleep 0.1
-done
+# The main window, once it is shown (at most 10 s).
+window=$(timeout 10 xdotool search --sync --onlyvisible --name '^Telvane$' 2>/dev/null | head -n 1 || true)
 # Give the link supervision time to bind the socket (it ticks every 10 ms).
 sleep 1
 
