@@ -33,6 +33,15 @@ constexpr Box kBoxTable[frmSpecialChar::kBoxes] = {
     {"chkAck", "ACK", 1, 3}, {"chkLf", "LF", 1, 0},   {"chkCr", "CR", 1, 1},   {"chkNak", "NAK", 1, 2},
 };
 
+// Built by appending: "<" + text + ">" on temporaries trips GCC 12's -Wrestrict
+// false positive once inlined at -O3.
+std::string Bracketed(std::string_view inner) {
+  std::string token = "<";
+  token += inner;
+  token += '>';
+  return token;
+}
+
 }  // namespace
 
 frmSpecialChar::frmSpecialChar(QWidget* parent) : QDialog(parent) {
@@ -118,9 +127,9 @@ void frmSpecialChar::keyPressEvent(QKeyEvent* event) {
 std::string frmSpecialChar::TokenOfChoice() const {
   // A typed code wins over a checked box; it is taken as typed, unchecked.
   const std::string numeric = FromQString(txtNumeric->text());
-  if (!numeric.empty()) return "<" + numeric + ">";
+  if (!numeric.empty()) return Bracketed(numeric);
   for (std::size_t i = 0; i < kBoxes; ++i) {
-    if (boxes_[i]->isChecked()) return "<" + std::string(kBoxTable[i].caption) + ">";
+    if (boxes_[i]->isChecked()) return Bracketed(kBoxTable[i].caption);
   }
   return {};
 }

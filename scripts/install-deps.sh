@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages that building, running and testing need,
 # skipping those already present. Runs as root, or through sudo.
+#   install-deps.sh          what building and running need
+#   install-deps.sh --test   and what the test command needs besides
 set -euo pipefail
 
 packages=(
@@ -10,6 +12,14 @@ packages=(
   fonts-dejavu-core fonts-dejavu-extra
   xvfb xauth x11-utils imagemagick xdotool
 )
+
+# The second compiler, and the tools that build and check the Debian package.
+test_packages=(
+  clang
+  dpkg-dev file
+  lintian desktop-file-utils appstream
+)
+[ "${1:-}" = --test ] && packages+=("${test_packages[@]}")
 
 missing=()
 for p in "${packages[@]}"; do

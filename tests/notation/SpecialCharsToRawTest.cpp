@@ -117,7 +117,13 @@ class RandomNotation {
   }
 
  private:
-  static std::string Bracketed(std::string_view inner) { return "<" + std::string(inner) + ">"; }
+  // Appended, not "<" + ... + ">": that trips GCC 12's -Wrestrict false positive at -O3.
+  static std::string Bracketed(std::string_view inner) {
+    std::string token = "<";
+    token += inner;
+    token += '>';
+    return token;
+  }
 
   std::size_t Below(std::size_t bound) { return std::uniform_int_distribution<std::size_t>(0, bound - 1)(random_); }
 
