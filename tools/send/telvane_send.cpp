@@ -4,8 +4,6 @@
 // for replies and prints them, checking the block check of every framed
 // reply. Without a line on the command line it reads one line per exchange
 // from standard input.
-#include <getopt.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <iostream>
@@ -51,7 +49,7 @@ had a wrong block check, 64 bad usage or a notation error (its number and
 description on standard error; later lines are not sent).
 )";
 
-enum Option { kAllowRemote = 1000, kVersion };
+enum Option { kAllowRemote = 1000 };
 enum ExitStatus { kReplied = 0, kNoReply = 1, kBadBlockCheck = 2 };
 
 struct Options {
@@ -73,13 +71,11 @@ Options Parse(int argc, char** argv) {
       {"bcc", no_argument, nullptr, 'b'},         {"wait", required_argument, nullptr, 'w'},
       {"count", required_argument, nullptr, 'c'}, {"raw", no_argument, nullptr, 'r'},
       {"quiet", no_argument, nullptr, 'q'},       {"allow-remote", no_argument, nullptr, kAllowRemote},
-      {"help", no_argument, nullptr, 'h'},        {"version", no_argument, nullptr, kVersion},
+      {"help", no_argument, nullptr, 'h'},        {"version", no_argument, nullptr, kVersionOption},
       {nullptr, 0, nullptr, 0}};
   Options o;
-  opterr = 0;
-  for (int c; (c = ::getopt_long(argc, argv, ":t:f:bw:c:rqh", kLong, nullptr)) != -1;) {
-    const std::string value = optarg ? optarg : "";
-    switch (c) {
+  int next = ForEachOption(kTool, argc, argv, "t:f:bw:c:rqh", kLong, kHelp, [&](int id, const std::string& value) {
+    switch (id) {
       case 't': o.to = value; break;
       case 'f': o.from = value; break;
       case 'b': o.bcc = true; break;
@@ -91,18 +87,11 @@ Options Parse(int argc, char** argv) {
       case 'r': o.raw = true; break;
       case 'q': o.quiet = true; break;
       case kAllowRemote: o.allowRemote = true; break;
-      case 'h':
-        std::fputs(kHelp, stdout);
-        std::exit(0);
-      case kVersion:
-        std::printf("%s %s\n", kTool, TELVANE_VERSION);
-        std::exit(0);
-      case ':': UsageError(kTool, std::string("option ") + argv[optind - 1] + " needs a value");
-      default: UsageError(kTool, std::string("unknown option ") + argv[optind - 1]);
+      default: break;
     }
-  }
-  if (optind < argc) o.line = argv[optind++];
-  if (optind < argc) UsageError(kTool, "give one LINE (quote it: '<STX>0,1,INFO?<ETX>'), or none to read standard input");
+  });
+  if (next < argc) o.line = argv[next++];
+  if (next < argc) UsageError(kTool, "give one LINE (quote it: '<STX>0,1,INFO?<ETX>'), or none to read standard input");
   return o;
 }
 

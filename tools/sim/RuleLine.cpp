@@ -75,7 +75,7 @@ RulePiece RandomPiece(std::string_view bounds, const std::string& placeholder) {
 }
 
 RulePiece Placeholder(std::string_view name, LineUse use) {
-  const std::string placeholder = "{" + std::string(name) + "}";
+  const std::string placeholder = std::string("{").append(name).append("}");
   if (name == "BCC") return Piece(Kind::BlockCheck);
   if (use == LineUse::Request) {
     if (name == "*") return Piece(Kind::Any);
@@ -100,9 +100,10 @@ std::string FormatScaled(std::int64_t value, int decimals) {
     if (digits.size() <= static_cast<std::size_t>(decimals)) {
       digits.insert(0, static_cast<std::size_t>(decimals) + 1 - digits.size(), '0');
     }
-    digits.insert(digits.size() - static_cast<std::size_t>(decimals), ".");
+    digits.insert(digits.size() - static_cast<std::size_t>(decimals), 1, '.');
   }
-  return value < 0 ? "-" + digits : digits;
+  if (value < 0) digits.insert(0, 1, '-');
+  return digits;
 }
 
 }  // namespace

@@ -1,7 +1,6 @@
 // telvane-sim: the instrument stand-in. Listens on a UDP port and answers
 // requests as a rules file says (RulesFile.h), with optional faults, printing
 // every datagram it receives and sends. Stops cleanly on SIGINT or SIGTERM.
-#include <getopt.h>
 #include <sys/signalfd.h>
 #include <unistd.h>
 
@@ -44,7 +43,7 @@ the port is bound. Exit status: 0 stopped by SIGINT or SIGTERM, 1 the port
 could not be bound, 64 bad usage or a bad rules file.
 )";
 
-enum Option { kDrop = 1000, kCorrupt, kDuplicate, kJitter, kSeed, kAllowRemote, kPrintRules, kVersion };
+enum Option { kDrop = 1000, kCorrupt, kDuplicate, kJitter, kSeed, kAllowRemote, kPrintRules };
 
 struct Options {
   std::string listen = "127.0.0.1:8364";
@@ -62,13 +61,11 @@ Options Parse(int argc, char** argv) {
       {"jitter", required_argument, nullptr, kJitter}, {"seed", required_argument, nullptr, kSeed},
       {"allow-remote", no_argument, nullptr, kAllowRemote},
       {"print-rules", no_argument, nullptr, kPrintRules},
-      {"help", no_argument, nullptr, 'h'},           {"version", no_argument, nullptr, kVersion},
+      {"help", no_argument, nullptr, 'h'},           {"version", no_argument, nullptr, kVersionOption},
       {nullptr, 0, nullptr, 0}};
   Options o;
-  opterr = 0;
-  for (int c; (c = ::getopt_long(argc, argv, ":l:r:h", kLong, nullptr)) != -1;) {
-    const std::string value = optarg ? optarg : "";
-    switch (c) {
+  const int first = ForEachOption(kTool, argc, argv, "l:r:h", kLong, kHelp, [&](int id, const std::string& value) {
+    switch (id) {
       case 'l': o.listen = value; break;
       case 'r': o.rulesFile = value; break;
       case kDrop: o.faults.dropPercent = NumberOption(kTool, "--drop", value, 0, 100); break;
@@ -80,17 +77,10 @@ Options Parse(int argc, char** argv) {
       case kPrintRules:
         std::fwrite(kBuiltInRules.data(), 1, kBuiltInRules.size(), stdout);
         std::exit(0);
-      case 'h':
-        std::fputs(kHelp, stdout);
-        std::exit(0);
-      case kVersion:
-        std::printf("%s %s\n", kTool, TELVANE_VERSION);
-        std::exit(0);
-      case ':': UsageError(kTool, std::string("option ") + argv[optind - 1] + " needs a value");
-      default: UsageError(kTool, std::string("unknown option ") + argv[optind - 1]);
+      default: break;
     }
-  }
-  if (optind < argc) UsageError(kTool, std::string("unexpected argument '") + argv[optind] + "'");
+  });
+  if (first < argc) UsageError(kTool, std::string("unexpected argument '") + argv[first] + "'");
   return o;
 }
 
