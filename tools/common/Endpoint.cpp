@@ -10,6 +10,8 @@ std::string Endpoint::Text() const {
   return std::string(dotted) + ":" + std::to_string(ntohs(address.sin_port));
 }
 
+bool Endpoint::IsLoopback() const { return (ntohl(address.sin_addr.s_addr) >> 24U) == 127U; }
+
 bool Endpoint::operator==(const Endpoint& other) const {
   return address.sin_addr.s_addr == other.address.sin_addr.s_addr && address.sin_port == other.address.sin_port;
 }
@@ -38,7 +40,7 @@ std::optional<Endpoint> ParseEndpoint(const std::string& text, EndpointRules rul
     return std::nullopt;
   }
   endpoint.address.sin_port = htons(static_cast<std::uint16_t>(port));
-  if (!rules.allowRemote && (ntohl(endpoint.address.sin_addr.s_addr) >> 24U) != 127U) {
+  if (!rules.allowRemote && !endpoint.IsLoopback()) {
     *error = "refusing " + host + ": only loopback addresses (127.0.0.0/8) are allowed without --allow-remote";
     return std::nullopt;
   }

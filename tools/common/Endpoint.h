@@ -14,6 +14,7 @@ struct Endpoint {
   sockaddr_in address{};
 
   std::string Text() const;  // "127.0.0.1:8364"
+  bool IsLoopback() const;   // in 127.0.0.0/8
   bool operator==(const Endpoint& other) const;
 };
 

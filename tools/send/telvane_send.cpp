@@ -28,8 +28,9 @@ in the console's display form, the reply time). Without LINE, reads standard
 input and makes one exchange per non-empty line, in order.
 
   -t, --to ADDRESS:PORT    where to send (default 127.0.0.1:8364)
-  -f, --from ADDRESS:PORT  where to send from and receive on (default
-                           127.0.0.1 with a free port)
+  -f, --from ADDRESS:PORT  where to send from and receive on (default: a
+                           free port on 127.0.0.1, or on every address when
+                           --to is not a loopback address)
   -b, --bcc                append the block check, as the console's
                            block-check button does
   -w, --wait TIME          how long to wait for replies, as 500ms or 2s
@@ -54,7 +55,7 @@ enum ExitStatus { kReplied = 0, kNoReply = 1, kBadBlockCheck = 2 };
 
 struct Options {
   std::string to = "127.0.0.1:8364";
-  std::string from = "127.0.0.1:0";
+  std::optional<std::string> from;
   bool bcc = false;
   std::chrono::microseconds wait = std::chrono::milliseconds(500);
   std::string waitText = "500ms";
@@ -171,7 +172,9 @@ void ReportNotationError(const RunTimeError& error, const std::string& line, std
 int main(int argc, char** argv) {
   const Options options = Parse(argc, argv);
   const Endpoint to = EndpointOption(kTool, "--to", options.to, {options.allowRemote, false});
-  const Endpoint from = EndpointOption(kTool, "--from", options.from, {options.allowRemote, true});
+  // A socket bound to loopback can reach loopback only.
+  const Endpoint from = EndpointOption(kTool, "--from", options.from.value_or(to.IsLoopback() ? "127.0.0.1:0" : "0.0.0.0:0"),
+                                       {options.allowRemote, true});
   std::string error;
   std::optional<UdpSocket> socket = UdpSocket::Bind(from, &error);
   if (!socket) {
