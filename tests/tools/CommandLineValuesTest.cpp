@@ -68,7 +68,7 @@ TEST(RulesFileReading, RefusesWhatIsNoSmallRegularFile) {
   const std::string base = folder.path().toStdString();
   std::ofstream(base + "/rules.ini") << "[Rule a]\nRequest=a\n";
   ASSERT_EQ(::mkfifo((base + "/fifo").c_str(), 0600), 0);
-  std::ofstream(base + "/large.ini").seekp((1 << 20) + 1).put('x');
+  std::ofstream(base + "/large.ini").seekp((4 << 20) + 1).put('x');
   EXPECT_EQ(ReadRulesFile(base + "/rules.ini"), "[Rule a]\nRequest=a\n");
   for (const char* name : {"/fifo", "/large.ini", "", "/missing.ini"}) {
     EXPECT_THROW(ReadRulesFile(base + name), std::runtime_error) << name;  // "" is the folder itself

@@ -1,19 +1,13 @@
 #include "tools/sim/RulesFile.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstring>
 #include <set>
 #include <stdexcept>
 
+#include "core/FileErrorMessage.h"
+#include "core/SafeFile.h"
 #include "tools/common/WaitTime.h"
 
 namespace {
-
-constexpr off_t kMaxRulesFileBytes = 1 << 20;
 
 std::string_view Trimmed(std::string_view text) {
   const std::size_t first = text.find_first_not_of(" \t");
@@ -198,29 +192,9 @@ Rules ParseRules(std::string_view text, const std::string& origin, EndpointRules
 }
 
 std::string ReadRulesFile(const std::string& path) {
-  // Opened without waiting, then checked on the open descriptor: a FIFO
-  // would block an ordinary open, and a check before opening could be raced.
-  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) throw std::runtime_error("cannot open rules file " + path + ": " + std::strerror(errno));
-  struct stat info {};
-  std::string text;
-  std::string problem;
-  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-    problem = "is not a regular file";
-  } else if (info.st_size > kMaxRulesFileBytes) {
-    problem = "is larger than 1 MiB";
-  } else {
-    text.resize(static_cast<std::size_t>(info.st_size));
-    std::size_t done = 0;
-    while (done < text.size() && problem.empty()) {
-      const ssize_t got = ::read(fd, text.data() + done, text.size() - done);
-      if (got < 0) problem = std::string("cannot be read: ") + std::strerror(errno);
-      if (got <= 0) break;
-      done += static_cast<std::size_t>(got);
-    }
-    text.resize(done);  // a file that shrank meanwhile is read as it is now
+  FileContent content = SafeRead(path);
+  if (!content.status.Ok()) {
+    throw std::runtime_error("cannot read rules file " + path + ": " + FileStatusText(content.status));
   }
-  ::close(fd);
-  if (!problem.empty()) throw std::runtime_error("rules file " + path + " " + problem);
-  return text;
+  return std::move(content.bytes);
 }

@@ -55,7 +55,8 @@ struct Rules {
 // Throws std::runtime_error "ORIGIN:LINE: what is wrong".
 Rules ParseRules(std::string_view text, const std::string& origin, EndpointRules addresses);
 
-// The text of a rules file. Throws std::runtime_error when the path is not a
-// readable regular file of at most 1 MiB (a FIFO or a device never blocks or
-// floods the simulator).
+// The text of a rules file, read as the console reads its settings
+// (SafeRead): a FIFO, a device, a link of another user or a file over 4 MiB
+// is refused rather than block or flood the simulator. Throws
+// std::runtime_error with the reason.
 std::string ReadRulesFile(const std::string& path);

@@ -10,6 +10,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "core/AppSettings.h"
 #include "tools/common/CommandLine.h"
 #include "tools/sim/BuiltInRules.h"
 #include "tools/sim/Simulator.h"
@@ -87,6 +88,7 @@ Options Parse(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  AppSettings.Language = 1;  // the shared texts it prints (why a file is refused) in English
   const Options options = Parse(argc, argv);
   const EndpointRules remote{options.allowRemote, false};
   const Endpoint listen = EndpointOption(kTool, "--listen", options.listen, {options.allowRemote, true});
