@@ -10,7 +10,7 @@ constexpr char kStx = '\x02';
 constexpr unsigned kBit7 = 0x80;
 }  // namespace
 
-std::uint8_t fkt_CalcBlockCheck(const std::string& raw) {
+std::uint8_t fkt_CalcBlockCheck(std::string_view raw) {
   std::string_view counted = raw;
   if (const auto stx = counted.find(kStx); stx != std::string_view::npos) {
     counted.remove_prefix(stx + 1);

@@ -3,11 +3,12 @@
 // ETX, block check): the XOR of the bytes after the first STX, with bit 7 set.
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 // The block check of raw bytes: XOR of every byte after the first STX (of
 // every byte when there is no STX), ETX and anything after it included, OR
 // 128. Always from 128 to 255.
-std::uint8_t fkt_CalcBlockCheck(const std::string& raw);
+std::uint8_t fkt_CalcBlockCheck(std::string_view raw);
 
 // The block-check button's work on the send line: the line, unchanged, with
 // its block check appended as a numeric token ("<STX>0,1,INFO?<ETX>" gives

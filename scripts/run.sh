@@ -39,7 +39,7 @@ fi
 
 cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DTELVANE_WERROR=ON
 # The instrument stand-in in build/bin, with the address and port it answers on.
-standin='telvane_peer @ADDRESS@ @PORT@ 86400'
+standin='telvane-sim --listen @ADDRESS@:@PORT@'
 cmake --build build -j"$(nproc)" --target telvane "${standin%% *}"
 
 # settings_value, is_loopback, settings_file, loopback_settings
@@ -108,13 +108,14 @@ sleep 1
 if [ -z "$window" ]; then
   echo "The console's window did not appear."
 elif $exchange_possible && loopback_settings "$settings_folder/Settings.ini"; then
-  # F1 sends command slot 1; the stand-in prints a line for every datagram.
+  # F1 sends command slot 1; the stand-in prints a line for every datagram
+  # it receives ([IN]) and sends ([OUT]).
   xdotool windowfocus --sync "$window" key F1
-  for _ in $(seq 100); do [ "$(wc -l <"$work/standin.log")" -ge 2 ] && break; sleep 0.1; done
-  if [ "$(wc -l <"$work/standin.log")" -ge 2 ]; then
-    echo "F1 pressed; the stand-in answered: $(sed -n 2p "$work/standin.log")"
+  for _ in $(seq 100); do grep -q '\[OUT\]' "$work/standin.log" && break; sleep 0.1; done
+  if grep -q '\[OUT\]' "$work/standin.log"; then
+    echo "F1 pressed; the stand-in answered: $(grep -m 1 '\[OUT\]' "$work/standin.log")"
   else
-    echo "F1 pressed, but the stand-in received nothing within 10 s."
+    echo "F1 pressed, but the stand-in answered nothing within 10 s."
   fi
   # Let the console list the answer and paint it.
   sleep 1

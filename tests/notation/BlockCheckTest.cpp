@@ -1,10 +1,13 @@
 // The block check over a send line, as the block-check button appends it.
 #include <gtest/gtest.h>
 
+#include <optional>
+#include <string>
 #include <utility>
 
 #include "core/RunTimeError.h"
 #include "notation/BlockCheck.h"
+#include "notation/FrameCheck.h"
 
 namespace {
 
@@ -27,6 +30,35 @@ TEST(AppendBlockCheck, AppendsTokenToUnchangedLine) {
 
 TEST(AppendBlockCheck, UnconvertibleLineFails) {
   EXPECT_THROW(fkt_AppendBlockCheck("<STX><abc><ETX>"), RunTimeError);
+}
+
+TEST(CheckFrame, ChecksTheLastByteOfFramesOnly) {
+  using std::string_literals::operator""s;
+  const struct {
+    const char* name;
+    std::string datagram;
+    std::optional<std::pair<int, int>> expectedReceived;  // nothing: not a frame
+  } cases[] = {
+      {"first sample", "\x02" "0,1,INFO?\x03\xB3"s, {{179, 179}}},
+      {"second sample", "\x02" "0,1,INFO?\n\x03\xB9"s, {{185, 185}}},
+      {"wrong block check", "\x02" "0,1,INFO?\x03\xB2"s, {{179, 178}}},
+      {"shortest frame", "\x02\x03\x83"s, {{131, 131}}},
+      {"bytes before the STX do not count", "\x06\x02" "0,1,INFO?\x03\xB3"s, {{179, 179}}},
+      {"block check below 128", "\x02" "0,1,INFO?\x03" "3"s, {{179, 51}}},
+      {"line end after the block check", "\x02" "0,1,INFO?\x03\xB3\r\n"s, std::nullopt},
+      {"no STX", "0,1,INFO?\x03\xB3"s, std::nullopt},
+      {"STX only after the ETX", "\x03\x02\xB3"s, std::nullopt},
+      {"no block check", "\x02" "0,1\x03"s, std::nullopt},
+      {"empty", ""s, std::nullopt},
+  };
+  for (const auto& c : cases) {
+    const std::optional<FrameBlockCheck> check = CheckFrame(c.datagram);
+    ASSERT_EQ(check.has_value(), c.expectedReceived.has_value()) << c.name;
+    if (!check) continue;
+    EXPECT_EQ(check->expected, c.expectedReceived->first) << c.name;
+    EXPECT_EQ(check->received, c.expectedReceived->second) << c.name;
+    EXPECT_EQ(check->Valid(), c.expectedReceived->first == c.expectedReceived->second) << c.name;
+  }
 }
 
 }  // namespace

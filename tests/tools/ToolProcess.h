@@ -1,0 +1,42 @@
+#pragma once
+// The tools run as an operator's script runs them: telvane-sim on a free
+// loopback port (found from its first line), telvane-send as one process per
+// call with its exit status and output.
+#include <QProcess>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <string>
+
+struct SendResult {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+class SimProcess {
+ public:
+  // Starts the simulator with `arguments` and, unless empty, a rules file
+  // with `rules`, and waits for its "listening on" line.
+  explicit SimProcess(const QStringList& arguments, const std::string& rules = "");
+  ~SimProcess();
+  SimProcess(const SimProcess&) = delete;
+  SimProcess& operator=(const SimProcess&) = delete;
+
+  // "127.0.0.1:PORT", empty when the simulator did not start.
+  QString Address() const { return address_; }
+  // Stops it with SIGTERM; its exit status, and all it printed in *out.
+  int Stop(std::string* out);
+
+ private:
+  QTemporaryDir folder_;
+  QProcess process_;
+  QString address_;
+};
+
+// Runs a tool to its end, feeding it `input` on standard input when given.
+SendResult RunTool(const QString& program, const QStringList& arguments, const std::string* input = nullptr);
+// Runs telvane-send against the simulator.
+SendResult RunSend(const SimProcess& sim, const QStringList& arguments, const std::string* input = nullptr);
+
+// How often `part` occurs in `text`.
+int Occurrences(const std::string& text, const std::string& part);

@@ -1,0 +1,131 @@
+// telvane-sim and telvane-send as separate processes on loopback: each kind
+// of rule, each fault, standard-input mode and every exit status.
+#include <gtest/gtest.h>
+
+#include <QRegularExpression>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "tests/tools/ToolProcess.h"
+
+namespace {
+
+const char* const kSample1 = "<STX>0,1,INFO?<ETX><179>";
+
+struct ExchangeCase {
+  const char* name;
+  const char* rules;  // empty: the built-in example rules
+  QStringList simArguments;
+  QStringList sendArguments;
+  std::optional<std::string> input;  // standard input, when the line is not an argument
+  int status;
+  std::vector<std::string> printed;  // each on standard output or error
+  int replies = -1;                  // [IN] lines, when it matters
+};
+
+class Exchange : public ::testing::TestWithParam<ExchangeCase> {};
+
+TEST_P(Exchange, PrintsAndExitsAsDocumented) {
+  const ExchangeCase& c = GetParam();
+  SimProcess sim(c.simArguments, c.rules);
+  ASSERT_FALSE(sim.Address().isEmpty());
+  const SendResult result = RunSend(sim, c.sendArguments, c.input ? &*c.input : nullptr);
+  const std::string printed = result.out + result.err;
+  EXPECT_EQ(result.status, c.status) << printed;
+  for (const std::string& part : c.printed) EXPECT_NE(printed.find(part), std::string::npos) << part << "\n" << printed;
+  if (c.replies >= 0) {
+    EXPECT_EQ(Occurrences(result.out, "[IN]"), c.replies) << printed;
+  }
+}
+
+const char* const kPeriodicRules =
+    "[Rule go]\nRequest=go\nReply=ok\n[Periodic tick]\nEvery=20ms\nStart=go\nSend=t{COUNT}\n";
+
+INSTANTIATE_TEST_SUITE_P(
+    Tools, Exchange,
+    ::testing::Values(
+        // Built-in rules: both sample commands, a wildcard echoed after a delay, a bad request refused.
+        ExchangeCase{"sampleOne", "", {}, {kSample1}, {}, 0,
+                     {"[OUT]  <STX>0,1,INFO?<ETX><179>", "[IN]   <2>0,1,INFO,SIMULATED INSTRUMENT,V1.0<3><154>  ("}, 1},
+        ExchangeCase{"sampleTwoWithBlockCheckAppended", "", {}, {"--bcc", "<STX>0,1,INFO?<LF><ETX>"}, {}, 0,
+                     {"[OUT]  <STX>0,1,INFO?<LF><ETX><185>", "V1.0<10><3><144>"}, 1},
+        ExchangeCase{"wildcardEchoedAfterDelay", "", {}, {"-b", "-c", "2", "<STX>0,1,SET,42<ETX>"}, {}, 0,
+                     {"[IN]   <6>", "[IN]   <2>0,1,SET,42,OK<3><194>"}, 2},
+        ExchangeCase{"delayLongerThanTheWait", "", {}, {"--bcc", "--wait", "20ms", "<STX>0,1,SET,42<ETX>"}, {}, 1,
+                     {"no reply within 20ms"}, 0},
+        ExchangeCase{"badBlockCheckRefused", "", {}, {"<STX>0,1,INFO?<ETX><178>"}, {}, 0, {"[IN]   <21>"}, 1},
+        ExchangeCase{"noRuleNoAnswer", "", {}, {"--wait", "100ms", "hello"}, {}, 1, {}, 0},
+        // Rules of our own: a default answer, counters and numbers, a periodic line.
+        ExchangeCase{"defaultAnswersTheRest", "[Rule a]\nRequest=a\nReply=A\n[Default]\nReply=?{1}\n", {}, {"zz"}, {},
+                     0, {"[IN]   ?zz"}, 1},
+        ExchangeCase{"standardInputOneExchangePerLine", "[Rule n]\nRequest=n\nReply={COUNT},{RANDOM:1.5:1.5}\n", {}, {},
+                     "n\n\nn\r\n", 0, {"[IN]   1,1.5", "[IN]   2,1.5"}, 2},
+        ExchangeCase{"periodicStartsOnRequest", kPeriodicRules, {}, {"--count", "4", "--wait", "5s", "go"}, {}, 0,
+                     {"[IN]   ok", "[IN]   t1", "[IN]   t2", "[IN]   t3"}, 4},
+        // Faults, each at 100 % so the outcome is fixed.
+        ExchangeCase{"dropAll", "", {"--drop", "100"}, {"--wait", "100ms", kSample1}, {}, 1, {}, 0},
+        ExchangeCase{"corruptAll", "", {"--corrupt", "100"}, {kSample1}, {}, 2,
+                     {"<3><155>  (", "bad block check <155>, expected <154>"}, 1},
+        ExchangeCase{"duplicateAll", "", {"--duplicate", "100"}, {"--count", "0", "--wait", "300ms", kSample1}, {}, 0,
+                     {}, 2},
+        ExchangeCase{"rawReplyBytes", "", {}, {"--raw", kSample1}, {}, 0,
+                     {"\x02" "0,1,INFO,SIMULATED INSTRUMENT,V1.0\x03\x9A"}, 0},
+        // Mistakes in the call: nothing is sent.
+        ExchangeCase{"notationError", "", {}, {"<STX><abc>"}, {}, 64, {"notation error 13: Type mismatch in '<STX><abc>'"}, 0},
+        ExchangeCase{"notationErrorStopsStandardInput", "", {}, {}, std::string(kSample1) + "\n<256>\n" + kSample1 + "\n",
+                     64, {"line 2: notation error 5"}, 1},
+        ExchangeCase{"waitWithoutUnit", "", {}, {"--wait", "5", kSample1}, {}, 64, {"'5' is not a time"}, 0},
+        ExchangeCase{"remoteAddressRefused", "", {}, {"--to", "10.0.0.1:5", kSample1}, {}, 64, {"refusing 10.0.0.1"}, 0}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// The simulator's own lines with times and the sender's port taken out.
+std::string Replies(const std::string& simOutput) {
+  static const QRegularExpression variable("\\d\\d:\\d\\d:\\d\\d\\.\\d{3}|127\\.0\\.0\\.1:\\d+|seed \\d+");
+  std::string kept;
+  for (const QString& line : QString::fromStdString(simOutput).split('\n')) {
+    if (line.contains("[OUT]") || line.contains("[DROP]")) kept += QString(line).remove(variable).toStdString() + "\n";
+  }
+  return kept;
+}
+
+TEST(SimulatorFaults, SameSeedSameFaults) {
+  const std::string tenRequests = [] {
+    std::string lines;
+    for (int i = 0; i < 10; ++i) lines += std::string(kSample1) + "\n";
+    return lines;
+  }();
+  std::string runs[2];
+  for (std::string& run : runs) {
+    SimProcess sim({"--drop", "50", "--jitter", "30ms", "--seed", "5"});
+    RunSend(sim, {"--wait", "100ms"}, &tenRequests);
+    ASSERT_EQ(sim.Stop(&run), 0);
+    run = Replies(run);
+  }
+  EXPECT_EQ(runs[0], runs[1]);
+  const int dropped = Occurrences(runs[0], "[DROP]");
+  EXPECT_GT(dropped, 0) << runs[0];
+  EXPECT_LT(dropped, 10) << runs[0];
+  EXPECT_EQ(Occurrences(runs[0], "jitter"), 10);
+}
+
+TEST(SimulatorExit, StopsCleanlyAndRefusesWhatItCannotDo) {
+  SimProcess sim({});
+  ASSERT_EQ(RunSend(sim, {kSample1}).status, 0);
+  // A second simulator on the same port cannot bind it.
+  EXPECT_EQ(RunTool(TELVANE_SIM, {"--listen", sim.Address()}).status, 1);
+  std::string printed;
+  EXPECT_EQ(sim.Stop(&printed), 0);
+  EXPECT_NE(printed.find("[IN]   127.0.0.1:"), std::string::npos) << printed;
+  EXPECT_NE(printed.find("  <2>0,1,INFO?<3><179>  (rule Info)"), std::string::npos) << printed;
+  EXPECT_NE(printed.find("stopped after 1 datagrams received, 1 sent"), std::string::npos) << printed;
+
+  EXPECT_EQ(RunTool(TELVANE_SIM, {"--listen", "10.0.0.1:8364"}).status, 64);
+  EXPECT_EQ(RunTool(TELVANE_SIM, {"--rules", "/nonexistent/rules.ini"}).status, 64);
+  EXPECT_EQ(RunTool(TELVANE_SIM, {"--drop", "101"}).status, 64);
+  const SendResult help = RunTool(TELVANE_SIM, {"--help"});
+  EXPECT_EQ(help.status, 0);
+  EXPECT_NE(help.out.find("--rules FILE"), std::string::npos);
+}
+
+}  // namespace

@@ -1,0 +1,42 @@
+#include "tools/common/ExchangeLine.h"
+
+#include <ctime>
+
+#include "notation/FrameCheck.h"
+
+std::string UtcTimeOfDay() {
+  timespec now{};
+  ::clock_gettime(CLOCK_REALTIME, &now);
+  tm utc{};
+  ::gmtime_r(&now.tv_sec, &utc);
+  char text[48];  // room for any value the compiler cannot rule out
+  std::snprintf(text, sizeof text, "%02d:%02d:%02d.%03ld", utc.tm_hour, utc.tm_min, utc.tm_sec, now.tv_nsec / 1000000);
+  return text;
+}
+
+std::string ExchangeLine(std::string_view tag, const std::string& peer, std::string_view text, const std::string& note) {
+  std::string line = UtcTimeOfDay();
+  line += tag;
+  if (!peer.empty()) line += peer + "  ";
+  line += text;
+  if (!note.empty()) line += "  (" + note + ")";
+  return line;
+}
+
+std::string BadBlockCheckNote(std::string_view datagram) {
+  const std::optional<FrameBlockCheck> check = CheckFrame(datagram);
+  if (!check || check->Valid()) return "";
+  return "bad block check <" + std::to_string(check->received) + ">, expected <" + std::to_string(check->expected) + ">";
+}
+
+std::string JoinNotes(const std::string& first, const std::string& second) {
+  if (first.empty()) return second;
+  if (second.empty()) return first;
+  return first + ", " + second;
+}
+
+void PrintLine(std::FILE* stream, const std::string& line) {
+  std::fwrite(line.data(), 1, line.size(), stream);
+  std::fputc('\n', stream);
+  std::fflush(stream);
+}
