@@ -25,8 +25,9 @@ dpkg-deb --contents "$deb"
 # Errors and warnings fail the check. Tags at the "info" level that are
 # accepted (shown, not failing):
 # - binary-has-unneeded-section .comment: the compiler's version note, harmless;
-# - hardening-no-bindnow, hardening-no-fortify-functions: the package is
-#   built with the project's own flags, not dpkg-buildflags;
+# - hardening-no-fortify-functions, if it appears: a program whose buffers
+#   the compiler cannot size gets no fortified calls (TELVANE_HARDEN builds
+#   with _FORTIFY_SOURCE=2, stack protection and full RELRO, as Debian does);
 # - spelling-error-in-binary "Programm", "occured": the German word for
 #   program, and a text of the string table kept as the program shows it.
 echo "== lintian"

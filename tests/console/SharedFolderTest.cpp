@@ -36,7 +36,7 @@ struct HostileCase {
 
 void PrintTo(const HostileCase& c, std::ostream* os) { *os << c.name; }
 
-void Own(const fs::path& path) { ::lchown(path.c_str(), kPlanter, kPlanter); }
+void Own(const fs::path& path) { ASSERT_EQ(::lchown(path.c_str(), kPlanter, kPlanter), 0) << path; }
 
 void PlantLink(const fs::path& target, const fs::path& link) {
   fs::create_symlink(target, link);

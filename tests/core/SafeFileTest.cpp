@@ -134,7 +134,7 @@ TEST_F(SafeFile, AnotherUsersViewOfTheFolder) {
   // and one only root may read.
   ::chmod(platform.root.c_str(), 0755);
   WriteFile(Path("theirs.ini"), "old");
-  ::chown(Path("theirs.ini").c_str(), kOtherUser, kOtherUser);
+  ASSERT_EQ(::chown(Path("theirs.ini").c_str(), kOtherUser, kOtherUser), 0);
   WriteFile(Path("private.ini"), "secret");
   ::chmod(Path("private.ini").c_str(), 0600);
   const struct stat before = [&] {
