@@ -76,13 +76,6 @@ TEST_F(Settings, FlagsTakeWholeNumbersUpTo255AndDefaultsOtherwise) {
   }
 }
 
-TEST_F(Settings, EmptyTextValueIsNotTheDefault) {
-  WriteFile(SettingsIni(), "[SETTINGS]\r\nUdpPort=\r\nLocaleIpAddress=\r\n");
-  fkt_LoadSettings();
-  EXPECT_EQ(AppSettings.UdpPort, "");
-  EXPECT_EQ(AppSettings.LocaleIpAddress, "");
-}
-
 TEST_F(Settings, FreshSaveWritesTheElevenKeysInOrder) {
   fs::create_directories(platform.SettingsFolder());
   fkt_LoadSettings();
@@ -93,15 +86,6 @@ TEST_F(Settings, FreshSaveWritesTheElevenKeysInOrder) {
             "LocaleIpAddress=testhost\r\nPeculiar=1\r\nLanguage=1\r\nPrefixOption=0\r\nReadjustOption=0\r\n"
             "PrefixChars=\r\nReadjustChars=\r\nDeleteSendChars=0\r\n");
   EXPECT_EQ(saved, std::vector<std::string>{platform.SettingsFolder() + "DefaultCommands.icf"});
-}
-
-TEST_F(Settings, SaveKeepsOtherContentAndKeyPlaces) {
-  WriteFile(SettingsIni(), "[Mine]\r\nx=1\r\n[SETTINGS]\r\nLanguage=0\r\nCustom=keep\r\n");
-  fkt_LoadSettings();
-  fkt_SaveSettings();
-  const std::string text = ReadFile(SettingsIni());
-  EXPECT_EQ(text.rfind("[Mine]\r\nx=1\r\n[SETTINGS]\r\nLanguage=0\r\nCustom=keep\r\nUdpPort=8364\r\n", 0), 0U)
-      << text;
 }
 
 TEST_F(Settings, BlanksAroundPrefixAndSuffixAreLostOnTheWayThroughTheFile) {
