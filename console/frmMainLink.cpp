@@ -2,7 +2,7 @@
 // that need the link.
 #include <QLabel>
 #include <QLineEdit>
-#include <QTableView>
+#include "console/TrafficView.h"
 #include <QPushButton>
 #include <charconv>
 

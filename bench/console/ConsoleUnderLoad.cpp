@@ -126,7 +126,7 @@ void ConsoleUnderLoad::WriteSettings() const {
   if (!ini.flush()) Fail("cannot write Settings.ini");
 }
 
-void ConsoleUnderLoad::Start(ListViewChoice view) {
+void ConsoleUnderLoad::Start() {
   SetPlatform(&platform_);
   window_ = std::make_unique<frmMain>();
   window_->Form_Load();
@@ -135,7 +135,6 @@ void ConsoleUnderLoad::Start(ListViewChoice view) {
   if (!LoopbackAddress(AppSettings.UdpAddress) || !LoopbackAddress(AppSettings.LocaleIpAddress)) {
     Fail("the console did not take the loopback settings; stopping before its link opens");
   }
-  if (!UseListView(*window_, view)) Fail("the window has no traffic list view");
   window_->show();
   logging_ = window_->findChild<QCheckBox*>("chkDatalogging");
   auto* filename = window_->findChild<QLineEdit*>("txtFilename");
@@ -217,16 +216,16 @@ void ConsoleUnderLoad::ClearList() {
   Idle(0.1);
 }
 
-std::size_t ConsoleUnderLoad::Entries() const { return window_->TrafficList().EntryCount(); }
+std::uint64_t ConsoleUnderLoad::Entries() const { return window_->TrafficList().EntryCount(); }
 
 int ConsoleUnderLoad::ReceiveBufferBytes() const { return window_->Link().ReceiveBufferBytes(); }
 
 bool ConsoleUnderLoad::LinkOpen() const { return window_->Link().State() == UdpLink::StateBound; }
 
-std::optional<SequenceCheck> ConsoleUnderLoad::CheckList(std::size_t from, std::uint64_t expected) const {
+std::optional<SequenceCheck> ConsoleUnderLoad::CheckList(std::uint64_t from, std::uint64_t expected) const {
   const TrafficListModel& list = window_->TrafficList();
   SequenceCheck check(0, expected);
-  for (std::size_t row = from; row < list.EntryCount(); ++row) {
+  for (std::uint64_t row = from; row < list.EntryCount(); ++row) {
     const std::optional<std::uint64_t> number = ListedNumber(list.EntryText(row));
     if (number) {
       check.Add(*number);
@@ -244,7 +243,7 @@ TrialResult ConsoleUnderLoad::RunTrial(double rate, double seconds, bool probeLa
   WaitForQuietMachine(300);
   SetLogging(false);
   SetLogging(true);  // switching on empties the file
-  const std::size_t before = Entries();
+  const std::uint64_t before = Entries();
 
   // The probe: a precise 10 ms timer, so that its own slack does not count
   // as lateness; only intervals while datagrams arrive are kept.
@@ -286,7 +285,7 @@ TrialResult ConsoleUnderLoad::RunTrial(double rate, double seconds, bool probeLa
   probe.stop();
 
   // Drain what is still queued: done once nothing has come for a while.
-  std::size_t seen = Entries();
+  std::uint64_t seen = Entries();
   auto lastArrival = Clock::now();
   RunUntil(
       [&] {

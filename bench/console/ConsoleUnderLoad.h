@@ -15,7 +15,6 @@
 #include <vector>
 
 #include "bench/console/BenchPlatform.h"
-#include "bench/console/ListViewSwap.h"
 #include "bench/load/SequenceCheck.h"
 
 class QCheckBox;
@@ -57,9 +56,9 @@ class ConsoleUnderLoad {
   ConsoleUnderLoad(const ConsoleUnderLoad&) = delete;
   ConsoleUnderLoad& operator=(const ConsoleUnderLoad&) = delete;
 
-  // Shows the window (with the chosen list view) and waits for the
-  // supervision tick to open the link. Throws BenchFailure if it does not.
-  void Start(ListViewChoice view);
+  // Shows the window and waits for the supervision tick to open the link.
+  // Throws BenchFailure if it does not.
+  void Start();
 
   // Runs the event loop for the given time.
   static void Idle(double seconds);
@@ -72,7 +71,7 @@ class ConsoleUnderLoad {
   // socket, logging off), as a list that already holds traffic.
   void Prefill(std::uint64_t count);
   void ClearList();
-  std::size_t Entries() const;
+  std::uint64_t Entries() const;
   int ReceiveBufferBytes() const;
   bool LinkOpen() const;
 
@@ -92,7 +91,7 @@ class ConsoleUnderLoad {
  private:
   void WriteSettings() const;
   void SetLogging(bool on);
-  std::optional<SequenceCheck> CheckList(std::size_t from, std::uint64_t expected) const;
+  std::optional<SequenceCheck> CheckList(std::uint64_t from, std::uint64_t expected) const;
 
   QTemporaryDir folder_;
   std::string address_;

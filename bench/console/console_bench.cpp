@@ -7,7 +7,7 @@
 //   console_bench memory  [--entries N] [--rate R] [--ratio] [--from R] [--step R] [--max R]
 //   console_bench idle    [--seconds S]
 //   console_bench batchcost [--entries N,N,...] [--batches B] [--per-batch D]
-//   common options:       [--address 127.x.y.z] [--port P] [--view V] [--gso]
+//   common options:       [--address 127.x.y.z] [--port P] [--gso]
 //
 // rate:    one run at R per second for S seconds (default 100000, 10); every
 //          number must be listed and logged, in order. --prefill lists N
@@ -26,8 +26,6 @@
 //          batch of D (default 100) datagrams including the view's work, the
 //          median and worst of B (default 20) batches.
 // --gso:   udp_load sends with --gso, for rates beyond about 300,000/s.
-// --view:  which view shows the list (see ListViewSwap.h); the window's own
-//          by default.
 //
 // udp_load must sit next to this program. Exits 0 when every run was
 // lossless (or, for a search, when a lossless rate was found), 4 otherwise,
@@ -191,9 +189,10 @@ int Memory(ConsoleUnderLoad& console, const Options& o) {
   ConsoleUnderLoad::Idle(1);
   const std::size_t full = ResidentBytes();
   const double perEntry = static_cast<double>(full - std::min(full, idle)) / static_cast<double>(console.Entries());
-  std::printf("RESULT memory: resident %.1f MiB idle, %.1f MiB with %zu entries listed: %.1f bytes per entry;"
+  std::printf("RESULT memory: resident %.1f MiB idle, %.1f MiB with %llu entries listed: %.1f bytes per entry;"
               " lossless %s\n",
-              static_cast<double>(idle) / 1048576, static_cast<double>(full) / 1048576, console.Entries(), perEntry,
+              static_cast<double>(idle) / 1048576, static_cast<double>(full) / 1048576,
+              static_cast<unsigned long long>(console.Entries()), perEntry,
               Yes(t.Lossless()).c_str());
   if (!o.Flag("--ratio")) return t.Lossless() ? 0 : 4;
 
@@ -269,14 +268,11 @@ int main(int argc, char** argv) {
       Usage("unknown mode " + mode);
     }
     const Options o(argc, argv);
-    const std::optional<ListViewChoice> view = ParseListViewChoice(o.Text("--view", "console"));
-    if (!view) Usage("--view must be console, console-throttled, none, table or table-throttled");
     // Destroyed on the way out of here, so the temporary folder goes too.
     ConsoleUnderLoad console(o.Text("--address", "127.0.0.1"), static_cast<int>(o.Number("--port", 0, 0, 65535)));
     console.SetSenderGso(o.Flag("--gso"));
-    console.Start(*view);
-    std::printf("console_bench %s: link open, receive buffer %d bytes, list view: %s\n", mode.c_str(),
-                console.ReceiveBufferBytes(), o.Text("--view", "console").c_str());
+    console.Start();
+    std::printf("console_bench %s: link open, receive buffer %d bytes\n", mode.c_str(), console.ReceiveBufferBytes());
     std::fflush(stdout);
 
     if (mode == "rate") return Rate(console, o);
