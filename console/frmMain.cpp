@@ -38,6 +38,8 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
   // The settings load and save at start and exit fill and write the slots.
   SetCommandConfigHooks([this](const std::string& path) { fkt_LoadCommandConfig(path); },
                         [this](const std::string& path) { fkt_SaveCommandConfig(path); });
+  // A change of the settings while the program runs is checked at once.
+  SetSettingsChangedHook([this] { WakeSupervision(); });
   SetDesignGeometry();
   SetTabOrder();
   RouteKeys();
@@ -45,6 +47,7 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
 
 frmMain::~frmMain() {
   SetCommandConfigHooks(nullptr, nullptr);
+  SetSettingsChangedHook(nullptr);
   SetSpecialCharTargetField(kSpecialCharTargetSend, nullptr);
 }
 
@@ -207,12 +210,14 @@ void frmMain::Form_Load() {
       }
     }
   });
+  supervising_ = true;
   timTimer->start();
 }
 
 void frmMain::Form_Unload() {
   if (unloaded_) return;
   unloaded_ = true;
+  supervising_ = false;
   timTimer->stop();
   // Each file is saved and reported on its own; nothing here may keep the
   // log from being closed.
@@ -231,7 +236,7 @@ void frmMain::cmdQuit_Click() { close(); }
 void frmMain::mnuEditSettings_Click() {
   ShowSettingsDialog(this);
   // Accepted or cancelled: the link is bound again and the texts re-applied.
-  RebindRequested = true;
+  RequestRebind();
   ApplyLanguageTexts();
 }
 

@@ -68,8 +68,10 @@ class frmMain : public QMainWindow {
   bool fkt_InterfaceUpdateState();
   std::string fkt_InterfaceGetInfoText() const;
   void fkt_InterfaceEnableControls(bool enabled);
-  void RequestRebind() { RebindRequested = true; }
+  void RequestRebind();
   bool IsRebindRequested() const { return RebindRequested; }
+  // Supervision ticks run so far (they stop while the link is steady).
+  std::uint64_t SupervisionTicks() const { return supervisionTicks_; }
 
   // Sending: converts, sends while the link is open, lists. Throws
   // RunTimeError on a conversion or socket error, before anything is listed.
@@ -123,6 +125,8 @@ class frmMain : public QMainWindow {
   void StopLoggingAfterFailure(const std::string& reason);
   void txtBefehl_KeyUp(QLineEdit* field, int keyCode);
   void timTimer_Timer();
+  // Runs a supervision tick on the next pass of the event loop.
+  void WakeSupervision();
 
   // Controls, named as the window's design names them.
   QWidget* client_ = nullptr;
@@ -167,5 +171,8 @@ class frmMain : public QMainWindow {
   };
   StatusInputs shownStatus_;
   bool RebindRequested = false;
+  bool supervising_ = false;  // from the end of start-up to the unload
+  bool wakePending_ = false;
+  std::uint64_t supervisionTicks_ = 0;
   bool unloaded_ = false;
 };

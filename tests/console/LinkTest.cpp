@@ -38,10 +38,14 @@ TEST_F(Link, ForeignLocalAddressKeepsTheLinkDownSilently) {
 
   Control<QPushButton>("cmdBefehl3")->click();  // lists, but sends nothing
   EXPECT_EQ(w.TrafficList().EntryCount(), 1U);
+  // While the link is down, the supervision retries every 10 ms.
+  const std::uint64_t ticks = w.SupervisionTicks();
   EXPECT_FALSE(PeerReceive(200).has_value());
+  EXPECT_GE(w.SupervisionTicks() - ticks, 8U);
 
   // Fixing the setting brings the link up at the next tick.
   AppSettings.LocaleIpAddress = "127.0.0.1";
+  NotifySettingsChanged();
   EXPECT_TRUE(QTest::qWaitFor([&] { return Control("txtSend")->isEnabled(); }, 2000));
 }
 
@@ -58,11 +62,31 @@ TEST_F(Link, PortTextThatIsNoNumberFailsEveryTickSilently) {
   window.reset();
   OpenLinked();
   AppSettings.UdpPort = "abc";
+  NotifySettingsChanged();
   QTest::qWait(60);
   EXPECT_EQ(window->Link().State(), UdpLink::StateBound);
   EXPECT_TRUE(Status().endsWith("Remote Port: abc ]"));
   EXPECT_TRUE(Control("txtSend")->isEnabled());
   EXPECT_TRUE(platform.messages.empty());
+}
+
+TEST_F(Link, OpenLinkRestsUntilTheSettingsChange) {
+  frmMain& w = OpenLinked();
+  QTest::qWait(30);
+  const std::uint64_t ticks = w.SupervisionTicks();
+  QTest::qWait(100);
+  EXPECT_EQ(w.SupervisionTicks(), ticks);
+
+  QUdpSocket other;
+  ASSERT_TRUE(other.bind(QHostAddress::LocalHost, 0));
+  AppSettings.UdpPort = std::to_string(other.localPort());
+  NotifySettingsChanged();
+  EXPECT_TRUE(QTest::qWaitFor([&] { return w.Link().RemotePort() == other.localPort(); }, 10));
+  EXPECT_TRUE(Status().endsWith(QString("Remote Port: %1 ]").arg(other.localPort())));
+  QTest::qWait(50);
+  const std::uint64_t settled = w.SupervisionTicks();
+  QTest::qWait(100);
+  EXPECT_EQ(w.SupervisionTicks(), settled);
 }
 
 TEST_F(Link, PortHeldByAnotherProgramShowsTheErrorUntilItIsFree) {
