@@ -100,6 +100,12 @@ void frmMain::CreateControls() {
   timTimer->setObjectName("timTimer");
   timTimer->setInterval(10);
   connect(timTimer, &QTimer::timeout, this, [this] { timTimer_Timer(); });
+  supervisionWake_ = new QTimer(this);
+  supervisionWake_->setSingleShot(true);
+  supervisionWake_->setInterval(0);
+  connect(supervisionWake_, &QTimer::timeout, this, [this] {
+    if (supervising_) timTimer_Timer();
+  });
 
   listRefresh_ = new QTimer(this);
   listRefresh_->setSingleShot(true);
@@ -117,6 +123,7 @@ void frmMain::CreateControls() {
   wskPort->setObjectName("wskPort");
   wskPort->SetDatagramHandler([this](std::string_view datagram) { fkt_ReceiveData(datagram); });
   wskPort->SetBatchEndHandler([this] { ReceiveBatchEnd(); });
+  wskPort->SetFailureHandler([this] { WakeSupervision(); });
 
   // Enabled states before the link supervision first runs.
   for (QWidget* w : {static_cast<QWidget*>(txtSend), static_cast<QWidget*>(cmdInsertSpecialChar),

@@ -172,7 +172,7 @@ class frmMain : public QMainWindow {
   StatusInputs shownStatus_;
   bool RebindRequested = false;
   bool supervising_ = false;  // from the end of start-up to the unload
-  bool wakePending_ = false;
+  QTimer* supervisionWake_ = nullptr;  // a tick on the next pass of the event loop
   std::uint64_t supervisionTicks_ = 0;
   bool unloaded_ = false;
 };

@@ -5,9 +5,9 @@
 // its outcome, and stops once a tick finds the link open (state 1) with
 // nothing to re-bind: from then on nothing changes by itself. What can change
 // it wakes it: a change of the settings (NotifySettingsChanged), a re-bind
-// request, and the socket leaving state 1 on its own. Each wake runs a tick on
-// the next pass of the event loop; while the link is not open, the ticks go
-// on every 10 ms.
+// request, and the socket leaving state 1 on its own (a receive error). Each
+// wake runs a tick on the next pass of the event loop; while the link is not
+// open, the ticks go on every 10 ms.
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -94,12 +94,7 @@ void frmMain::RequestRebind() {
 }
 
 void frmMain::WakeSupervision() {
-  if (!supervising_ || wakePending_) return;
-  wakePending_ = true;
-  QTimer::singleShot(0, this, [this] {
-    wakePending_ = false;
-    if (supervising_) timTimer_Timer();
-  });
+  if (supervising_ && !supervisionWake_->isActive()) supervisionWake_->start();
 }
 
 void frmMain::timTimer_Timer() {
