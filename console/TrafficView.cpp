@@ -10,6 +10,7 @@
 #include <QStyleOptionFocusRect>
 #include <QWheelEvent>
 #include <algorithm>
+#include <utility>
 
 #include "console/RowScroll.h"
 #include "console/TrafficListModel.h"
@@ -87,13 +88,14 @@ std::optional<std::uint64_t> TrafficView::EntryAt(const QPoint& viewportPoint) c
 }
 
 void TrafficView::SyncScrollBar() {
-  const std::uint64_t maxTop = MaxTop();
   QScrollBar* bar = verticalScrollBar();
-  syncing_ = true;
-  bar->setRange(0, RowScroll::Maximum(maxTop));
+  // A new range may show or hide the bar, which resizes the view and syncs
+  // again from inside here; what follows takes the sizes as they are then.
+  const bool outer = !std::exchange(syncing_, true);
+  bar->setRange(0, RowScroll::Maximum(MaxTop()));
   bar->setPageStep(PageRows());
-  bar->setValue(RowScroll::ToValue(top_, maxTop));
-  syncing_ = false;
+  bar->setValue(RowScroll::ToValue(top_, MaxTop()));
+  if (outer) syncing_ = false;
 }
 
 void TrafficView::ScrollBarAction(int action) {
