@@ -18,6 +18,7 @@
 #include "bench/load/SequenceCheck.h"
 
 class QCheckBox;
+class TrafficView;
 class frmMain;
 
 // The console could not be brought into the state a measurement needs.
@@ -70,10 +71,20 @@ class ConsoleUnderLoad {
   // Lists `count` numbered datagrams through the receive path directly (no
   // socket, logging off), as a list that already holds traffic.
   void Prefill(std::uint64_t count);
+  // The same with `count` datagrams of `bytes` random bytes each.
+  void PrefillRandom(std::uint64_t count, std::size_t bytes);
+  // What "Delete list" does.
   void ClearList();
   std::uint64_t Entries() const;
   int ReceiveBufferBytes() const;
   bool LinkOpen() const;
+  frmMain& Window() { return *window_; }
+  TrafficView& View();
+  // Where the list's file stands: bytes on disk.
+  std::uint64_t ListFileBytes() const;
+  // Moves the console's link to a port that another socket holds, so that
+  // every supervision tick fails to bind (the busy-port case).
+  void OccupyPort();
 
   // Whether udp_load runs with --gso (for rates beyond one send per datagram).
   void SetSenderGso(bool on) { gso_ = on; }
@@ -85,8 +96,15 @@ class ConsoleUnderLoad {
 
   // The cost of one receive batch without the socket: `perBatch` datagrams
   // through the receive path, one commit, and the event loop until the view
-  // has caught up. Milliseconds per batch, for `batches` batches.
+  // has caught up, with the view scrolled to the end of the list.
+  // Milliseconds per batch, for `batches` batches.
   std::vector<double> TimeBatches(int batches, int perBatch);
+  // Milliseconds of `count` full repaints of the list view where it stands.
+  std::vector<double> TimeRepaints(int count);
+  // Sends `rate` single numbered datagrams per second for `seconds` from a
+  // thread of the bench, and measures for each the time from its send to the
+  // model's taking it in (what the view shows), in ms.
+  std::vector<double> ListingDelays(double rate, double seconds);
 
  private:
   void WriteSettings() const;
@@ -101,4 +119,5 @@ class ConsoleUnderLoad {
   std::unique_ptr<frmMain> window_;
   QCheckBox* logging_ = nullptr;
   bool gso_ = false;
+  int occupier_ = -1;  // the socket holding the port of OccupyPort
 };

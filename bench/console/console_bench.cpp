@@ -4,9 +4,11 @@
 //   console_bench rate    [--rate R] [--seconds S] [--prefill N]
 //   console_bench rate    --search [--from R] [--step R] [--max R] [--seconds S] [--prefill N]
 //   console_bench latency [--rate R] [--seconds S]
-//   console_bench memory  [--entries N] [--rate R] [--ratio] [--from R] [--step R] [--max R]
-//   console_bench idle    [--seconds S]
+//   console_bench memory  [--entries N] [--rate R | --direct] [--ratio] [--from R] [--step R] [--max R]
+//   console_bench idle    [--seconds S] [--port-busy]
 //   console_bench batchcost [--entries N,N,...] [--batches B] [--per-batch D]
+//   console_bench longrows [--rows N] [--bytes B] [--rate R] [--seconds S]
+//   console_bench listdelay [--rate R] [--seconds S]
 //   common options:       [--address 127.x.y.z] [--port P] [--gso]
 //
 // rate:    one run at R per second for S seconds (default 100000, 10); every
@@ -16,15 +18,27 @@
 // latency: a 10 ms timer's lateness (interval - 10 ms) while R (default
 //          50000) datagrams per second arrive for S seconds: p50, p99, max.
 // memory:  resident size idle and after N (default 1000000) datagrams
-//          received at R per second, as bytes per listed entry; --ratio
-//          also searches the lossless rate with an empty list and with N
-//          entries listed before each run.
+//          received at R per second, as bytes per listed entry; --direct
+//          lists them through the receive path without the socket (much
+//          faster, for 100 million). Then the list's file size, and the
+//          resident size after "Delete list". --ratio also searches the
+//          lossless rate with an empty list and with N entries listed before
+//          each run.
 // idle:    the console's CPU time over S (default 30) seconds with the link
-//          open and nothing arriving, as a share of one core.
-// batchcost: for finding out where the time goes: with N entries listed
-//          (default 1000,100000,300000,1000000), the time of one receive
-//          batch of D (default 100) datagrams including the view's work, the
-//          median and worst of B (default 20) batches.
+//          open and nothing arriving, as a share of one core, and the
+//          supervision ticks per second; --port-busy moves the link to a
+//          port another socket holds first, so that every tick retries.
+// batchcost: the refresh cost: with N entries listed (default
+//          1000,100000,300000,1000000) and the view at the end of the list,
+//          the time of one receive batch of D (default 100) datagrams
+//          including the view's work, the median and worst of B (default 20)
+//          batches; and the time of a full repaint of the view.
+// longrows: N (default 30) datagrams of B (default 65507) random bytes in
+//          view: the time of a full repaint, then the 10 ms timer's lateness
+//          while R (default 100) datagrams per second arrive for S seconds.
+// listdelay: R (default 10) single datagrams per second for S (default 30)
+//          seconds, sent from a thread of the bench: the time from each send
+//          to the list's model taking it in, p50, p99, max.
 // --gso:   udp_load sends with --gso, for rates beyond about 300,000/s.
 //
 // udp_load must sit next to this program. Exits 0 when every run was
@@ -47,6 +61,9 @@
 
 #include "bench/console/ConsoleUnderLoad.h"
 #include "bench/console/ProcessStats.h"
+#include "console/TrafficView.h"
+#include "console/UdpLink.h"
+#include "console/frmMain.h"
 
 namespace {
 
@@ -66,7 +83,7 @@ class Options {
     for (int i = 2; i < argc; ++i) {
       std::string name = argv[i];
       if (name.rfind("--", 0) != 0) Usage("unexpected argument " + name);
-      if (name == "--search" || name == "--ratio" || name == "--gso") {
+      if (name == "--search" || name == "--ratio" || name == "--gso" || name == "--direct" || name == "--port-busy") {
         flags_.push_back(name);
       } else if (i + 1 < argc) {
         values_[name] = argv[++i];
@@ -179,22 +196,41 @@ int Latency(ConsoleUnderLoad& console, const Options& o) {
   return t.Lossless() ? 0 : 4;
 }
 
+double MiB(std::size_t bytes) { return static_cast<double>(bytes) / 1048576; }
+
 int Memory(ConsoleUnderLoad& console, const Options& o) {
-  const double entries = o.Number("--entries", 1'000'000, 1000, 100'000'000);
+  const double entries = o.Number("--entries", 1'000'000, 1000, 5e9);
   const double rate = o.Number("--rate", 100'000, 1, 1e7);
   ConsoleUnderLoad::Idle(2);
   const std::size_t idle = ResidentBytes();
-  const TrialResult t = console.RunTrial(rate, entries / rate, false);
-  Print(t);
+  bool lossless = true;
+  const auto start = std::chrono::steady_clock::now();
+  if (o.Flag("--direct")) {
+    console.Prefill(static_cast<std::uint64_t>(entries));
+  } else {
+    const TrialResult t = console.RunTrial(rate, entries / rate, false);
+    Print(t);
+    lossless = t.Lossless();
+  }
+  const double filling = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   ConsoleUnderLoad::Idle(1);
-  const std::size_t full = ResidentBytes();
-  const double perEntry = static_cast<double>(full - std::min(full, idle)) / static_cast<double>(console.Entries());
-  std::printf("RESULT memory: resident %.1f MiB idle, %.1f MiB with %llu entries listed: %.1f bytes per entry;"
+  const std::size_t resident = ResidentBytes();
+  const auto listed = static_cast<double>(console.Entries());
+  const double perEntry = static_cast<double>(resident - std::min(resident, idle)) / listed;
+  const std::uint64_t disk = console.ListFileBytes();
+  std::printf("RESULT memory: resident %.1f MiB idle, %.1f MiB with %.0f entries listed: %.1f bytes per entry;"
               " lossless %s\n",
-              static_cast<double>(idle) / 1048576, static_cast<double>(full) / 1048576,
-              static_cast<unsigned long long>(console.Entries()), perEntry,
-              Yes(t.Lossless()).c_str());
-  if (!o.Flag("--ratio")) return t.Lossless() ? 0 : 4;
+              MiB(idle), MiB(resident), listed, perEntry, Yes(lossless).c_str());
+  std::printf("RESULT memory file: %.1f MiB on disk, %.1f bytes per entry; listed %s in %.1f s\n",
+              MiB(disk), static_cast<double>(disk) / listed, o.Flag("--direct") ? "directly" : "from the socket",
+              filling);
+  console.ClearList();
+  ConsoleUnderLoad::Idle(1);
+  const std::size_t cleared = ResidentBytes();
+  std::printf("RESULT memory after delete: resident %.1f MiB (%.0f%% of the idle %.1f MiB), %.1f MiB on disk\n",
+              MiB(cleared), 100.0 * static_cast<double>(cleared) / static_cast<double>(idle), MiB(idle),
+              MiB(console.ListFileBytes()));
+  if (!o.Flag("--ratio")) return lossless ? 0 : 4;
 
   const double from = o.Number("--from", 100'000, 1, 1e7);
   const double step = o.Number("--step", 10'000, 1, 1e7);
@@ -202,11 +238,11 @@ int Memory(ConsoleUnderLoad& console, const Options& o) {
   std::printf("  empty list:\n");
   const double empty = Search(console, from, step, max, 10, 0);
   std::printf("  %.0f entries listed before each run:\n", entries);
-  const double listed = Search(console, from, step, max, 10, entries);
+  const double full = Search(console, from, step, max, 10, entries);
   std::printf("RESULT memory rate: highest lossless rate %.0f/s with an empty list, %.0f/s with %.0f listed:"
               " ratio %.2f\n",
-              empty, listed, entries, empty > 0 ? listed / empty : 0.0);
-  return t.Lossless() && empty > 0 ? 0 : 4;
+              empty, full, entries, empty > 0 ? full / empty : 0.0);
+  return lossless && empty > 0 ? 0 : 4;
 }
 
 int BatchCost(ConsoleUnderLoad& console, const Options& o) {
@@ -216,22 +252,60 @@ int BatchCost(ConsoleUnderLoad& console, const Options& o) {
   for (const QString& size : sizes) {
     bool ok = false;
     const qulonglong entries = size.toULongLong(&ok);
-    if (!ok || entries > 100'000'000) Usage("bad entry count " + size.toStdString());
+    if (!ok || entries > 5'000'000'000) Usage("bad entry count " + size.toStdString());
     console.ClearList();
     console.Prefill(entries);
     const std::vector<double> ms = console.TimeBatches(batches, perBatch);
-    std::printf("RESULT batchcost: %llu entries listed: one batch of %d datagrams takes %.2f ms (median), %.2f ms"
-                " (worst of %d)\n",
-                entries, perBatch, Percentile(ms, 0.5), *std::max_element(ms.begin(), ms.end()), batches);
+    const std::vector<double> paint = console.TimeRepaints(batches);
+    std::printf("RESULT batchcost: %llu entries listed: one batch of %d datagrams takes %.3f ms (median), %.3f ms"
+                " (worst of %d); a full repaint %.3f ms (median)\n",
+                entries, perBatch, Percentile(ms, 0.5), *std::max_element(ms.begin(), ms.end()), batches,
+                Percentile(paint, 0.5));
     std::fflush(stdout);
   }
   return 0;
 }
 
+int LongRows(ConsoleUnderLoad& console, const Options& o) {
+  const auto rows = static_cast<std::uint64_t>(o.Number("--rows", 30, 1, 10'000));
+  const auto bytes = static_cast<std::size_t>(o.Number("--bytes", 65'507, 1, 65'507));
+  console.PrefillRandom(rows, bytes);
+  console.View().SetTopEntry(0);
+  const std::vector<double> paint = console.TimeRepaints(20);
+  std::printf("RESULT longrows repaint: %d of %llu rows of %zu random bytes in view: a full repaint takes %.2f ms"
+              " (median), %.2f ms (worst of %zu)\n",
+              console.View().PageRows(), static_cast<unsigned long long>(rows), bytes, Percentile(paint, 0.5),
+              *std::max_element(paint.begin(), paint.end()), paint.size());
+  std::fflush(stdout);
+  const TrialResult t = console.RunTrial(o.Number("--rate", 100, 1, 1e6), o.Number("--seconds", 10, 0.1, 600), true);
+  Print(t);
+  std::printf("RESULT longrows latency at %.0f/s: 10 ms timer lateness p50 %.2f ms, p99 %.2f ms, max %.2f ms over %zu"
+              " ticks; lossless %s\n",
+              t.requestedRate, Percentile(t.latenessMs, 0.50), Percentile(t.latenessMs, 0.99),
+              t.latenessMs.empty() ? 0.0 : *std::max_element(t.latenessMs.begin(), t.latenessMs.end()),
+              t.latenessMs.size(), Yes(t.Lossless()).c_str());
+  return t.Lossless() ? 0 : 4;
+}
+
+int ListDelay(ConsoleUnderLoad& console, const Options& o) {
+  const double rate = o.Number("--rate", 10, 0.1, 1000);
+  const double seconds = o.Number("--seconds", 30, 1, 600);
+  ConsoleUnderLoad::WaitForQuietMachine(300);
+  const std::vector<double> ms = console.ListingDelays(rate, seconds);
+  const auto expected = static_cast<std::size_t>(std::llround(rate * seconds));
+  std::printf("RESULT listdelay at %.1f/s: from send to listed p50 %.2f ms, p99 %.2f ms, max %.2f ms;"
+              " %zu of %zu listed\n",
+              rate, Percentile(ms, 0.5), Percentile(ms, 0.99), ms.empty() ? 0.0 : *std::max_element(ms.begin(), ms.end()),
+              ms.size(), expected);
+  return ms.size() == expected ? 0 : 4;
+}
+
 int IdleCost(ConsoleUnderLoad& console, const Options& o) {
   const double seconds = o.Number("--seconds", 30, 1, 600);
+  if (o.Flag("--port-busy")) console.OccupyPort();
   ConsoleUnderLoad::Idle(2);
   ConsoleUnderLoad::WaitForQuietMachine(300);
+  const std::uint64_t ticksBefore = console.Window().SupervisionTicks();
   const CpuTime before = ProcessCpuTime();
   const CpuTime windowBefore = ThreadCpuTime();
   const double machineBefore = MachineBusySeconds();
@@ -241,16 +315,18 @@ int IdleCost(ConsoleUnderLoad& console, const Options& o) {
   const CpuTime after = ProcessCpuTime();
   const CpuTime windowAfter = ThreadCpuTime();
   const double others = MachineBusySeconds() - machineBefore - (after.seconds - before.seconds);
-  std::printf("RESULT idle: %.3f s CPU over %.1f s with the link open = %.2f%% of one core"
+  const auto ticks = static_cast<double>(console.Window().SupervisionTicks() - ticksBefore);
+  const bool busy = o.Flag("--port-busy");
+  std::printf("RESULT idle%s: %.3f s CPU over %.1f s with the link %s = %.3f%% of one core"
               " (%.3f s of it in the kernel; %ld voluntary, %ld involuntary context switches; window thread %.3f s,"
-              " %ld wake-ups);"
-              " link still open %s; others %.1f%%\n",
-              after.seconds - before.seconds, wall, 100 * (after.seconds - before.seconds) / wall,
-              after.systemSeconds - before.systemSeconds, after.voluntarySwitches - before.voluntarySwitches,
-              after.involuntarySwitches - before.involuntarySwitches, windowAfter.seconds - windowBefore.seconds,
-              windowAfter.voluntarySwitches - windowBefore.voluntarySwitches, Yes(console.LinkOpen()).c_str(),
-              100 * others / wall);
-  return console.LinkOpen() ? 0 : 4;
+              " %ld wake-ups); supervision ticks %.1f per second;"
+              " link state %d; others %.1f%%\n",
+              busy ? " port busy" : "", after.seconds - before.seconds, wall, busy ? "failing on a busy port" : "open",
+              100 * (after.seconds - before.seconds) / wall, after.systemSeconds - before.systemSeconds,
+              after.voluntarySwitches - before.voluntarySwitches, after.involuntarySwitches - before.involuntarySwitches,
+              windowAfter.seconds - windowBefore.seconds, windowAfter.voluntarySwitches - windowBefore.voluntarySwitches,
+              ticks / wall, console.Window().Link().State(), 100 * others / wall);
+  return busy || console.LinkOpen() ? 0 : 4;
 }
 
 }  // namespace
@@ -264,9 +340,9 @@ int main(int argc, char** argv) {
   try {
     if (argc < 2) Usage("no mode given");
     const std::string mode = argv[1];
-    if (mode != "rate" && mode != "latency" && mode != "memory" && mode != "idle" && mode != "batchcost") {
-      Usage("unknown mode " + mode);
-    }
+    const std::vector<std::string> modes = {"rate",      "latency",  "memory",   "idle",
+                                            "batchcost", "longrows", "listdelay"};
+    if (std::find(modes.begin(), modes.end(), mode) == modes.end()) Usage("unknown mode " + mode);
     const Options o(argc, argv);
     // Destroyed on the way out of here, so the temporary folder goes too.
     ConsoleUnderLoad console(o.Text("--address", "127.0.0.1"), static_cast<int>(o.Number("--port", 0, 0, 65535)));
@@ -279,11 +355,14 @@ int main(int argc, char** argv) {
     if (mode == "latency") return Latency(console, o);
     if (mode == "memory") return Memory(console, o);
     if (mode == "batchcost") return BatchCost(console, o);
+    if (mode == "longrows") return LongRows(console, o);
+    if (mode == "listdelay") return ListDelay(console, o);
     return IdleCost(console, o);
   } catch (const UsageError& error) {
     std::fprintf(stderr,
                  "console_bench: %s\n"
-                 "usage: console_bench rate|latency|memory|idle|batchcost [options]  (see console_bench.cpp)\n",
+                 "usage: console_bench rate|latency|memory|idle|batchcost|longrows|listdelay [options]"
+                 "  (see console_bench.cpp)\n",
                  error.what());
     return 1;
   } catch (const BenchFailure& failure) {
