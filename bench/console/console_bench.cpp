@@ -46,7 +46,6 @@
 // 2 when the console could not be set up (an address outside 127.0.0.0/8
 // included), 1 on bad arguments.
 #include <QApplication>
-#include <QFont>
 #include <QStringList>
 #include <algorithm>
 #include <chrono>
@@ -64,6 +63,7 @@
 #include "console/TrafficView.h"
 #include "console/UdpLink.h"
 #include "console/frmMain.h"
+#include "platform/ProgramFont.h"
 
 namespace {
 
@@ -335,7 +335,7 @@ int main(int argc, char** argv) {
   // Headless unless the caller chose a display on purpose.
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
-  QApplication::setFont(QFont("DejaVu Sans", 8));  // as the program itself starts
+  QApplication::setFont(DialogFont());  // as the program itself starts
 
   try {
     if (argc < 2) Usage("no mode given");
