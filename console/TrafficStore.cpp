@@ -157,7 +157,7 @@ bool TrafficStore::WriteOldest(std::deque<Block>& blocks, std::uint64_t fileOffs
   const bool data = &blocks == &data_;
   const int fd = data ? dataFd_ : recordFd_;
   // What a window holds beyond the written part of the file may be about to change.
-  (data ? dataWindow_ : recordWindow_) = {};
+  (data ? dataWindow_ : recordWindow_).Forget();
   std::string reason;
   if (!WriteAll(fd, blocks.front().pages.Data(), blocks.front().used, fileOffset, &reason)) {
     Fail(reason);
@@ -257,8 +257,8 @@ void TrafficStore::Clear() {
   dataFd_ = recordFd_ = -1;
   count_ = streamEnd_ = dataOnFile_ = recordsOnFile_ = 0;
   memoryBytes_ = retryAbove_ = 0;
-  dataWindow_ = {};
-  recordWindow_ = {};
+  dataWindow_.Forget();
+  recordWindow_.Forget();
   failing_ = false;
   problem_.clear();
 #ifdef __GLIBC__

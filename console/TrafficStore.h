@@ -91,6 +91,13 @@ class TrafficStore {
   struct Window {
     std::uint64_t start = 0;
     std::string bytes;
+    // Empties the window and gives its memory back. (Not "window = {}":
+    // GCC 12 assigns such a braced list to `cond ? a : b` without
+    // constructing the string, leaving it with a null buffer.)
+    void Forget() {
+      start = 0;
+      std::string().swap(bytes);
+    }
   };
   struct Record {
     std::uint64_t offset;
