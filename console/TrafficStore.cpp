@@ -103,7 +103,7 @@ void TrafficStore::Append(EntryKind kind, std::uint32_t millisecondOfDay, std::s
   }
   if (records_.empty() || records_.back().used == limits_.recordsPerBlock * sizeof(Record)) {
     const std::size_t size = limits_.recordsPerBlock * sizeof(Record);
-    records_.push_back({count_, 0, Pages(size)});
+    records_.push_back({count_, 0, 0, Pages(size)});
     memoryBytes_ += size;
   }
   Block& block = records_.back();
@@ -113,7 +113,7 @@ void TrafficStore::Append(EntryKind kind, std::uint32_t millisecondOfDay, std::s
   block.used += sizeof record;
   streamEnd_ += bytes.size();
   ++count_;
-  KeepWithinBudget();
+  KeepWithinBudget(bytes.size() + sizeof record);
 }
 
 TrafficStore::Block& TrafficStore::DataBlockFor(std::size_t length) {
@@ -121,51 +121,67 @@ TrafficStore::Block& TrafficStore::DataBlockFor(std::size_t length) {
   // of its own.
   if (data_.empty() || data_.back().pages.Size() - data_.back().used < length) {
     const std::size_t size = std::max(length, limits_.dataBlockBytes);
-    data_.push_back({streamEnd_, 0, Pages(size)});
+    data_.push_back({streamEnd_, 0, 0, Pages(size)});
     memoryBytes_ += size;
   }
   return data_.back();
 }
 
-void TrafficStore::KeepWithinBudget() {
+void TrafficStore::KeepWithinBudget(std::size_t appended) {
   if (memoryBytes_ <= limits_.memoryBudget || memoryBytes_ < retryAbove_) return;
-  // The block being filled always stays; of the others, the larger kind goes first.
-  while (memoryBytes_ > limits_.memoryBudget) {
+  // Blocks go to the file a piece at a time, at least as much as was just
+  // appended: a whole block at once would hold the window thread up for
+  // milliseconds where the system has to find fresh memory for the file's
+  // cache. The block being filled always stays; of the others, the larger
+  // kind goes first.
+  std::size_t written = 0;
+  while (memoryBytes_ > limits_.memoryBudget && written < std::max(appended, limits_.writePiece)) {
     const bool dataCanGo = data_.size() > 1;
     const bool recordsCanGo = records_.size() > 1;
-    bool written = false;
+    std::deque<Block>* blocks = nullptr;
     if (dataCanGo && (!recordsCanGo || data_.front().pages.Size() >= records_.front().pages.Size())) {
-      written = WriteOldest(data_, data_.front().first);
-      if (written) dataOnFile_ = data_.front().first;
+      blocks = &data_;
     } else if (recordsCanGo) {
-      written = WriteOldest(records_, records_.front().first * sizeof(Record));
-      if (written) recordsOnFile_ = records_.front().first;
+      blocks = &records_;
     } else {
       return;
     }
-    if (!written) {
+    const std::size_t piece = WritePiece(*blocks);
+    if (piece == 0) {
       retryAbove_ = memoryBytes_ + limits_.memoryBudget;
       return;
     }
+    written += piece;
   }
   retryAbove_ = 0;
   failing_ = false;
 }
 
-bool TrafficStore::WriteOldest(std::deque<Block>& blocks, std::uint64_t fileOffset) {
-  if (dataFd_ < 0 && !OpenFiles()) return false;
+std::size_t TrafficStore::WritePiece(std::deque<Block>& blocks) {
+  if (dataFd_ < 0 && !OpenFiles()) return 0;
   const bool data = &blocks == &data_;
-  const int fd = data ? dataFd_ : recordFd_;
+  Block& block = blocks.front();
+  // A block's place in its file: the stream offset, or the first record's.
+  const std::uint64_t fileOffset = (data ? block.first : block.first * sizeof(Record)) + block.written;
+  const std::size_t piece = std::min(limits_.writePiece, block.used - block.written);
   // What a window holds beyond the written part of the file may be about to change.
   (data ? dataWindow_ : recordWindow_).Forget();
   std::string reason;
-  if (!WriteAll(fd, blocks.front().pages.Data(), blocks.front().used, fileOffset, &reason)) {
+  if (!WriteAll(data ? dataFd_ : recordFd_, block.pages.Data() + block.written, piece, fileOffset, &reason)) {
     Fail(reason);
-    return false;
+    return 0;
   }
-  memoryBytes_ -= blocks.front().pages.Size();
-  blocks.pop_front();
-  return true;
+  block.written += piece;
+  if (block.written == block.used) {
+    memoryBytes_ -= block.pages.Size();
+    blocks.pop_front();
+    if (data) {
+      dataOnFile_ = data_.front().first;
+    } else {
+      recordsOnFile_ = records_.front().first;
+    }
+  }
+  return std::max<std::size_t>(piece, 1);
 }
 
 bool TrafficStore::OpenFiles() {

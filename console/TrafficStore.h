@@ -6,11 +6,11 @@
 // all entries form one stream, and a 16-byte record per entry says where in
 // the stream its bytes lie. Stream and records are kept in blocks; the newest
 // blocks stay in memory (the working set). Once the working set outgrows its
-// budget, its oldest block is written to an unnamed file (no name on disk, so
-// nobody else can open it, and the space goes back when it is closed) in a
-// folder private to the user, and freed. Entries on file are read back on
-// demand through a small window of the file, so the visible rows and a walk
-// from one entry to the next stay cheap.
+// budget, its oldest block is written, a piece per append, to an unnamed file
+// (no name on disk, so nobody else can open it, and the space goes back when
+// it is closed) in a folder private to the user, and freed. Entries on file
+// are read back on demand through a small window of the file, so the visible
+// rows and a walk from one entry to the next stay cheap.
 //
 // If no file can be created or written (a full disk), the blocks stay in
 // memory: nothing is lost, the failure is reported once (TakeProblem), and
@@ -35,6 +35,7 @@ class TrafficStore {
     std::size_t memoryBudget = std::size_t{64} << 20;   // blocks kept in memory, in bytes
     std::size_t dataBlockBytes = std::size_t{4} << 20;  // entry bytes per block
     std::size_t recordsPerBlock = std::size_t{1} << 16;
+    std::size_t writePiece = std::size_t{64} << 10;     // bytes written to the file at a time
   };
   struct Meta {
     EntryKind kind = EntryKind::Outgoing;
@@ -83,8 +84,9 @@ class TrafficStore {
     std::size_t size_ = 0;
   };
   struct Block {
-    std::uint64_t first = 0;  // stream offset, or entry number for records
-    std::size_t used = 0;     // bytes
+    std::uint64_t first = 0;   // stream offset, or entry number for records
+    std::size_t used = 0;      // bytes
+    std::size_t written = 0;   // bytes already in the file
     Pages pages;
   };
   // A piece of a file, read once and reused while reads stay inside it.
@@ -110,9 +112,10 @@ class TrafficStore {
   bool ReadStream(std::uint64_t offset, std::size_t length, char* out) const;
   bool ReadFile(int fd, Window& window, std::uint64_t offset, std::size_t length, char* out) const;
   Block& DataBlockFor(std::size_t length);
-  void KeepWithinBudget();
-  // Writes the oldest block to its file and frees it; false if that failed.
-  bool WriteOldest(std::deque<Block>& blocks, std::uint64_t fileOffset);
+  void KeepWithinBudget(std::size_t appended);
+  // Writes the next piece of the oldest block to its file and frees the block
+  // once all of it is there. The bytes written (at least 1), or 0 on failure.
+  std::size_t WritePiece(std::deque<Block>& blocks);
   bool OpenFiles();
   void Fail(const std::string& problem) const;
 

@@ -14,7 +14,8 @@
 
 namespace {
 
-constexpr TrafficStore::Limits kTiny{64 * 1024, 4096, 64};
+// Pieces smaller than a block, so that half-written blocks are read too.
+constexpr TrafficStore::Limits kTiny{64 * 1024, 4096, 64, 1000};
 
 struct Appended {
   EntryKind kind;
