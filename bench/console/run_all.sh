@@ -297,8 +297,8 @@ batch_at() {
   echo "$(batch_ms "$1" "$2") ms${paint:+ (full repaint $paint ms)}"
 }
 
-row "highest lossless rate, console" "$(pair "${empty_best}/s" "${before_best}/s")" "as the minimal receiver"
-row "highest lossless rate, minimal receiver" "${minimal_best}/s (x$(ratio "$empty_best" "$minimal_best") console)" "(yardstick)"
+row "highest lossless rate, console" "$(pair "${empty_best}/s (x$(ratio "$empty_best" "$minimal_best") the minimal receiver)" "${before_best}/s")" "as the minimal receiver"
+row "highest lossless rate, minimal receiver" "${minimal_best}/s" "(yardstick)"
 [ -n "$user" ] && row "highest lossless rate, console as $user" "${user_best}/s" "(default receive buffer)"
 row "highest lossless rate, $listed listed" \
   "$(pair "${listed_best}/s (x$(ratio "$listed_best" "$empty_best"))" "${before_listed_best}/s (x$(ratio "${before_listed_best:-0}" "${before_best:-0}"))")" \
