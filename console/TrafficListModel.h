@@ -44,6 +44,8 @@ class TrafficListModel : public QObject {
   std::string EntryTextStart(std::uint64_t entry, std::size_t maxChars, bool* cut) const;
 
   const TrafficStore& Store() const { return store_; }
+  // Waits for the store's file writes to finish; for measurements.
+  void SettleStore() { store_.Settle(); }
 
  signals:
   void EntriesAdded(quint64 first, quint64 end);

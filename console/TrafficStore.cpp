@@ -38,21 +38,6 @@ int OpenUnnamedFile(const std::string& folder, std::string* reason) {
   return -1;
 }
 
-bool WriteAll(int fd, const char* data, std::size_t size, std::uint64_t offset, std::string* reason) {
-  while (size > 0) {
-    const ssize_t n = ::pwrite(fd, data, size, static_cast<off_t>(offset));
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) {
-      *reason = std::strerror(n < 0 ? errno : ENOSPC);
-      return false;
-    }
-    data += n;
-    size -= static_cast<std::size_t>(n);
-    offset += static_cast<std::uint64_t>(n);
-  }
-  return true;
-}
-
 bool ReadAll(int fd, char* out, std::size_t size, std::uint64_t offset) {
   while (size > 0) {
     const ssize_t n = ::pread(fd, out, size, static_cast<off_t>(offset));
@@ -103,7 +88,7 @@ void TrafficStore::Append(EntryKind kind, std::uint32_t millisecondOfDay, std::s
   }
   if (records_.empty() || records_.back().used == limits_.recordsPerBlock * sizeof(Record)) {
     const std::size_t size = limits_.recordsPerBlock * sizeof(Record);
-    records_.push_back({count_, 0, 0, Pages(size)});
+    records_.push_back({count_, 0, Pages(size)});
     memoryBytes_ += size;
   }
   Block& block = records_.back();
@@ -113,7 +98,7 @@ void TrafficStore::Append(EntryKind kind, std::uint32_t millisecondOfDay, std::s
   block.used += sizeof record;
   streamEnd_ += bytes.size();
   ++count_;
-  KeepWithinBudget(bytes.size() + sizeof record);
+  KeepWithinBudget();
 }
 
 TrafficStore::Block& TrafficStore::DataBlockFor(std::size_t length) {
@@ -121,67 +106,75 @@ TrafficStore::Block& TrafficStore::DataBlockFor(std::size_t length) {
   // of its own.
   if (data_.empty() || data_.back().pages.Size() - data_.back().used < length) {
     const std::size_t size = std::max(length, limits_.dataBlockBytes);
-    data_.push_back({streamEnd_, 0, 0, Pages(size)});
+    data_.push_back({streamEnd_, 0, Pages(size)});
     memoryBytes_ += size;
   }
   return data_.back();
 }
 
-void TrafficStore::KeepWithinBudget(std::size_t appended) {
-  if (memoryBytes_ <= limits_.memoryBudget || memoryBytes_ < retryAbove_) return;
-  // Blocks go to the file a piece at a time, at least as much as was just
-  // appended: a whole block at once would hold the window thread up for
-  // milliseconds where the system has to find fresh memory for the file's
-  // cache. The block being filled always stays; of the others, the larger
-  // kind goes first.
-  std::size_t written = 0;
-  while (memoryBytes_ > limits_.memoryBudget && written < std::max(appended, limits_.writePiece)) {
-    const bool dataCanGo = data_.size() > 1;
-    const bool recordsCanGo = records_.size() > 1;
-    std::deque<Block>* blocks = nullptr;
-    if (dataCanGo && (!recordsCanGo || data_.front().pages.Size() >= records_.front().pages.Size())) {
-      blocks = &data_;
-    } else if (recordsCanGo) {
-      blocks = &records_;
-    } else {
+void TrafficStore::KeepWithinBudget() {
+  if (!jobs_.empty()) Reap();
+  if (memoryBytes_ - queuedBytes_ <= limits_.memoryBudget || memoryBytes_ < retryAbove_) return;
+  // The block being filled always stays; of the others, the larger kind goes first.
+  while (memoryBytes_ - queuedBytes_ > limits_.memoryBudget) {
+    const bool dataCanGo = data_.size() > dataQueued_ + 1;
+    const bool recordsCanGo = records_.size() > recordsQueued_ + 1;
+    bool data = false;
+    if (dataCanGo && (!recordsCanGo || data_[dataQueued_].pages.Size() >= records_[recordsQueued_].pages.Size())) {
+      data = true;
+    } else if (!recordsCanGo) {
       return;
     }
-    const std::size_t piece = WritePiece(*blocks);
-    if (piece == 0) {
+    if (dataFd_ < 0 && !OpenFiles()) {
       retryAbove_ = memoryBytes_ + limits_.memoryBudget;
       return;
     }
-    written += piece;
+    const Block& block = data ? data_[dataQueued_++] : records_[recordsQueued_++];
+    // A block's place in its file: the stream offset, or the first record's.
+    writer_.Queue({data ? dataFd_ : recordFd_, block.pages.Data(), block.used,
+                   data ? block.first : block.first * sizeof(Record)});
+    queuedBytes_ += block.pages.Size();
+    jobs_.push_back(data);
   }
   retryAbove_ = 0;
-  failing_ = false;
 }
 
-std::size_t TrafficStore::WritePiece(std::deque<Block>& blocks) {
-  if (dataFd_ < 0 && !OpenFiles()) return 0;
-  const bool data = &blocks == &data_;
-  Block& block = blocks.front();
-  // A block's place in its file: the stream offset, or the first record's.
-  const std::uint64_t fileOffset = (data ? block.first : block.first * sizeof(Record)) + block.written;
-  const std::size_t piece = std::min(limits_.writePiece, block.used - block.written);
-  // What a window holds beyond the written part of the file may be about to change.
-  (data ? dataWindow_ : recordWindow_).Forget();
-  std::string reason;
-  if (!WriteAll(data ? dataFd_ : recordFd_, block.pages.Data() + block.written, piece, fileOffset, &reason)) {
-    Fail(reason);
-    return 0;
-  }
-  block.written += piece;
-  if (block.written == block.used) {
-    memoryBytes_ -= block.pages.Size();
+void TrafficStore::Reap() {
+  const std::uint64_t done = writer_.Done();
+  const bool wrote = reaped_ < done;
+  for (; reaped_ < done; ++reaped_) {
+    const bool data = jobs_.front();
+    jobs_.pop_front();
+    std::deque<Block>& blocks = data ? data_ : records_;
+    memoryBytes_ -= blocks.front().pages.Size();
+    queuedBytes_ -= blocks.front().pages.Size();
     blocks.pop_front();
+    // The block being filled is never queued, so a block always follows.
     if (data) {
+      --dataQueued_;
       dataOnFile_ = data_.front().first;
+      dataWindow_.Forget();
     } else {
+      --recordsQueued_;
       recordsOnFile_ = records_.front().first;
+      recordWindow_.Forget();
     }
   }
-  return std::max<std::size_t>(piece, 1);
+  if (std::string failure = writer_.TakeFailure(); !failure.empty()) {
+    // The jobs not done were dropped: their blocks stay in memory, and
+    // writing is tried again after another budget's worth of entries.
+    Fail(failure);
+    jobs_.clear();
+    dataQueued_ = recordsQueued_ = queuedBytes_ = 0;
+    retryAbove_ = memoryBytes_ + limits_.memoryBudget;
+  } else if (wrote) {
+    failing_ = false;
+  }
+}
+
+void TrafficStore::Settle() {
+  writer_.WaitUntilIdle();
+  Reap();
 }
 
 bool TrafficStore::OpenFiles() {
@@ -208,7 +201,10 @@ void TrafficStore::Fail(const std::string& problem) const {
   problem_ = problem;
 }
 
-std::string TrafficStore::TakeProblem() { return std::exchange(problem_, std::string()); }
+std::string TrafficStore::TakeProblem() {
+  if (!jobs_.empty()) Reap();
+  return std::exchange(problem_, std::string());
+}
 
 std::uint64_t TrafficStore::FileBytes() const { return dataOnFile_ + recordsOnFile_ * sizeof(Record); }
 
@@ -266,6 +262,11 @@ bool TrafficStore::ReadFile(int fd, Window& window, std::uint64_t offset, std::s
 }
 
 void TrafficStore::Clear() {
+  // The writer thread lets go of the blocks and the files first.
+  writer_.Cancel();
+  jobs_.clear();
+  reaped_ = 0;
+  dataQueued_ = recordsQueued_ = queuedBytes_ = 0;
   data_.clear();
   records_.clear();
   if (dataFd_ >= 0) ::close(dataFd_);

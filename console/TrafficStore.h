@@ -6,9 +6,10 @@
 // all entries form one stream, and a 16-byte record per entry says where in
 // the stream its bytes lie. Stream and records are kept in blocks; the newest
 // blocks stay in memory (the working set). Once the working set outgrows its
-// budget, its oldest block is written, a piece per append, to an unnamed file
-// (no name on disk, so nobody else can open it, and the space goes back when
-// it is closed) in a folder private to the user, and freed. Entries on file
+// budget, its oldest blocks are handed to a writer thread, which writes them to
+// an unnamed file (no name on disk, so nobody else can open it, and the space
+// goes back when it is closed) in a folder private to the user; a block is
+// freed once it is on file. The window thread never waits on the disk. Entries on file
 // are read back on demand through a small window of the file, so the visible
 // rows and a walk from one entry to the next stay cheap.
 //
@@ -23,6 +24,8 @@
 #include <string_view>
 #include <vector>
 
+#include "console/FileWriterThread.h"
+
 enum class EntryKind : std::uint8_t {
   Outgoing,         // time, "  [OUT]  ", the bytes as given (notation or raw)
   IncomingDisplay,  // time, "  [IN]   ", the display form of the bytes
@@ -35,7 +38,6 @@ class TrafficStore {
     std::size_t memoryBudget = std::size_t{64} << 20;   // blocks kept in memory, in bytes
     std::size_t dataBlockBytes = std::size_t{4} << 20;  // entry bytes per block
     std::size_t recordsPerBlock = std::size_t{1} << 16;
-    std::size_t writePiece = std::size_t{64} << 10;     // bytes written to the file at a time
   };
   struct Meta {
     EntryKind kind = EntryKind::Outgoing;
@@ -62,8 +64,12 @@ class TrafficStore {
   std::size_t MemoryBytes() const { return memoryBytes_; }
   std::uint64_t FileBytes() const;
   // What went wrong with the file since the last call ("" if nothing): set
-  // once per failure, so a full disk is reported once, not per entry.
+  // once per failure, so a full disk is reported once, not per entry. Frees
+  // the blocks written since the last call too.
   std::string TakeProblem();
+  // Waits until the writer thread has written what it was given (or failed),
+  // and takes the result; for measurements and tests that need a settled store.
+  void Settle();
 
  private:
   // Memory straight from the system: a freed block goes back at once, which
@@ -84,9 +90,8 @@ class TrafficStore {
     std::size_t size_ = 0;
   };
   struct Block {
-    std::uint64_t first = 0;   // stream offset, or entry number for records
-    std::size_t used = 0;      // bytes
-    std::size_t written = 0;   // bytes already in the file
+    std::uint64_t first = 0;  // stream offset, or entry number for records
+    std::size_t used = 0;     // bytes
     Pages pages;
   };
   // A piece of a file, read once and reused while reads stay inside it.
@@ -112,10 +117,9 @@ class TrafficStore {
   bool ReadStream(std::uint64_t offset, std::size_t length, char* out) const;
   bool ReadFile(int fd, Window& window, std::uint64_t offset, std::size_t length, char* out) const;
   Block& DataBlockFor(std::size_t length);
-  void KeepWithinBudget(std::size_t appended);
-  // Writes the next piece of the oldest block to its file and frees the block
-  // once all of it is there. The bytes written (at least 1), or 0 on failure.
-  std::size_t WritePiece(std::deque<Block>& blocks);
+  void KeepWithinBudget();
+  // Frees the blocks the writer thread has put on file, and takes its failure.
+  void Reap();
   bool OpenFiles();
   void Fail(const std::string& problem) const;
 
@@ -123,11 +127,19 @@ class TrafficStore {
   Limits limits_;
   std::uint64_t count_ = 0;
   std::uint64_t streamEnd_ = 0;
-  std::deque<Block> data_;     // stream blocks in memory, oldest first
-  std::deque<Block> records_;  // record blocks in memory, oldest first
+  std::deque<Block> data_;           // stream blocks in memory, oldest first
+  std::deque<Block> records_;        // record blocks in memory, oldest first
   std::uint64_t dataOnFile_ = 0;     // the stream up to here is on file
   std::uint64_t recordsOnFile_ = 0;  // entries whose records are on file
   std::size_t memoryBytes_ = 0;
+  // Blocks handed to the writer thread: the first dataQueued_ of data_ and
+  // recordsQueued_ of records_, their bytes, and which deque each job came
+  // from (true: data_), in the order given.
+  std::size_t dataQueued_ = 0;
+  std::size_t recordsQueued_ = 0;
+  std::size_t queuedBytes_ = 0;
+  std::deque<bool> jobs_;
+  std::uint64_t reaped_ = 0;    // jobs whose blocks were freed
   std::size_t retryAbove_ = 0;  // after a failed write: memory at which to try again
   int dataFd_ = -1;
   int recordFd_ = -1;
@@ -135,4 +147,6 @@ class TrafficStore {
   mutable Window recordWindow_;
   mutable std::string problem_;
   mutable bool failing_ = false;
+  // Last, so that it is gone before the blocks it may be writing.
+  FileWriterThread writer_;
 };

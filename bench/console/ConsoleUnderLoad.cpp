@@ -101,7 +101,8 @@ double Field(const std::string& report, const std::string& key) {
 std::optional<std::uint64_t> ListedNumber(const std::string& text) {
   constexpr std::string_view kTag = "  [IN]   ";
   constexpr std::size_t kStamp = 12;
-  if (text.size() < kStamp + kTag.size() || text[8] != '.' || std::string_view(text).substr(kStamp, kTag.size()) != kTag) {
+  if (text.size() < kStamp + kTag.size() || text[8] != '.' ||
+      std::string_view(text).substr(kStamp, kTag.size()) != kTag) {
     return std::nullopt;
   }
   return ParseLoadDatagram(std::string_view(text).substr(kStamp + kTag.size()));
@@ -218,6 +219,8 @@ TrafficView& ConsoleUnderLoad::View() { return window_->TrafficListView(); }
 
 std::uint64_t ConsoleUnderLoad::ListFileBytes() const { return window_->TrafficList().Store().FileBytes(); }
 
+void ConsoleUnderLoad::SettleList() { window_->TrafficList().SettleStore(); }
+
 void ConsoleUnderLoad::OccupyPort() {
   int port = 0;
   occupier_ = BoundSocket(*LoopbackAddress(address_), &port);
@@ -245,8 +248,8 @@ std::vector<double> ConsoleUnderLoad::ListingDelays(double rate, double seconds)
   std::atomic<std::size_t> sent{0};
   std::vector<double> delays;
   const std::uint64_t before = Entries();
-  const QMetaObject::Connection listed = QObject::connect(
-      &window_->TrafficList(), &TrafficListModel::EntriesAdded, [&](quint64 first, quint64 end) {
+  const QMetaObject::Connection listed =
+      QObject::connect(&window_->TrafficList(), &TrafficListModel::EntriesAdded, [&](quint64 first, quint64 end) {
         const auto now = Clock::now();
         const std::size_t known = sent.load(std::memory_order_acquire);
         for (quint64 entry = first; entry < end; ++entry) {
@@ -359,8 +362,10 @@ TrialResult ConsoleUnderLoad::RunTrial(double rate, double seconds, bool probeLa
   QProcess sender;
   sender.setProcessChannelMode(QProcess::SeparateChannels);
   const QString program = QCoreApplication::applicationDirPath() + "/udp_load";
-  QStringList arguments{QString::number(port_), QString::number(rate, 'f', 0), QString::number(seconds), "--delay",
-                        QString::number(kSenderDelayMs), "--address", QString::fromStdString(address_)};
+  QStringList arguments{QString::number(port_),          QString::number(rate, 'f', 0),
+                        QString::number(seconds),        "--delay",
+                        QString::number(kSenderDelayMs), "--address",
+                        QString::fromStdString(address_)};
   if (gso_) arguments << "--gso";
   sender.start(program, arguments);
   if (!sender.waitForStarted(5000)) Fail("cannot start " + program.toStdString());

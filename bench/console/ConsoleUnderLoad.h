@@ -31,16 +31,16 @@ struct TrialResult {
   double requestedRate = 0;
   std::uint64_t planned = 0;  // datagrams the sender was asked for
   std::uint64_t sent = 0;
-  double sendRate = 0;        // as the sender achieved it
-  bool senderOk = false;      // exited normally having sent everything
+  double sendRate = 0;    // as the sender achieved it
+  bool senderOk = false;  // exited normally having sent everything
   std::string senderReport;
   std::optional<SequenceCheck> list;
   std::optional<SequenceCheck> log;
   std::string logError;
-  double cpuSeconds = 0;      // the console's CPU time during the trial
+  double cpuSeconds = 0;  // the console's CPU time during the trial
   double senderCpuSeconds = 0;
-  double otherCpuSeconds = 0;  // everything else on the machine meanwhile
-  double wallSeconds = 0;     // from the sender's start to the last arrival
+  double otherCpuSeconds = 0;      // everything else on the machine meanwhile
+  double wallSeconds = 0;          // from the sender's start to the last arrival
   std::vector<double> latenessMs;  // of the probe timer, while datagrams arrived
 
   // The sender kept within 2 % of the requested rate.
@@ -75,6 +75,8 @@ class ConsoleUnderLoad {
   void PrefillRandom(std::uint64_t count, std::size_t bytes);
   // What "Delete list" does.
   void ClearList();
+  // Waits until the list's store has written what it handed to its file.
+  void SettleList();
   std::uint64_t Entries() const;
   int ReceiveBufferBytes() const;
   bool LinkOpen() const;

@@ -116,19 +116,21 @@ class Options {
 std::string Yes(bool value) { return value ? "yes" : "no"; }
 
 void Print(const TrialResult& t) {
-  const auto count = [](const std::optional<SequenceCheck>& c) { return c ? static_cast<double>(c->Received()) : -1.0; };
+  const auto count = [](const std::optional<SequenceCheck>& c) {
+    return c ? static_cast<double>(c->Received()) : -1.0;
+  };
   const auto lost = [](const std::optional<SequenceCheck>& c) { return c ? static_cast<double>(c->Lost()) : -1.0; };
   const auto misplaced = [](const std::optional<SequenceCheck>& c) {
     return c ? static_cast<double>(c->Misplaced() + c->Malformed()) : -1.0;
   };
   const auto share = [](double cpu, double wall) { return wall > 0 ? 100 * cpu / wall : 0.0; };
   std::printf(
-      "  run %.0f/s: sent %llu at %.0f/s%s | listed %.0f lost %.0f misplaced %.0f | logged %.0f lost %.0f misplaced %.0f"
+      "  run %.0f/s: sent %llu at %.0f/s%s | listed %.0f lost %.0f misplaced %.0f | logged %.0f lost %.0f misplaced "
+      "%.0f"
       " | lossless %s | console CPU %.1f%% of a core, %.2f us/datagram | sender %.1f%%, others %.1f%%\n",
       t.requestedRate, static_cast<unsigned long long>(t.sent), t.sendRate,
       t.SenderKeptPace() ? "" : " (SENDER FELL BEHIND)", count(t.list), lost(t.list), misplaced(t.list), count(t.log),
-      lost(t.log), misplaced(t.log), Yes(t.Lossless()).c_str(),
-      share(t.cpuSeconds, t.wallSeconds),
+      lost(t.log), misplaced(t.log), Yes(t.Lossless()).c_str(), share(t.cpuSeconds, t.wallSeconds),
       t.sent > 0 ? 1e6 * t.cpuSeconds / static_cast<double>(t.sent) : 0.0, share(t.senderCpuSeconds, t.wallSeconds),
       share(t.otherCpuSeconds, t.wallSeconds));
   if (t.list && !t.list->Complete()) std::printf("    list: %s\n", t.list->FirstFault().c_str());
@@ -180,19 +182,20 @@ int Rate(ConsoleUnderLoad& console, const Options& o) {
   if (prefill > 0) console.Prefill(static_cast<std::uint64_t>(prefill));
   const TrialResult t = console.RunTrial(o.Number("--rate", 100'000, 1, 1e7), seconds, false);
   Print(t);
-  std::printf("RESULT rate %.0f/s for %.0f s (%.0f listed before): lossless %s, sender kept pace %s\n",
-              t.requestedRate, seconds, prefill, Yes(t.Lossless()).c_str(), Yes(t.SenderKeptPace()).c_str());
+  std::printf("RESULT rate %.0f/s for %.0f s (%.0f listed before): lossless %s, sender kept pace %s\n", t.requestedRate,
+              seconds, prefill, Yes(t.Lossless()).c_str(), Yes(t.SenderKeptPace()).c_str());
   return t.Lossless() && t.SenderKeptPace() ? 0 : 4;
 }
 
 int Latency(ConsoleUnderLoad& console, const Options& o) {
   const TrialResult t = console.RunTrial(o.Number("--rate", 50'000, 1, 1e7), o.Number("--seconds", 10, 0.1, 600), true);
   Print(t);
-  std::printf("RESULT latency at %.0f/s: 10 ms timer lateness p50 %.2f ms, p99 %.2f ms, max %.2f ms over %zu ticks;"
-              " lossless %s\n",
-              t.requestedRate, Percentile(t.latenessMs, 0.50), Percentile(t.latenessMs, 0.99),
-              t.latenessMs.empty() ? 0.0 : *std::max_element(t.latenessMs.begin(), t.latenessMs.end()),
-              t.latenessMs.size(), Yes(t.Lossless()).c_str());
+  std::printf(
+      "RESULT latency at %.0f/s: 10 ms timer lateness p50 %.2f ms, p99 %.2f ms, max %.2f ms over %zu ticks;"
+      " lossless %s\n",
+      t.requestedRate, Percentile(t.latenessMs, 0.50), Percentile(t.latenessMs, 0.99),
+      t.latenessMs.empty() ? 0.0 : *std::max_element(t.latenessMs.begin(), t.latenessMs.end()), t.latenessMs.size(),
+      Yes(t.Lossless()).c_str());
   return t.Lossless() ? 0 : 4;
 }
 
@@ -213,17 +216,18 @@ int Memory(ConsoleUnderLoad& console, const Options& o) {
     lossless = t.Lossless();
   }
   const double filling = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  console.SettleList();
   ConsoleUnderLoad::Idle(1);
   const std::size_t resident = ResidentBytes();
   const auto listed = static_cast<double>(console.Entries());
   const double perEntry = static_cast<double>(resident - std::min(resident, idle)) / listed;
   const std::uint64_t disk = console.ListFileBytes();
-  std::printf("RESULT memory: resident %.1f MiB idle, %.1f MiB with %.0f entries listed: %.1f bytes per entry;"
-              " lossless %s\n",
-              MiB(idle), MiB(resident), listed, perEntry, Yes(lossless).c_str());
-  std::printf("RESULT memory file: %.1f MiB on disk, %.1f bytes per entry; listed %s in %.1f s\n",
-              MiB(disk), static_cast<double>(disk) / listed, o.Flag("--direct") ? "directly" : "from the socket",
-              filling);
+  std::printf(
+      "RESULT memory: resident %.1f MiB idle, %.1f MiB with %.0f entries listed: %.1f bytes per entry;"
+      " lossless %s\n",
+      MiB(idle), MiB(resident), listed, perEntry, Yes(lossless).c_str());
+  std::printf("RESULT memory file: %.1f MiB on disk, %.1f bytes per entry; listed %s in %.1f s\n", MiB(disk),
+              static_cast<double>(disk) / listed, o.Flag("--direct") ? "directly" : "from the socket", filling);
   console.ClearList();
   ConsoleUnderLoad::Idle(1);
   const std::size_t cleared = ResidentBytes();
@@ -239,9 +243,10 @@ int Memory(ConsoleUnderLoad& console, const Options& o) {
   const double empty = Search(console, from, step, max, 10, 0);
   std::printf("  %.0f entries listed before each run:\n", entries);
   const double full = Search(console, from, step, max, 10, entries);
-  std::printf("RESULT memory rate: highest lossless rate %.0f/s with an empty list, %.0f/s with %.0f listed:"
-              " ratio %.2f\n",
-              empty, full, entries, empty > 0 ? full / empty : 0.0);
+  std::printf(
+      "RESULT memory rate: highest lossless rate %.0f/s with an empty list, %.0f/s with %.0f listed:"
+      " ratio %.2f\n",
+      empty, full, entries, empty > 0 ? full / empty : 0.0);
   return lossless && empty > 0 ? 0 : 4;
 }
 
@@ -257,10 +262,11 @@ int BatchCost(ConsoleUnderLoad& console, const Options& o) {
     console.Prefill(entries);
     const std::vector<double> ms = console.TimeBatches(batches, perBatch);
     const std::vector<double> paint = console.TimeRepaints(batches);
-    std::printf("RESULT batchcost: %llu entries listed: one batch of %d datagrams takes %.3f ms (median), %.3f ms"
-                " (worst of %d); a full repaint %.3f ms (median)\n",
-                entries, perBatch, Percentile(ms, 0.5), *std::max_element(ms.begin(), ms.end()), batches,
-                Percentile(paint, 0.5));
+    std::printf(
+        "RESULT batchcost: %llu entries listed: one batch of %d datagrams takes %.3f ms (median), %.3f ms"
+        " (worst of %d); a full repaint %.3f ms (median)\n",
+        entries, perBatch, Percentile(ms, 0.5), *std::max_element(ms.begin(), ms.end()), batches,
+        Percentile(paint, 0.5));
     std::fflush(stdout);
   }
   return 0;
@@ -272,18 +278,20 @@ int LongRows(ConsoleUnderLoad& console, const Options& o) {
   console.PrefillRandom(rows, bytes);
   console.View().SetTopEntry(0);
   const std::vector<double> paint = console.TimeRepaints(20);
-  std::printf("RESULT longrows repaint: %d of %llu rows of %zu random bytes in view: a full repaint takes %.2f ms"
-              " (median), %.2f ms (worst of %zu)\n",
-              console.View().PageRows(), static_cast<unsigned long long>(rows), bytes, Percentile(paint, 0.5),
-              *std::max_element(paint.begin(), paint.end()), paint.size());
+  std::printf(
+      "RESULT longrows repaint: %d of %llu rows of %zu random bytes in view: a full repaint takes %.2f ms"
+      " (median), %.2f ms (worst of %zu)\n",
+      console.View().PageRows(), static_cast<unsigned long long>(rows), bytes, Percentile(paint, 0.5),
+      *std::max_element(paint.begin(), paint.end()), paint.size());
   std::fflush(stdout);
   const TrialResult t = console.RunTrial(o.Number("--rate", 100, 1, 1e6), o.Number("--seconds", 10, 0.1, 600), true);
   Print(t);
-  std::printf("RESULT longrows latency at %.0f/s: 10 ms timer lateness p50 %.2f ms, p99 %.2f ms, max %.2f ms over %zu"
-              " ticks; lossless %s\n",
-              t.requestedRate, Percentile(t.latenessMs, 0.50), Percentile(t.latenessMs, 0.99),
-              t.latenessMs.empty() ? 0.0 : *std::max_element(t.latenessMs.begin(), t.latenessMs.end()),
-              t.latenessMs.size(), Yes(t.Lossless()).c_str());
+  std::printf(
+      "RESULT longrows latency at %.0f/s: 10 ms timer lateness p50 %.2f ms, p99 %.2f ms, max %.2f ms over %zu"
+      " ticks; lossless %s\n",
+      t.requestedRate, Percentile(t.latenessMs, 0.50), Percentile(t.latenessMs, 0.99),
+      t.latenessMs.empty() ? 0.0 : *std::max_element(t.latenessMs.begin(), t.latenessMs.end()), t.latenessMs.size(),
+      Yes(t.Lossless()).c_str());
   return t.Lossless() ? 0 : 4;
 }
 
@@ -293,10 +301,11 @@ int ListDelay(ConsoleUnderLoad& console, const Options& o) {
   ConsoleUnderLoad::WaitForQuietMachine(300);
   const std::vector<double> ms = console.ListingDelays(rate, seconds);
   const auto expected = static_cast<std::size_t>(std::llround(rate * seconds));
-  std::printf("RESULT listdelay at %.1f/s: from send to listed p50 %.2f ms, p99 %.2f ms, max %.2f ms;"
-              " %zu of %zu listed\n",
-              rate, Percentile(ms, 0.5), Percentile(ms, 0.99), ms.empty() ? 0.0 : *std::max_element(ms.begin(), ms.end()),
-              ms.size(), expected);
+  std::printf(
+      "RESULT listdelay at %.1f/s: from send to listed p50 %.2f ms, p99 %.2f ms, max %.2f ms;"
+      " %zu of %zu listed\n",
+      rate, Percentile(ms, 0.5), Percentile(ms, 0.99), ms.empty() ? 0.0 : *std::max_element(ms.begin(), ms.end()),
+      ms.size(), expected);
   return ms.size() == expected ? 0 : 4;
 }
 
@@ -317,15 +326,16 @@ int IdleCost(ConsoleUnderLoad& console, const Options& o) {
   const double others = MachineBusySeconds() - machineBefore - (after.seconds - before.seconds);
   const auto ticks = static_cast<double>(console.Window().SupervisionTicks() - ticksBefore);
   const bool busy = o.Flag("--port-busy");
-  std::printf("RESULT idle%s: %.3f s CPU over %.1f s with the link %s = %.3f%% of one core"
-              " (%.3f s of it in the kernel; %ld voluntary, %ld involuntary context switches; window thread %.3f s,"
-              " %ld wake-ups); supervision ticks %.1f per second;"
-              " link state %d; others %.1f%%\n",
-              busy ? " port busy" : "", after.seconds - before.seconds, wall, busy ? "failing on a busy port" : "open",
-              100 * (after.seconds - before.seconds) / wall, after.systemSeconds - before.systemSeconds,
-              after.voluntarySwitches - before.voluntarySwitches, after.involuntarySwitches - before.involuntarySwitches,
-              windowAfter.seconds - windowBefore.seconds, windowAfter.voluntarySwitches - windowBefore.voluntarySwitches,
-              ticks / wall, console.Window().Link().State(), 100 * others / wall);
+  std::printf(
+      "RESULT idle%s: %.3f s CPU over %.1f s with the link %s = %.3f%% of one core"
+      " (%.3f s of it in the kernel; %ld voluntary, %ld involuntary context switches; window thread %.3f s,"
+      " %ld wake-ups); supervision ticks %.1f per second;"
+      " link state %d; others %.1f%%\n",
+      busy ? " port busy" : "", after.seconds - before.seconds, wall, busy ? "failing on a busy port" : "open",
+      100 * (after.seconds - before.seconds) / wall, after.systemSeconds - before.systemSeconds,
+      after.voluntarySwitches - before.voluntarySwitches, after.involuntarySwitches - before.involuntarySwitches,
+      windowAfter.seconds - windowBefore.seconds, windowAfter.voluntarySwitches - windowBefore.voluntarySwitches,
+      ticks / wall, console.Window().Link().State(), 100 * others / wall);
   return busy || console.LinkOpen() ? 0 : 4;
 }
 
@@ -340,8 +350,7 @@ int main(int argc, char** argv) {
   try {
     if (argc < 2) Usage("no mode given");
     const std::string mode = argv[1];
-    const std::vector<std::string> modes = {"rate",      "latency",  "memory",   "idle",
-                                            "batchcost", "longrows", "listdelay"};
+    const std::vector<std::string> modes = {"rate", "latency", "memory", "idle", "batchcost", "longrows", "listdelay"};
     if (std::find(modes.begin(), modes.end(), mode) == modes.end()) Usage("unknown mode " + mode);
     const Options o(argc, argv);
     // Destroyed on the way out of here, so the temporary folder goes too.
