@@ -200,12 +200,12 @@ user_at() { gso_for "$1"; console_run "as $user" "$bin" "$user" -- rate --rate "
 #   climb TITLE PROGRAM:FUNCTION[:EXTRA...] ...
 declare -A best
 climb() {
-  local title=$1 rate spec name fn extra row any i
+  local title=$1 rate entry name fn extra row any i
   shift
   local -a names=() fns=() extras=()
   local -A climbing=()
-  for spec in "$@"; do
-    IFS=: read -r name fn extra <<<"$spec"
+  for entry in "$@"; do
+    IFS=: read -r name fn extra <<<"$entry"
     names+=("$name"); fns+=("$fn"); extras+=("${extra:-}")
     climbing[$name]=1; best[$name]=0
   done
