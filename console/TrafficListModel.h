@@ -1,33 +1,33 @@
 #pragma once
-// The traffic list's model: every datagram sent and received, in order,
-// without a limit on the number of entries.
+// The traffic list's content: every datagram sent and received, in order,
+// without a limit on the number of entries, and the text each entry shows.
 //
-// Entries are kept compactly: the bytes of each entry live in large shared
-// chunks, and an index of 16 bytes per entry records where, when (UTC time of
-// day) and of which kind. The text an entry shows (time, direction tag, the
-// content in notation, display form or raw) is put together only when the
-// view asks for a visible row, so a listed 64-byte datagram costs about 80
-// bytes. Appends are O(1); they become visible to views in one insertion per
-// batch (Commit), so a flood of arrivals costs the view one update per batch.
-#include <QAbstractListModel>
+// Entries live in a TrafficStore (memory for the newest, an unnamed file for
+// the rest), 16 bytes of record plus the datagram's bytes each. The text an
+// entry shows (time, direction tag, the content in notation, display form or
+// raw) is put together only when asked for, and only as far as asked: a view
+// asks for the characters that fit its width, so a 64 KiB entry costs no more
+// to show than a short one.
+//
+// Appends are O(1) and reach views at the next Commit (EntriesAdded), so a
+// flood of arrivals costs a view one update per commit.
+#include <QObject>
 #include <cstdint>
-#include <deque>
-#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
-class TrafficListModel : public QAbstractListModel {
+#include "console/TrafficStore.h"
+
+class TrafficListModel : public QObject {
   Q_OBJECT
 
  public:
-  enum class Kind : std::uint8_t {
-    Outgoing,         // time, "  [OUT]  ", the bytes as given (notation or raw)
-    IncomingDisplay,  // time, "  [IN]   ", the display form of the bytes
-    IncomingRaw,      // the bytes alone
-  };
+  using Kind = EntryKind;
 
+  // The store's file goes into the platform's scratch folders.
   explicit TrafficListModel(QObject* parent = nullptr);
+  TrafficListModel(std::vector<std::string> folders, TrafficStore::Limits limits, QObject* parent = nullptr);
 
   // Appends without telling views yet; Commit makes pending entries visible.
   void Append(Kind kind, std::uint32_t millisecondOfDay, std::string_view bytes);
@@ -35,25 +35,25 @@ class TrafficListModel : public QAbstractListModel {
   void Clear();
 
   // Entries, committed or not.
-  std::size_t EntryCount() const { return index_.size(); }
+  std::uint64_t EntryCount() const { return store_.Count(); }
+  // Entries views show.
+  std::uint64_t ShownCount() const { return shown_; }
   // The entry's full text as bytes, as the list shows it.
-  std::string EntryText(std::size_t row) const;
+  std::string EntryText(std::uint64_t entry) const;
+  // The first maxChars characters of that text; *cut tells whether there is more.
+  std::string EntryTextStart(std::uint64_t entry, std::size_t maxChars, bool* cut) const;
 
-  int rowCount(const QModelIndex& parent = QModelIndex()) const override;
-  QVariant data(const QModelIndex& index, int role) const override;
+  const TrafficStore& Store() const { return store_; }
+  // Waits for the store's file writes to finish; for measurements.
+  void SettleStore() { store_.Settle(); }
+
+ signals:
+  void EntriesAdded(quint64 first, quint64 end);
+  void Cleared();
+  // The store could not use its file (a full disk, say); sent once per failure.
+  void StoreFailed(const QString& reason);
 
  private:
-  struct Entry {
-    std::uint64_t offset;  // chunk number * kChunkBytes + position
-    std::uint32_t length;
-    std::uint32_t timeAndKind;  // millisecond of day << 2 | kind
-  };
-  static constexpr std::size_t kChunkBytes = std::size_t{1} << 20;
-
-  std::string_view Bytes(const Entry& entry) const;
-
-  std::vector<std::unique_ptr<char[]>> chunks_;
-  std::size_t chunkUsed_ = kChunkBytes;  // forces a first chunk
-  std::deque<Entry> index_;
-  int committed_ = 0;
+  TrafficStore store_;
+  std::uint64_t shown_ = 0;
 };

@@ -200,8 +200,10 @@ void UdpLink::Drain() {
   }
 
   const int fd = fd_;
+  bool failed = false;
   do {
     const int count = ::recvmmsg(fd, messages.data(), kBatch, MSG_DONTWAIT, nullptr);
+    if (count < 0) failed = errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR;
     if (count <= 0) break;
     for (int i = 0; i < count; ++i) {
       if (onDatagram_) onDatagram_(std::string_view(static_cast<const char*>(vectors[i].iov_base), messages[i].msg_len));
@@ -211,5 +213,13 @@ void UdpLink::Drain() {
   } while (std::chrono::steady_clock::now() < deadline);
 
   if (onBatchEnd_) onBatchEnd_();
-  if (notifier_ == notifier && notifier_ != nullptr) notifier_->setEnabled(true);
+  if (notifier_ != notifier || notifier_ == nullptr) return;
+  if (failed) {
+    // The socket stays readable with its error, so watching it would spin:
+    // it leaves state 1, and the owner's supervision binds it anew.
+    state_ = StateError;
+    if (onFailure_) onFailure_();
+    return;
+  }
+  notifier_->setEnabled(true);
 }

@@ -19,7 +19,8 @@
 // one slice of at most kSliceBudget; each datagram goes to the datagram
 // handler, and the end of the slice to the batch handler. A slice that runs
 // out of time leaves the rest for the next pass of the event loop, so painting
-// and input go on under any load.
+// and input go on under any load. A receive error leaves the socket in the
+// error state and tells the failure handler.
 #include <QHostAddress>
 #include <QObject>
 #include <chrono>
@@ -63,6 +64,8 @@ class UdpLink : public QObject {
 
   void SetDatagramHandler(std::function<void(std::string_view)> handler) { onDatagram_ = std::move(handler); }
   void SetBatchEndHandler(std::function<void()> handler) { onBatchEnd_ = std::move(handler); }
+  // Called when the socket fails on its own (a receive error); State() is then 9.
+  void SetFailureHandler(std::function<void()> handler) { onFailure_ = std::move(handler); }
 
   // The receive buffer the kernel granted, in bytes (0 while closed).
   int ReceiveBufferBytes() const;
@@ -86,5 +89,6 @@ class UdpLink : public QObject {
   std::map<std::string, Resolution> resolved_;
   std::function<void(std::string_view)> onDatagram_;
   std::function<void()> onBatchEnd_;
+  std::function<void()> onFailure_;
   std::vector<char> buffers_;
 };

@@ -7,9 +7,6 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QFontMetrics>
-#include <QHeaderView>
-#include <QTableView>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QShortcut>
@@ -18,6 +15,7 @@
 
 #include "console/CommandSlotTexts.h"
 #include "console/TrafficListModel.h"
+#include "console/TrafficView.h"
 #include "console/UdpLink.h"
 #include "platform/Twips.h"
 #include "core/AppSettings.h"
@@ -40,6 +38,8 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
   // The settings load and save at start and exit fill and write the slots.
   SetCommandConfigHooks([this](const std::string& path) { fkt_LoadCommandConfig(path); },
                         [this](const std::string& path) { fkt_SaveCommandConfig(path); });
+  // A change of the settings while the program runs is checked at once.
+  SetSettingsChangedHook([this] { WakeSupervision(); });
   SetDesignGeometry();
   SetTabOrder();
   RouteKeys();
@@ -47,6 +47,7 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
 
 frmMain::~frmMain() {
   SetCommandConfigHooks(nullptr, nullptr);
+  SetSettingsChangedHook(nullptr);
   SetSpecialCharTargetField(kSpecialCharTargetSend, nullptr);
 }
 
@@ -63,26 +64,9 @@ void frmMain::CreateControls() {
   cmdBlockcheck = Named(new QPushButton(client_), "cmdBlockcheck");
   cmdSend = Named(new QPushButton(client_), "cmdSend");
   labSendReceiveText = Named(new QLabel(client_), "labSendReceiveText");
-  // The traffic list is a one-column table without headers or grid, with one
-  // fixed row height. A QListView lays out every row again on each
-  // insertion, which at a million entries costs more than the arrivals
-  // themselves; the table's fixed-size rows keep an insertion cheap.
-  lstSendReceive = Named(new QTableView(client_), "lstSendReceive");
-  lstSendReceive->setFont(ConsoleFont());
-  lstSendReceive->setEditTriggers(QAbstractItemView::NoEditTriggers);
-  lstSendReceive->setSelectionMode(QAbstractItemView::SingleSelection);
-  lstSendReceive->setSelectionBehavior(QAbstractItemView::SelectRows);
-  lstSendReceive->setShowGrid(false);
-  lstSendReceive->setWordWrap(false);
-  lstSendReceive->setTabKeyNavigation(false);
-  lstSendReceive->horizontalHeader()->hide();
-  lstSendReceive->horizontalHeader()->setStretchLastSection(true);
-  lstSendReceive->verticalHeader()->hide();
-  lstSendReceive->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-  lstSendReceive->verticalHeader()->setMinimumSectionSize(1);
-  lstSendReceive->verticalHeader()->setDefaultSectionSize(QFontMetrics(ConsoleFont()).height() + 1);
   trafficList_ = new TrafficListModel(this);
-  lstSendReceive->setModel(trafficList_);
+  lstSendReceive = Named(new TrafficView(*trafficList_, client_), "lstSendReceive");
+  lstSendReceive->setFont(ConsoleFont());
 
   fraCommands = Named(new QGroupBox(client_), "fraCommands");
   for (int n = 0; n < kSlotCount; ++n) {
@@ -116,16 +100,30 @@ void frmMain::CreateControls() {
   timTimer->setObjectName("timTimer");
   timTimer->setInterval(10);
   connect(timTimer, &QTimer::timeout, this, [this] { timTimer_Timer(); });
+  supervisionWake_ = new QTimer(this);
+  supervisionWake_->setSingleShot(true);
+  supervisionWake_->setInterval(0);
+  connect(supervisionWake_, &QTimer::timeout, this, [this] {
+    if (supervising_) timTimer_Timer();
+  });
 
-  listCommitTimer_ = new QTimer(this);
-  listCommitTimer_->setSingleShot(true);
-  listCommitTimer_->setInterval(kListRefreshMs);
-  connect(listCommitTimer_, &QTimer::timeout, this, [this] { trafficList_->Commit(); });
+  listRefresh_ = new QTimer(this);
+  listRefresh_->setSingleShot(true);
+  connect(listRefresh_, &QTimer::timeout, this, [this] {
+    sinceListRefresh_.start();
+    trafficList_->Commit();
+  });
+  sinceListRefresh_.start();
+  // Reported after the current event, so no receive slice waits on the box.
+  connect(
+      trafficList_, &TrafficListModel::StoreFailed, this,
+      [this](const QString& reason) { ReportStoreFailure(FromQString(reason)); }, Qt::QueuedConnection);
 
   wskPort = new UdpLink(this);
   wskPort->setObjectName("wskPort");
   wskPort->SetDatagramHandler([this](std::string_view datagram) { fkt_ReceiveData(datagram); });
   wskPort->SetBatchEndHandler([this] { ReceiveBatchEnd(); });
+  wskPort->SetFailureHandler([this] { WakeSupervision(); });
 
   // Enabled states before the link supervision first runs.
   for (QWidget* w : {static_cast<QWidget*>(txtSend), static_cast<QWidget*>(cmdInsertSpecialChar),
@@ -148,8 +146,8 @@ void frmMain::CreateControls() {
           [] { fkt_FormsShowSpecialChar(kSpecialCharTargetSend); });
   connect(cmdDelete, &QPushButton::clicked, this, [this] { cmdDelete_Click(); });
   connect(chkDatalogging, &QCheckBox::clicked, this, [this] { chkDatalogging_Click(); });
-  connect(lstSendReceive, &QTableView::doubleClicked, this,
-          [this](const QModelIndex& index) { lstSendReceive_DblClick(index); });
+  connect(lstSendReceive, &TrafficView::EntryDoubleClicked, this,
+          [this](quint64 entry) { lstSendReceive_DblClick(entry); });
   for (int n = 0; n < kSlotCount; ++n) {
     connect(cmdBefehl[n], &QPushButton::clicked, this, [this, n] { cmdBefehl_Click(n + 1); });
   }
@@ -219,12 +217,14 @@ void frmMain::Form_Load() {
       }
     }
   });
+  supervising_ = true;
   timTimer->start();
 }
 
 void frmMain::Form_Unload() {
   if (unloaded_) return;
   unloaded_ = true;
+  supervising_ = false;
   timTimer->stop();
   // Each file is saved and reported on its own; nothing here may keep the
   // log from being closed.
@@ -243,7 +243,7 @@ void frmMain::cmdQuit_Click() { close(); }
 void frmMain::mnuEditSettings_Click() {
   ShowSettingsDialog(this);
   // Accepted or cancelled: the link is bound again and the texts re-applied.
-  RebindRequested = true;
+  RequestRebind();
   ApplyLanguageTexts();
 }
 

@@ -8,8 +8,10 @@
 // to fkt_PressCommandByKey first, so F1..F8 press the command slots from
 // anywhere; Enter presses the send button (the window's default button) and
 // Esc the quit button (its cancel button).
+#include <QElapsedTimer>
 #include <QMainWindow>
 #include <array>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -17,15 +19,14 @@
 #include "console/DataLog.h"
 
 class QAction;
-class QModelIndex;
 class RunTimeError;
 class TrafficListModel;
+class TrafficView;
 class UdpLink;
 class QCheckBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
-class QTableView;
 class QMenu;
 class QPushButton;
 class QTimer;
@@ -44,8 +45,9 @@ class frmMain : public QMainWindow {
   // design distance to the client edges whatever the window manager draws.
   static constexpr int kFrameWidth = 120;
   static constexpr int kFrameHeight = 810;
-  // How long a received entry may wait before the list shows it (ms).
-  static constexpr int kListRefreshMs = 40;
+  // While datagrams flood in, the list takes in new entries at most once per
+  // this many ms (a display frame); otherwise at the next pass of the event loop.
+  static constexpr int kFloodRefreshMs = 16;
 
   explicit frmMain(QWidget* parent = nullptr);
   ~frmMain() override;
@@ -66,8 +68,10 @@ class frmMain : public QMainWindow {
   bool fkt_InterfaceUpdateState();
   std::string fkt_InterfaceGetInfoText() const;
   void fkt_InterfaceEnableControls(bool enabled);
-  void RequestRebind() { RebindRequested = true; }
+  void RequestRebind();
   bool IsRebindRequested() const { return RebindRequested; }
+  // Supervision ticks run so far (they stop while the link is steady).
+  std::uint64_t SupervisionTicks() const { return supervisionTicks_; }
 
   // Sending: converts, sends while the link is open, lists. Throws
   // RunTimeError on a conversion or socket error, before anything is listed.
@@ -84,6 +88,7 @@ class frmMain : public QMainWindow {
 
   UdpLink& Link() { return *wskPort; }
   TrafficListModel& TrafficList() { return *trafficList_; }
+  TrafficView& TrafficListView() { return *lstSendReceive; }
 
   // The outer size the layout works with, in twips (see OuterSizeTwips()).
   QSize OuterSizeTwips() const;
@@ -109,15 +114,19 @@ class frmMain : public QMainWindow {
   void cmdBlockcheck_Click();
   void cmdDelete_Click();
   void chkDatalogging_Click();
-  void lstSendReceive_DblClick(const QModelIndex& index);
+  void lstSendReceive_DblClick(std::uint64_t entry);
   void txtSend_Change();
   void ShowSendError(const RunTimeError& error);
   void ReceiveBatchEnd();
+  void ScheduleListRefresh();
+  void ReportStoreFailure(const std::string& reason);
   // Switches logging off after a failure and reports it once the current
   // event has been handled.
   void StopLoggingAfterFailure(const std::string& reason);
   void txtBefehl_KeyUp(QLineEdit* field, int keyCode);
   void timTimer_Timer();
+  // Runs a supervision tick on the next pass of the event loop.
+  void WakeSupervision();
 
   // Controls, named as the window's design names them.
   QWidget* client_ = nullptr;
@@ -127,7 +136,7 @@ class frmMain : public QMainWindow {
   QPushButton* cmdBlockcheck = nullptr;
   QPushButton* cmdSend = nullptr;
   QLabel* labSendReceiveText = nullptr;
-  QTableView* lstSendReceive = nullptr;
+  TrafficView* lstSendReceive = nullptr;
   QGroupBox* fraCommands = nullptr;
   std::array<QPushButton*, kSlotCount> cmdBefehl{};
   std::array<QLineEdit*, kSlotCount> txtBefehl{};
@@ -137,7 +146,8 @@ class frmMain : public QMainWindow {
   QLineEdit* txtFilename = nullptr;
   QLabel* stbStatusPanel1 = nullptr;
   QTimer* timTimer = nullptr;
-  QTimer* listCommitTimer_ = nullptr;  // shows received entries in the list
+  QTimer* listRefresh_ = nullptr;  // shows received entries in the list
+  QElapsedTimer sinceListRefresh_;
   UdpLink* wskPort = nullptr;
   TrafficListModel* trafficList_ = nullptr;
   DataLog LogStream;
@@ -161,5 +171,8 @@ class frmMain : public QMainWindow {
   };
   StatusInputs shownStatus_;
   bool RebindRequested = false;
+  bool supervising_ = false;  // from the end of start-up to the unload
+  QTimer* supervisionWake_ = nullptr;  // a tick on the next pass of the event loop
+  std::uint64_t supervisionTicks_ = 0;
   bool unloaded_ = false;
 };

@@ -8,7 +8,7 @@
 #include <QCheckBox>
 #include <QKeyEvent>
 #include <QLineEdit>
-#include <QTableView>
+#include "console/TrafficView.h"
 #include <QPushButton>
 #include <algorithm>
 

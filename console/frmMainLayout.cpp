@@ -6,7 +6,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QTableView>
+#include "console/TrafficView.h"
 #include <QMenuBar>
 #include <QPushButton>
 #include <algorithm>

@@ -1,11 +1,20 @@
 // The UDP link: its 10 ms supervision, the status panel and the controls
 // that need the link.
+//
+// The supervision tick runs every 10 ms for as long as something can change
+// its outcome, and stops once a tick finds the link open (state 1) with
+// nothing to re-bind: from then on nothing changes by itself. What can change
+// it wakes it: a change of the settings (NotifySettingsChanged), a re-bind
+// request, and the socket leaving state 1 on its own (a receive error). Each
+// wake runs a tick on the next pass of the event loop; while the link is not
+// open, the ticks go on every 10 ms.
 #include <QLabel>
 #include <QLineEdit>
-#include <QTableView>
 #include <QPushButton>
+#include <QTimer>
 #include <charconv>
 
+#include "console/TrafficView.h"
 #include "console/UdpLink.h"
 #include "console/frmMain.h"
 #include "core/AppSettings.h"
@@ -79,10 +88,21 @@ bool frmMain::fkt_InterfaceOpen() {
   return true;
 }
 
+void frmMain::RequestRebind() {
+  RebindRequested = true;
+  WakeSupervision();
+}
+
+void frmMain::WakeSupervision() {
+  if (supervising_ && !supervisionWake_->isActive()) supervisionWake_->start();
+}
+
 void frmMain::timTimer_Timer() {
   // Steady state: four reads, a comparison and the status panel. A failure
   // skips to the final refresh, leaving the controls and the rebind request
   // as they were; the next tick tries again. Nothing is ever shown.
+  ++supervisionTicks_;
+  bool rebound = false;
   try {
     const long remotePort = wskPort->RemotePort();
     const int localPort = wskPort->LocalPort();
@@ -97,6 +117,7 @@ void frmMain::timTimer_Timer() {
     const bool rebind = remoteHost != AppSettings.UdpAddress || state != UdpLink::StateBound ||
                         RebindRequested || remotePort != wantedRemotePort || localPort != wantedLocalPort;
     if (rebind) {
+      rebound = true;
       wskPort->Close();
       wskPort->SetRemoteHost(AppSettings.UdpAddress);
       wskPort->SetRemotePort(wantedRemotePort);
@@ -109,4 +130,14 @@ void frmMain::timTimer_Timer() {
     // Shown only through the state in the status panel.
   }
   fkt_InterfaceUpdateState();
+
+  // Steady: the socket is open and the next tick would find nothing to do. A
+  // tick that failed before deciding (a port text that is no number) leaves an
+  // open socket open, tick after tick, until the settings change.
+  const bool steady = wskPort->State() == UdpLink::StateBound && !RebindRequested && !rebound;
+  if (steady) {
+    timTimer->stop();
+  } else if (supervising_ && !timTimer->isActive()) {
+    timTimer->start();
+  }
 }

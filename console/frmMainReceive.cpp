@@ -3,12 +3,13 @@
 #include <QCheckBox>
 #include <QFile>
 #include <QLineEdit>
-#include <QTableView>
 #include <QPushButton>
 #include <QTimer>
+#include <algorithm>
 
 #include "console/TimeOfDay.h"
 #include "console/TrafficListModel.h"
+#include "console/TrafficView.h"
 #include "console/frmMain.h"
 #include "core/AppSettings.h"
 #include "core/FileErrorMessage.h"
@@ -38,12 +39,22 @@ void frmMain::fkt_ReceiveData(std::string_view datagram) {
 }
 
 void frmMain::ReceiveBatchEnd() {
-  // Received entries reach the view in one insertion per display interval:
-  // under a flood the view's work per insertion, not the arrivals, would
-  // otherwise decide how fast the window can go. The log is written now.
-  if (!listCommitTimer_->isActive()) listCommitTimer_->start();
+  ScheduleListRefresh();
+  // The log is written now, so nothing listed is lost if the program is killed.
   std::string reason;
   if (LogStream.IsOpen() && !LogStream.Flush(&reason)) StopLoggingAfterFailure(reason);
+}
+
+void frmMain::ScheduleListRefresh() {
+  // A datagram that comes alone is listed on the next pass of the event loop;
+  // while they flood in, the list takes them in once per display frame.
+  if (listRefresh_->isActive()) return;
+  listRefresh_->start(static_cast<int>(std::max<qint64>(0, kFloodRefreshMs - sinceListRefresh_.elapsed())));
+}
+
+void frmMain::ReportStoreFailure(const std::string& reason) {
+  CurrentPlatform().ShowMessage(fkt_FormatInsertParam(fkt_LoadResText(8100), reason), fkt_LoadResText(7420),
+                                MessageIcon::Error);
 }
 
 void frmMain::StopLoggingAfterFailure(const std::string& reason) {
@@ -75,8 +86,7 @@ void frmMain::cmdDelete_Click() {
   cmdDelete->setEnabled(false);
 }
 
-void frmMain::lstSendReceive_DblClick(const QModelIndex& index) {
-  if (!index.isValid()) return;
-  const std::string prompt = fkt_LoadResText(1050) + " " + std::to_string(index.row() + 1);
-  CurrentPlatform().InputBox(prompt, std::string(), trafficList_->EntryText(static_cast<std::size_t>(index.row())));
+void frmMain::lstSendReceive_DblClick(std::uint64_t entry) {
+  const std::string prompt = fkt_LoadResText(1050) + " " + std::to_string(entry + 1);
+  CurrentPlatform().InputBox(prompt, std::string(), trafficList_->EntryText(entry));
 }

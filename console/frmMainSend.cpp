@@ -1,10 +1,10 @@
 // The send path: the send line, the send button and the block-check button.
 #include <QLineEdit>
-#include <QTableView>
 #include <QPushButton>
 
 #include "console/TimeOfDay.h"
 #include "console/TrafficListModel.h"
+#include "console/TrafficView.h"
 #include "console/UdpLink.h"
 #include "console/frmMain.h"
 #include "core/AppSettings.h"
@@ -21,9 +21,7 @@ void frmMain::fkt_SendLine(const std::string& line) {
 
   trafficList_->Append(TrafficListModel::Kind::Outgoing, now, AppSettings.Peculiar != 0 ? line : raw);
   trafficList_->Commit();
-  const QModelIndex last = trafficList_->index(trafficList_->rowCount() - 1);
-  lstSendReceive->setCurrentIndex(last);
-  lstSendReceive->scrollTo(last);
+  lstSendReceive->SelectEntry(trafficList_->ShownCount() - 1);
   cmdDelete->setEnabled(true);
 }
 

@@ -19,6 +19,7 @@ namespace {
 
 CommandConfigHook g_loadCommands;
 CommandConfigHook g_saveCommands;
+SettingsChangedHook g_settingsChanged;
 
 // A flag takes a whole decimal number from 0 to 255; anything else (letters,
 // "300", an empty value) takes the flag's default so that start-up goes on.
@@ -56,6 +57,12 @@ void RunCommandHook(const CommandConfigHook& hook, const std::string& path, File
 void SetCommandConfigHooks(CommandConfigHook load, CommandConfigHook save) {
   g_loadCommands = std::move(load);
   g_saveCommands = std::move(save);
+}
+
+void SetSettingsChangedHook(SettingsChangedHook hook) { g_settingsChanged = std::move(hook); }
+
+void NotifySettingsChanged() {
+  if (g_settingsChanged) g_settingsChanged();
 }
 
 bool fkt_LoadSettings() {

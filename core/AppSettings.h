@@ -5,7 +5,8 @@
 // Settings.ini in the settings folder (after copying a template that sits
 // beside the executable on a first start) and then lets the command slots load
 // DefaultCommands.icf; fkt_SaveSettings writes it back at exit and lets the
-// command slots save. In between the settings dialog changes it in memory only.
+// command slots save. In between the settings dialog changes it in memory only
+// and tells the program so (NotifySettingsChanged).
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -38,6 +39,13 @@ inline constexpr const char* kDefaultCommandsFileName = "DefaultCommands.icf";
 // load and save call them with SettingsFolder + "DefaultCommands.icf".
 using CommandConfigHook = std::function<void(const std::string& path)>;
 void SetCommandConfigHooks(CommandConfigHook load, CommandConfigHook save);
+
+// Whatever changes AppSettings while the program runs (the settings dialog)
+// says so through NotifySettingsChanged; the link supervision listens, so it
+// need not look for changes while nothing happens.
+using SettingsChangedHook = std::function<void()>;
+void SetSettingsChangedHook(SettingsChangedHook hook);
+void NotifySettingsChanged();
 
 bool fkt_LoadSettings();
 // Creates a missing settings folder first; a write that fails is reported in

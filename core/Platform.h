@@ -38,6 +38,9 @@ class Platform {
   virtual std::string ExecutableFolder() = 0;
   virtual std::string HostName() = 0;
   virtual std::vector<NetworkAdapterInfo> NetworkAdapters() = 0;
+  // Folders for large scratch files private to the user (the traffic list's
+  // store), most preferred first; a missing folder may be created.
+  virtual std::vector<std::string> ScratchFolders() = 0;
 
   // Lets pending window events run.
   virtual void DoEvents() = 0;

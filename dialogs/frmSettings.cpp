@@ -255,6 +255,7 @@ void frmSettings::ControlsSaveToSettings() {
 
   AppSettings.PrefixChars = FromQString(txtPrefix->text());
   AppSettings.ReadjustChars = FromQString(txtReadjust->text());
+  NotifySettingsChanged();
 }
 
 void frmSettings::ControlsSetEnabled() {

@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QHostAddress>
@@ -11,6 +12,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QNetworkInterface>
+#include <QStandardPaths>
 #include <array>
 #include <climits>
 #include <limits>
@@ -92,6 +94,16 @@ std::vector<NetworkAdapterInfo> QtPlatform::NetworkAdapters() {
     adapters.push_back(std::move(info));
   }
   return adapters;
+}
+
+std::vector<std::string> QtPlatform::ScratchFolders() {
+  // The user's cache folder lies on a disk; the temporary folder may be in
+  // memory, so it comes second.
+  const QString cache = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation);
+  std::vector<std::string> folders;
+  if (!cache.isEmpty()) folders.push_back(QFile::encodeName(cache + "/telvane").toStdString());
+  folders.push_back(QFile::encodeName(QDir::tempPath()).toStdString());
+  return folders;
 }
 
 void QtPlatform::DoEvents() { QCoreApplication::processEvents(); }

@@ -1,7 +1,8 @@
 #pragma once
 // The platform of the running program on Linux: /var/lib as the all-users
 // data folder, the executable's folder from /proc/self/exe, Qt for network
-// cards, boxes and dialogs.
+// cards, boxes and dialogs; the user's cache folder, then the temporary
+// folder, for scratch files.
 #include <memory>
 #include <string>
 
@@ -21,6 +22,7 @@ class QtPlatform : public Platform {
   std::string ExecutableFolder() override;
   std::string HostName() override;
   std::vector<NetworkAdapterInfo> NetworkAdapters() override;
+  std::vector<std::string> ScratchFolders() override;
   void DoEvents() override;
   void ShowMessage(const std::string& text, const std::string& caption, MessageIcon icon) override;
   std::optional<std::string> AskOpenFileName(const FileDialogRequest& request) override;

@@ -15,17 +15,21 @@
 #include <QProcess>
 #include <QTimer>
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <random>
+#include <thread>
 
 #include "bench/console/ProcessStats.h"
 #include "bench/load/LoadDatagram.h"
 #include "bench/load/LogFileCheck.h"
 #include "bench/load/Loopback.h"
 #include "console/TrafficListModel.h"
+#include "console/TrafficView.h"
 #include "console/UdpLink.h"
 #include "console/frmMain.h"
 #include "core/AppSettings.h"
@@ -42,8 +46,8 @@ constexpr double kQuietSeconds = 1.0;
 
 [[noreturn]] void Fail(const std::string& why) { throw BenchFailure(why); }
 
-// A port nobody holds right now on the loopback address.
-int FreePort(const in_addr& address) {
+// A socket bound to a free port on the loopback address; the port through *port.
+int BoundSocket(const in_addr& address, int* port) {
   const int fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
   sockaddr_in sa{};
   sa.sin_family = AF_INET;
@@ -53,8 +57,15 @@ int FreePort(const in_addr& address) {
       ::getsockname(fd, reinterpret_cast<sockaddr*>(&sa), &length) != 0) {
     Fail("no free loopback port");
   }
-  ::close(fd);
-  return ntohs(sa.sin_port);
+  *port = ntohs(sa.sin_port);
+  return fd;
+}
+
+// A port nobody holds right now on the loopback address.
+int FreePort(const in_addr& address) {
+  int port = 0;
+  ::close(BoundSocket(address, &port));
+  return port;
 }
 
 // Runs the event loop until done() holds or `seconds` have passed, looking
@@ -90,7 +101,8 @@ double Field(const std::string& report, const std::string& key) {
 std::optional<std::uint64_t> ListedNumber(const std::string& text) {
   constexpr std::string_view kTag = "  [IN]   ";
   constexpr std::size_t kStamp = 12;
-  if (text.size() < kStamp + kTag.size() || text[8] != '.' || std::string_view(text).substr(kStamp, kTag.size()) != kTag) {
+  if (text.size() < kStamp + kTag.size() || text[8] != '.' ||
+      std::string_view(text).substr(kStamp, kTag.size()) != kTag) {
     return std::nullopt;
   }
   return ParseLoadDatagram(std::string_view(text).substr(kStamp + kTag.size()));
@@ -112,6 +124,7 @@ ConsoleUnderLoad::~ConsoleUnderLoad() {
   if (window_) window_->close();
   window_.reset();
   SetPlatform(nullptr);
+  if (occupier_ >= 0) ::close(occupier_);
 }
 
 void ConsoleUnderLoad::WriteSettings() const {
@@ -126,7 +139,7 @@ void ConsoleUnderLoad::WriteSettings() const {
   if (!ini.flush()) Fail("cannot write Settings.ini");
 }
 
-void ConsoleUnderLoad::Start(ListViewChoice view) {
+void ConsoleUnderLoad::Start() {
   SetPlatform(&platform_);
   window_ = std::make_unique<frmMain>();
   window_->Form_Load();
@@ -135,7 +148,6 @@ void ConsoleUnderLoad::Start(ListViewChoice view) {
   if (!LoopbackAddress(AppSettings.UdpAddress) || !LoopbackAddress(AppSettings.LocaleIpAddress)) {
     Fail("the console did not take the loopback settings; stopping before its link opens");
   }
-  if (!UseListView(*window_, view)) Fail("the window has no traffic list view");
   window_->show();
   logging_ = window_->findChild<QCheckBox*>("chkDatalogging");
   auto* filename = window_->findChild<QLineEdit*>("txtFilename");
@@ -191,8 +203,93 @@ void ConsoleUnderLoad::Prefill(std::uint64_t count) {
   Idle(0.5);  // the view takes in the new rows
 }
 
+void ConsoleUnderLoad::PrefillRandom(std::uint64_t count, std::size_t bytes) {
+  SetLogging(false);
+  std::mt19937 random(1);
+  std::string datagram(bytes, '\0');
+  for (std::uint64_t n = 0; n < count; ++n) {
+    for (char& byte : datagram) byte = static_cast<char>(random());
+    window_->fkt_ReceiveData(datagram);
+  }
+  window_->TrafficList().Commit();
+  Idle(0.5);
+}
+
+TrafficView& ConsoleUnderLoad::View() { return window_->TrafficListView(); }
+
+std::uint64_t ConsoleUnderLoad::ListFileBytes() const { return window_->TrafficList().Store().FileBytes(); }
+
+void ConsoleUnderLoad::SettleList() { window_->TrafficList().SettleStore(); }
+
+void ConsoleUnderLoad::OccupyPort() {
+  int port = 0;
+  occupier_ = BoundSocket(*LoopbackAddress(address_), &port);
+  AppSettings.UdpPortLocale = std::to_string(port);
+  NotifySettingsChanged();
+  if (!RunUntil([&] { return window_->Link().State() == UdpLink::StateError; }, 5)) {
+    Fail("the console did not report the busy port");
+  }
+}
+
+std::vector<double> ConsoleUnderLoad::TimeRepaints(int count) {
+  std::vector<double> ms;
+  for (int n = 0; n < count; ++n) {
+    const auto start = Clock::now();
+    View().viewport()->repaint();
+    ms.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
+  }
+  return ms;
+}
+
+std::vector<double> ConsoleUnderLoad::ListingDelays(double rate, double seconds) {
+  SetLogging(false);
+  const auto total = static_cast<std::size_t>(std::llround(rate * seconds));
+  std::vector<Clock::time_point> sentAt(total);
+  std::atomic<std::size_t> sent{0};
+  std::vector<double> delays;
+  const std::uint64_t before = Entries();
+  const QMetaObject::Connection listed =
+      QObject::connect(&window_->TrafficList(), &TrafficListModel::EntriesAdded, [&](quint64 first, quint64 end) {
+        const auto now = Clock::now();
+        const std::size_t known = sent.load(std::memory_order_acquire);
+        for (quint64 entry = first; entry < end; ++entry) {
+          const std::optional<std::uint64_t> number = ListedNumber(window_->TrafficList().EntryText(entry));
+          if (number && *number < known) {
+            delays.push_back(std::chrono::duration<double, std::milli>(now - sentAt[*number]).count());
+          }
+        }
+      });
+
+  sockaddr_in to{};
+  to.sin_family = AF_INET;
+  to.sin_addr = *LoopbackAddress(address_);
+  to.sin_port = htons(static_cast<std::uint16_t>(port_));
+  std::thread sender([&] {
+    const int fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    char datagram[kLoadDatagramBytes];
+    const auto start = Clock::now() + std::chrono::milliseconds(kSenderDelayMs);
+    for (std::size_t n = 0; n < total && fd >= 0; ++n) {
+      std::this_thread::sleep_until(start + std::chrono::duration_cast<Clock::duration>(
+                                                std::chrono::duration<double>(static_cast<double>(n) / rate)));
+      FormatLoadDatagram(n, datagram);
+      sentAt[n] = Clock::now();
+      sent.store(n + 1, std::memory_order_release);
+      ::sendto(fd, datagram, sizeof datagram, 0, reinterpret_cast<const sockaddr*>(&to), sizeof to);
+    }
+    if (fd >= 0) ::close(fd);
+  });
+  RunUntil([&] { return Entries() - before >= total; }, seconds + 5);
+  sender.join();
+  Idle(0.2);
+  QObject::disconnect(listed);
+  return delays;
+}
+
 std::vector<double> ConsoleUnderLoad::TimeBatches(int batches, int perBatch) {
   SetLogging(false);
+  // Where an operator who has just sent something looks: the end of the list.
+  View().SetTopEntry(Entries());
+  Idle(0.1);
   std::vector<double> ms;
   char datagram[kLoadDatagramBytes];
   std::uint64_t number = Entries();
@@ -217,16 +314,16 @@ void ConsoleUnderLoad::ClearList() {
   Idle(0.1);
 }
 
-std::size_t ConsoleUnderLoad::Entries() const { return window_->TrafficList().EntryCount(); }
+std::uint64_t ConsoleUnderLoad::Entries() const { return window_->TrafficList().EntryCount(); }
 
 int ConsoleUnderLoad::ReceiveBufferBytes() const { return window_->Link().ReceiveBufferBytes(); }
 
 bool ConsoleUnderLoad::LinkOpen() const { return window_->Link().State() == UdpLink::StateBound; }
 
-std::optional<SequenceCheck> ConsoleUnderLoad::CheckList(std::size_t from, std::uint64_t expected) const {
+std::optional<SequenceCheck> ConsoleUnderLoad::CheckList(std::uint64_t from, std::uint64_t expected) const {
   const TrafficListModel& list = window_->TrafficList();
   SequenceCheck check(0, expected);
-  for (std::size_t row = from; row < list.EntryCount(); ++row) {
+  for (std::uint64_t row = from; row < list.EntryCount(); ++row) {
     const std::optional<std::uint64_t> number = ListedNumber(list.EntryText(row));
     if (number) {
       check.Add(*number);
@@ -244,7 +341,7 @@ TrialResult ConsoleUnderLoad::RunTrial(double rate, double seconds, bool probeLa
   WaitForQuietMachine(300);
   SetLogging(false);
   SetLogging(true);  // switching on empties the file
-  const std::size_t before = Entries();
+  const std::uint64_t before = Entries();
 
   // The probe: a precise 10 ms timer, so that its own slack does not count
   // as lateness; only intervals while datagrams arrive are kept.
@@ -265,8 +362,10 @@ TrialResult ConsoleUnderLoad::RunTrial(double rate, double seconds, bool probeLa
   QProcess sender;
   sender.setProcessChannelMode(QProcess::SeparateChannels);
   const QString program = QCoreApplication::applicationDirPath() + "/udp_load";
-  QStringList arguments{QString::number(port_), QString::number(rate, 'f', 0), QString::number(seconds), "--delay",
-                        QString::number(kSenderDelayMs), "--address", QString::fromStdString(address_)};
+  QStringList arguments{QString::number(port_),          QString::number(rate, 'f', 0),
+                        QString::number(seconds),        "--delay",
+                        QString::number(kSenderDelayMs), "--address",
+                        QString::fromStdString(address_)};
   if (gso_) arguments << "--gso";
   sender.start(program, arguments);
   if (!sender.waitForStarted(5000)) Fail("cannot start " + program.toStdString());
@@ -286,7 +385,7 @@ TrialResult ConsoleUnderLoad::RunTrial(double rate, double seconds, bool probeLa
   probe.stop();
 
   // Drain what is still queued: done once nothing has come for a while.
-  std::size_t seen = Entries();
+  std::uint64_t seen = Entries();
   auto lastArrival = Clock::now();
   RunUntil(
       [&] {

@@ -15,10 +15,10 @@
 #include <vector>
 
 #include "bench/console/BenchPlatform.h"
-#include "bench/console/ListViewSwap.h"
 #include "bench/load/SequenceCheck.h"
 
 class QCheckBox;
+class TrafficView;
 class frmMain;
 
 // The console could not be brought into the state a measurement needs.
@@ -31,16 +31,16 @@ struct TrialResult {
   double requestedRate = 0;
   std::uint64_t planned = 0;  // datagrams the sender was asked for
   std::uint64_t sent = 0;
-  double sendRate = 0;        // as the sender achieved it
-  bool senderOk = false;      // exited normally having sent everything
+  double sendRate = 0;    // as the sender achieved it
+  bool senderOk = false;  // exited normally having sent everything
   std::string senderReport;
   std::optional<SequenceCheck> list;
   std::optional<SequenceCheck> log;
   std::string logError;
-  double cpuSeconds = 0;      // the console's CPU time during the trial
+  double cpuSeconds = 0;  // the console's CPU time during the trial
   double senderCpuSeconds = 0;
-  double otherCpuSeconds = 0;  // everything else on the machine meanwhile
-  double wallSeconds = 0;     // from the sender's start to the last arrival
+  double otherCpuSeconds = 0;      // everything else on the machine meanwhile
+  double wallSeconds = 0;          // from the sender's start to the last arrival
   std::vector<double> latenessMs;  // of the probe timer, while datagrams arrived
 
   // The sender kept within 2 % of the requested rate.
@@ -57,9 +57,9 @@ class ConsoleUnderLoad {
   ConsoleUnderLoad(const ConsoleUnderLoad&) = delete;
   ConsoleUnderLoad& operator=(const ConsoleUnderLoad&) = delete;
 
-  // Shows the window (with the chosen list view) and waits for the
-  // supervision tick to open the link. Throws BenchFailure if it does not.
-  void Start(ListViewChoice view);
+  // Shows the window and waits for the supervision tick to open the link.
+  // Throws BenchFailure if it does not.
+  void Start();
 
   // Runs the event loop for the given time.
   static void Idle(double seconds);
@@ -71,10 +71,22 @@ class ConsoleUnderLoad {
   // Lists `count` numbered datagrams through the receive path directly (no
   // socket, logging off), as a list that already holds traffic.
   void Prefill(std::uint64_t count);
+  // The same with `count` datagrams of `bytes` random bytes each.
+  void PrefillRandom(std::uint64_t count, std::size_t bytes);
+  // What "Delete list" does.
   void ClearList();
-  std::size_t Entries() const;
+  // Waits until the list's store has written what it handed to its file.
+  void SettleList();
+  std::uint64_t Entries() const;
   int ReceiveBufferBytes() const;
   bool LinkOpen() const;
+  frmMain& Window() { return *window_; }
+  TrafficView& View();
+  // Where the list's file stands: bytes on disk.
+  std::uint64_t ListFileBytes() const;
+  // Moves the console's link to a port that another socket holds, so that
+  // every supervision tick fails to bind (the busy-port case).
+  void OccupyPort();
 
   // Whether udp_load runs with --gso (for rates beyond one send per datagram).
   void SetSenderGso(bool on) { gso_ = on; }
@@ -86,13 +98,20 @@ class ConsoleUnderLoad {
 
   // The cost of one receive batch without the socket: `perBatch` datagrams
   // through the receive path, one commit, and the event loop until the view
-  // has caught up. Milliseconds per batch, for `batches` batches.
+  // has caught up, with the view scrolled to the end of the list.
+  // Milliseconds per batch, for `batches` batches.
   std::vector<double> TimeBatches(int batches, int perBatch);
+  // Milliseconds of `count` full repaints of the list view where it stands.
+  std::vector<double> TimeRepaints(int count);
+  // Sends `rate` single numbered datagrams per second for `seconds` from a
+  // thread of the bench, and measures for each the time from its send to the
+  // model's taking it in (what the view shows), in ms.
+  std::vector<double> ListingDelays(double rate, double seconds);
 
  private:
   void WriteSettings() const;
   void SetLogging(bool on);
-  std::optional<SequenceCheck> CheckList(std::size_t from, std::uint64_t expected) const;
+  std::optional<SequenceCheck> CheckList(std::uint64_t from, std::uint64_t expected) const;
 
   QTemporaryDir folder_;
   std::string address_;
@@ -102,4 +121,5 @@ class ConsoleUnderLoad {
   std::unique_ptr<frmMain> window_;
   QCheckBox* logging_ = nullptr;
   bool gso_ = false;
+  int occupier_ = -1;  // the socket holding the port of OccupyPort
 };

@@ -4,10 +4,12 @@
 //   console_bench rate    [--rate R] [--seconds S] [--prefill N]
 //   console_bench rate    --search [--from R] [--step R] [--max R] [--seconds S] [--prefill N]
 //   console_bench latency [--rate R] [--seconds S]
-//   console_bench memory  [--entries N] [--rate R] [--ratio] [--from R] [--step R] [--max R]
-//   console_bench idle    [--seconds S]
+//   console_bench memory  [--entries N] [--rate R | --direct] [--ratio] [--from R] [--step R] [--max R]
+//   console_bench idle    [--seconds S] [--port-busy]
 //   console_bench batchcost [--entries N,N,...] [--batches B] [--per-batch D]
-//   common options:       [--address 127.x.y.z] [--port P] [--view V] [--gso]
+//   console_bench longrows [--rows N] [--bytes B] [--rate R] [--seconds S]
+//   console_bench listdelay [--rate R] [--seconds S]
+//   common options:       [--address 127.x.y.z] [--port P] [--gso]
 //
 // rate:    one run at R per second for S seconds (default 100000, 10); every
 //          number must be listed and logged, in order. --prefill lists N
@@ -16,25 +18,34 @@
 // latency: a 10 ms timer's lateness (interval - 10 ms) while R (default
 //          50000) datagrams per second arrive for S seconds: p50, p99, max.
 // memory:  resident size idle and after N (default 1000000) datagrams
-//          received at R per second, as bytes per listed entry; --ratio
-//          also searches the lossless rate with an empty list and with N
-//          entries listed before each run.
+//          received at R per second, as bytes per listed entry; --direct
+//          lists them through the receive path without the socket (much
+//          faster, for 100 million). Then the list's file size, and the
+//          resident size after "Delete list". --ratio also searches the
+//          lossless rate with an empty list and with N entries listed before
+//          each run.
 // idle:    the console's CPU time over S (default 30) seconds with the link
-//          open and nothing arriving, as a share of one core.
-// batchcost: for finding out where the time goes: with N entries listed
-//          (default 1000,100000,300000,1000000), the time of one receive
-//          batch of D (default 100) datagrams including the view's work, the
-//          median and worst of B (default 20) batches.
+//          open and nothing arriving, as a share of one core, and the
+//          supervision ticks per second; --port-busy moves the link to a
+//          port another socket holds first, so that every tick retries.
+// batchcost: the refresh cost: with N entries listed (default
+//          1000,100000,300000,1000000) and the view at the end of the list,
+//          the time of one receive batch of D (default 100) datagrams
+//          including the view's work, the median and worst of B (default 20)
+//          batches; and the time of a full repaint of the view.
+// longrows: N (default 30) datagrams of B (default 65507) random bytes in
+//          view: the time of a full repaint, then the 10 ms timer's lateness
+//          while R (default 100) datagrams per second arrive for S seconds.
+// listdelay: R (default 10) single datagrams per second for S (default 30)
+//          seconds, sent from a thread of the bench: the time from each send
+//          to the list's model taking it in, p50, p99, max.
 // --gso:   udp_load sends with --gso, for rates beyond about 300,000/s.
-// --view:  which view shows the list (see ListViewSwap.h); the window's own
-//          by default.
 //
 // udp_load must sit next to this program. Exits 0 when every run was
 // lossless (or, for a search, when a lossless rate was found), 4 otherwise,
 // 2 when the console could not be set up (an address outside 127.0.0.0/8
 // included), 1 on bad arguments.
 #include <QApplication>
-#include <QFont>
 #include <QStringList>
 #include <algorithm>
 #include <chrono>
@@ -49,6 +60,10 @@
 
 #include "bench/console/ConsoleUnderLoad.h"
 #include "bench/console/ProcessStats.h"
+#include "console/TrafficView.h"
+#include "console/UdpLink.h"
+#include "console/frmMain.h"
+#include "platform/ProgramFont.h"
 
 namespace {
 
@@ -68,7 +83,7 @@ class Options {
     for (int i = 2; i < argc; ++i) {
       std::string name = argv[i];
       if (name.rfind("--", 0) != 0) Usage("unexpected argument " + name);
-      if (name == "--search" || name == "--ratio" || name == "--gso") {
+      if (name == "--search" || name == "--ratio" || name == "--gso" || name == "--direct" || name == "--port-busy") {
         flags_.push_back(name);
       } else if (i + 1 < argc) {
         values_[name] = argv[++i];
@@ -101,19 +116,21 @@ class Options {
 std::string Yes(bool value) { return value ? "yes" : "no"; }
 
 void Print(const TrialResult& t) {
-  const auto count = [](const std::optional<SequenceCheck>& c) { return c ? static_cast<double>(c->Received()) : -1.0; };
+  const auto count = [](const std::optional<SequenceCheck>& c) {
+    return c ? static_cast<double>(c->Received()) : -1.0;
+  };
   const auto lost = [](const std::optional<SequenceCheck>& c) { return c ? static_cast<double>(c->Lost()) : -1.0; };
   const auto misplaced = [](const std::optional<SequenceCheck>& c) {
     return c ? static_cast<double>(c->Misplaced() + c->Malformed()) : -1.0;
   };
   const auto share = [](double cpu, double wall) { return wall > 0 ? 100 * cpu / wall : 0.0; };
   std::printf(
-      "  run %.0f/s: sent %llu at %.0f/s%s | listed %.0f lost %.0f misplaced %.0f | logged %.0f lost %.0f misplaced %.0f"
+      "  run %.0f/s: sent %llu at %.0f/s%s | listed %.0f lost %.0f misplaced %.0f | logged %.0f lost %.0f misplaced "
+      "%.0f"
       " | lossless %s | console CPU %.1f%% of a core, %.2f us/datagram | sender %.1f%%, others %.1f%%\n",
       t.requestedRate, static_cast<unsigned long long>(t.sent), t.sendRate,
       t.SenderKeptPace() ? "" : " (SENDER FELL BEHIND)", count(t.list), lost(t.list), misplaced(t.list), count(t.log),
-      lost(t.log), misplaced(t.log), Yes(t.Lossless()).c_str(),
-      share(t.cpuSeconds, t.wallSeconds),
+      lost(t.log), misplaced(t.log), Yes(t.Lossless()).c_str(), share(t.cpuSeconds, t.wallSeconds),
       t.sent > 0 ? 1e6 * t.cpuSeconds / static_cast<double>(t.sent) : 0.0, share(t.senderCpuSeconds, t.wallSeconds),
       share(t.otherCpuSeconds, t.wallSeconds));
   if (t.list && !t.list->Complete()) std::printf("    list: %s\n", t.list->FirstFault().c_str());
@@ -165,37 +182,59 @@ int Rate(ConsoleUnderLoad& console, const Options& o) {
   if (prefill > 0) console.Prefill(static_cast<std::uint64_t>(prefill));
   const TrialResult t = console.RunTrial(o.Number("--rate", 100'000, 1, 1e7), seconds, false);
   Print(t);
-  std::printf("RESULT rate %.0f/s for %.0f s (%.0f listed before): lossless %s, sender kept pace %s\n",
-              t.requestedRate, seconds, prefill, Yes(t.Lossless()).c_str(), Yes(t.SenderKeptPace()).c_str());
+  std::printf("RESULT rate %.0f/s for %.0f s (%.0f listed before): lossless %s, sender kept pace %s\n", t.requestedRate,
+              seconds, prefill, Yes(t.Lossless()).c_str(), Yes(t.SenderKeptPace()).c_str());
   return t.Lossless() && t.SenderKeptPace() ? 0 : 4;
 }
 
 int Latency(ConsoleUnderLoad& console, const Options& o) {
   const TrialResult t = console.RunTrial(o.Number("--rate", 50'000, 1, 1e7), o.Number("--seconds", 10, 0.1, 600), true);
   Print(t);
-  std::printf("RESULT latency at %.0f/s: 10 ms timer lateness p50 %.2f ms, p99 %.2f ms, max %.2f ms over %zu ticks;"
-              " lossless %s\n",
-              t.requestedRate, Percentile(t.latenessMs, 0.50), Percentile(t.latenessMs, 0.99),
-              t.latenessMs.empty() ? 0.0 : *std::max_element(t.latenessMs.begin(), t.latenessMs.end()),
-              t.latenessMs.size(), Yes(t.Lossless()).c_str());
+  std::printf(
+      "RESULT latency at %.0f/s: 10 ms timer lateness p50 %.2f ms, p99 %.2f ms, max %.2f ms over %zu ticks;"
+      " lossless %s\n",
+      t.requestedRate, Percentile(t.latenessMs, 0.50), Percentile(t.latenessMs, 0.99),
+      t.latenessMs.empty() ? 0.0 : *std::max_element(t.latenessMs.begin(), t.latenessMs.end()), t.latenessMs.size(),
+      Yes(t.Lossless()).c_str());
   return t.Lossless() ? 0 : 4;
 }
 
+double MiB(std::size_t bytes) { return static_cast<double>(bytes) / 1048576; }
+
 int Memory(ConsoleUnderLoad& console, const Options& o) {
-  const double entries = o.Number("--entries", 1'000'000, 1000, 100'000'000);
+  const double entries = o.Number("--entries", 1'000'000, 1000, 5e9);
   const double rate = o.Number("--rate", 100'000, 1, 1e7);
   ConsoleUnderLoad::Idle(2);
   const std::size_t idle = ResidentBytes();
-  const TrialResult t = console.RunTrial(rate, entries / rate, false);
-  Print(t);
+  bool lossless = true;
+  const auto start = std::chrono::steady_clock::now();
+  if (o.Flag("--direct")) {
+    console.Prefill(static_cast<std::uint64_t>(entries));
+  } else {
+    const TrialResult t = console.RunTrial(rate, entries / rate, false);
+    Print(t);
+    lossless = t.Lossless();
+  }
+  const double filling = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  console.SettleList();
   ConsoleUnderLoad::Idle(1);
-  const std::size_t full = ResidentBytes();
-  const double perEntry = static_cast<double>(full - std::min(full, idle)) / static_cast<double>(console.Entries());
-  std::printf("RESULT memory: resident %.1f MiB idle, %.1f MiB with %zu entries listed: %.1f bytes per entry;"
-              " lossless %s\n",
-              static_cast<double>(idle) / 1048576, static_cast<double>(full) / 1048576, console.Entries(), perEntry,
-              Yes(t.Lossless()).c_str());
-  if (!o.Flag("--ratio")) return t.Lossless() ? 0 : 4;
+  const std::size_t resident = ResidentBytes();
+  const auto listed = static_cast<double>(console.Entries());
+  const double perEntry = static_cast<double>(resident - std::min(resident, idle)) / listed;
+  const std::uint64_t disk = console.ListFileBytes();
+  std::printf(
+      "RESULT memory: resident %.1f MiB idle, %.1f MiB with %.0f entries listed: %.1f bytes per entry;"
+      " lossless %s\n",
+      MiB(idle), MiB(resident), listed, perEntry, Yes(lossless).c_str());
+  std::printf("RESULT memory file: %.1f MiB on disk, %.1f bytes per entry; listed %s in %.1f s\n", MiB(disk),
+              static_cast<double>(disk) / listed, o.Flag("--direct") ? "directly" : "from the socket", filling);
+  console.ClearList();
+  ConsoleUnderLoad::Idle(1);
+  const std::size_t cleared = ResidentBytes();
+  std::printf("RESULT memory after delete: resident %.1f MiB (%.0f%% of the idle %.1f MiB), %.1f MiB on disk\n",
+              MiB(cleared), 100.0 * static_cast<double>(cleared) / static_cast<double>(idle), MiB(idle),
+              MiB(console.ListFileBytes()));
+  if (!o.Flag("--ratio")) return lossless ? 0 : 4;
 
   const double from = o.Number("--from", 100'000, 1, 1e7);
   const double step = o.Number("--step", 10'000, 1, 1e7);
@@ -203,11 +242,12 @@ int Memory(ConsoleUnderLoad& console, const Options& o) {
   std::printf("  empty list:\n");
   const double empty = Search(console, from, step, max, 10, 0);
   std::printf("  %.0f entries listed before each run:\n", entries);
-  const double listed = Search(console, from, step, max, 10, entries);
-  std::printf("RESULT memory rate: highest lossless rate %.0f/s with an empty list, %.0f/s with %.0f listed:"
-              " ratio %.2f\n",
-              empty, listed, entries, empty > 0 ? listed / empty : 0.0);
-  return t.Lossless() && empty > 0 ? 0 : 4;
+  const double full = Search(console, from, step, max, 10, entries);
+  std::printf(
+      "RESULT memory rate: highest lossless rate %.0f/s with an empty list, %.0f/s with %.0f listed:"
+      " ratio %.2f\n",
+      empty, full, entries, empty > 0 ? full / empty : 0.0);
+  return lossless && empty > 0 ? 0 : 4;
 }
 
 int BatchCost(ConsoleUnderLoad& console, const Options& o) {
@@ -217,22 +257,64 @@ int BatchCost(ConsoleUnderLoad& console, const Options& o) {
   for (const QString& size : sizes) {
     bool ok = false;
     const qulonglong entries = size.toULongLong(&ok);
-    if (!ok || entries > 100'000'000) Usage("bad entry count " + size.toStdString());
+    if (!ok || entries > 5'000'000'000) Usage("bad entry count " + size.toStdString());
     console.ClearList();
     console.Prefill(entries);
     const std::vector<double> ms = console.TimeBatches(batches, perBatch);
-    std::printf("RESULT batchcost: %llu entries listed: one batch of %d datagrams takes %.2f ms (median), %.2f ms"
-                " (worst of %d)\n",
-                entries, perBatch, Percentile(ms, 0.5), *std::max_element(ms.begin(), ms.end()), batches);
+    const std::vector<double> paint = console.TimeRepaints(batches);
+    std::printf(
+        "RESULT batchcost: %llu entries listed: one batch of %d datagrams takes %.3f ms (median), %.3f ms"
+        " (worst of %d); a full repaint %.3f ms (median)\n",
+        entries, perBatch, Percentile(ms, 0.5), *std::max_element(ms.begin(), ms.end()), batches,
+        Percentile(paint, 0.5));
     std::fflush(stdout);
   }
   return 0;
 }
 
+int LongRows(ConsoleUnderLoad& console, const Options& o) {
+  const auto rows = static_cast<std::uint64_t>(o.Number("--rows", 30, 1, 10'000));
+  const auto bytes = static_cast<std::size_t>(o.Number("--bytes", 65'507, 1, 65'507));
+  console.PrefillRandom(rows, bytes);
+  console.View().SetTopEntry(0);
+  const std::vector<double> paint = console.TimeRepaints(20);
+  std::printf(
+      "RESULT longrows repaint: %d of %llu rows of %zu random bytes in view: a full repaint takes %.2f ms"
+      " (median), %.2f ms (worst of %zu)\n",
+      console.View().PageRows(), static_cast<unsigned long long>(rows), bytes, Percentile(paint, 0.5),
+      *std::max_element(paint.begin(), paint.end()), paint.size());
+  std::fflush(stdout);
+  const TrialResult t = console.RunTrial(o.Number("--rate", 100, 1, 1e6), o.Number("--seconds", 10, 0.1, 600), true);
+  Print(t);
+  std::printf(
+      "RESULT longrows latency at %.0f/s: 10 ms timer lateness p50 %.2f ms, p99 %.2f ms, max %.2f ms over %zu"
+      " ticks; lossless %s\n",
+      t.requestedRate, Percentile(t.latenessMs, 0.50), Percentile(t.latenessMs, 0.99),
+      t.latenessMs.empty() ? 0.0 : *std::max_element(t.latenessMs.begin(), t.latenessMs.end()), t.latenessMs.size(),
+      Yes(t.Lossless()).c_str());
+  return t.Lossless() ? 0 : 4;
+}
+
+int ListDelay(ConsoleUnderLoad& console, const Options& o) {
+  const double rate = o.Number("--rate", 10, 0.1, 1000);
+  const double seconds = o.Number("--seconds", 30, 1, 600);
+  ConsoleUnderLoad::WaitForQuietMachine(300);
+  const std::vector<double> ms = console.ListingDelays(rate, seconds);
+  const auto expected = static_cast<std::size_t>(std::llround(rate * seconds));
+  std::printf(
+      "RESULT listdelay at %.1f/s: from send to listed p50 %.2f ms, p99 %.2f ms, max %.2f ms;"
+      " %zu of %zu listed\n",
+      rate, Percentile(ms, 0.5), Percentile(ms, 0.99), ms.empty() ? 0.0 : *std::max_element(ms.begin(), ms.end()),
+      ms.size(), expected);
+  return ms.size() == expected ? 0 : 4;
+}
+
 int IdleCost(ConsoleUnderLoad& console, const Options& o) {
   const double seconds = o.Number("--seconds", 30, 1, 600);
+  if (o.Flag("--port-busy")) console.OccupyPort();
   ConsoleUnderLoad::Idle(2);
   ConsoleUnderLoad::WaitForQuietMachine(300);
+  const std::uint64_t ticksBefore = console.Window().SupervisionTicks();
   const CpuTime before = ProcessCpuTime();
   const CpuTime windowBefore = ThreadCpuTime();
   const double machineBefore = MachineBusySeconds();
@@ -242,16 +324,19 @@ int IdleCost(ConsoleUnderLoad& console, const Options& o) {
   const CpuTime after = ProcessCpuTime();
   const CpuTime windowAfter = ThreadCpuTime();
   const double others = MachineBusySeconds() - machineBefore - (after.seconds - before.seconds);
-  std::printf("RESULT idle: %.3f s CPU over %.1f s with the link open = %.2f%% of one core"
-              " (%.3f s of it in the kernel; %ld voluntary, %ld involuntary context switches; window thread %.3f s,"
-              " %ld wake-ups);"
-              " link still open %s; others %.1f%%\n",
-              after.seconds - before.seconds, wall, 100 * (after.seconds - before.seconds) / wall,
-              after.systemSeconds - before.systemSeconds, after.voluntarySwitches - before.voluntarySwitches,
-              after.involuntarySwitches - before.involuntarySwitches, windowAfter.seconds - windowBefore.seconds,
-              windowAfter.voluntarySwitches - windowBefore.voluntarySwitches, Yes(console.LinkOpen()).c_str(),
-              100 * others / wall);
-  return console.LinkOpen() ? 0 : 4;
+  const auto ticks = static_cast<double>(console.Window().SupervisionTicks() - ticksBefore);
+  const bool busy = o.Flag("--port-busy");
+  std::printf(
+      "RESULT idle%s: %.3f s CPU over %.1f s with the link %s = %.3f%% of one core"
+      " (%.3f s of it in the kernel; %ld voluntary, %ld involuntary context switches; window thread %.3f s,"
+      " %ld wake-ups); supervision ticks %.1f per second;"
+      " link state %d; others %.1f%%\n",
+      busy ? " port busy" : "", after.seconds - before.seconds, wall, busy ? "failing on a busy port" : "open",
+      100 * (after.seconds - before.seconds) / wall, after.systemSeconds - before.systemSeconds,
+      after.voluntarySwitches - before.voluntarySwitches, after.involuntarySwitches - before.involuntarySwitches,
+      windowAfter.seconds - windowBefore.seconds, windowAfter.voluntarySwitches - windowBefore.voluntarySwitches,
+      ticks / wall, console.Window().Link().State(), 100 * others / wall);
+  return busy || console.LinkOpen() ? 0 : 4;
 }
 
 }  // namespace
@@ -260,34 +345,33 @@ int main(int argc, char** argv) {
   // Headless unless the caller chose a display on purpose.
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
-  QApplication::setFont(QFont("DejaVu Sans", 8));  // as the program itself starts
+  QApplication::setFont(DialogFont());  // as the program itself starts
 
   try {
     if (argc < 2) Usage("no mode given");
     const std::string mode = argv[1];
-    if (mode != "rate" && mode != "latency" && mode != "memory" && mode != "idle" && mode != "batchcost") {
-      Usage("unknown mode " + mode);
-    }
+    const std::vector<std::string> modes = {"rate", "latency", "memory", "idle", "batchcost", "longrows", "listdelay"};
+    if (std::find(modes.begin(), modes.end(), mode) == modes.end()) Usage("unknown mode " + mode);
     const Options o(argc, argv);
-    const std::optional<ListViewChoice> view = ParseListViewChoice(o.Text("--view", "console"));
-    if (!view) Usage("--view must be console, console-throttled, none, table or table-throttled");
     // Destroyed on the way out of here, so the temporary folder goes too.
     ConsoleUnderLoad console(o.Text("--address", "127.0.0.1"), static_cast<int>(o.Number("--port", 0, 0, 65535)));
     console.SetSenderGso(o.Flag("--gso"));
-    console.Start(*view);
-    std::printf("console_bench %s: link open, receive buffer %d bytes, list view: %s\n", mode.c_str(),
-                console.ReceiveBufferBytes(), o.Text("--view", "console").c_str());
+    console.Start();
+    std::printf("console_bench %s: link open, receive buffer %d bytes\n", mode.c_str(), console.ReceiveBufferBytes());
     std::fflush(stdout);
 
     if (mode == "rate") return Rate(console, o);
     if (mode == "latency") return Latency(console, o);
     if (mode == "memory") return Memory(console, o);
     if (mode == "batchcost") return BatchCost(console, o);
+    if (mode == "longrows") return LongRows(console, o);
+    if (mode == "listdelay") return ListDelay(console, o);
     return IdleCost(console, o);
   } catch (const UsageError& error) {
     std::fprintf(stderr,
                  "console_bench: %s\n"
-                 "usage: console_bench rate|latency|memory|idle|batchcost [options]  (see console_bench.cpp)\n",
+                 "usage: console_bench rate|latency|memory|idle|batchcost|longrows|listdelay [options]"
+                 "  (see console_bench.cpp)\n",
                  error.what());
     return 1;
   } catch (const BenchFailure& failure) {

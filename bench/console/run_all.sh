@@ -1,54 +1,89 @@
 #!/usr/bin/env bash
-# Runs the receive-path benchmarks one after another and prints one table:
-# the console and the minimal receiver side by side at the same rates, the
-# highest lossless rate of each, the rate with a million entries already
-# listed, timer lateness under load, memory per listed datagram, idle cost.
+# Runs the receive-path and traffic-list benchmarks one after another and
+# prints one summary: the lossless rate of the console beside the minimal
+# receiver (and beside an earlier build of the console, and run as an
+# ordinary user), the rate with 10 million entries listed, timer lateness
+# under load, memory, the refresh cost at up to 100 million entries, long
+# datagrams, the delay before a single datagram is listed, and the idle cost.
 #
-#   bench/console/run_all.sh [--bin DIR] [--lock FILE] [--port P]
-#                            [--from R] [--step R] [--seconds S]
+#   bench/console/run_all.sh [--bin DIR] [--before DIR] [--lock FILE] [--port P]
+#                            [--from R] [--step R] [--max R] [--seconds S] [--runs N]
+#                            [--listed N] [--big N] [--user NAME] [--display :N]
 #
 # --bin      folder with console_bench, minimal_receiver and udp_load
 #            (default build/bin)
+# --before   the same folder of an earlier build: its console is measured
+#            beside this one in the same run (rate, rate with entries
+#            listed, lateness, memory per entry, refresh cost, idle)
 # --lock     a lock file taken around every single measurement, so that
 #            builds on the same machine neither disturb the figures nor wait
 #            for the whole series
-# --port     loopback port for the minimal receiver (default 29170; the
-#            console bench picks a free one itself)
-# --from, --step   the rate ladder (default 25000 and 25000 per second): up
-#            by a step while nothing is lost; if the first rate loses, the
-#            rate is halved instead until a run is lossless
+# --port     loopback port for the minimal receiver (default 29170)
+# --from, --step, --max   the rate ladder (default 100000, 100000, 2000000
+#            per second): every program goes up by a step while all its runs
+#            at a rate are lossless
 # --seconds  length of every rate run (default 10)
+# --runs     runs per rate and program (default 3); a rate counts as lossless
+#            only if every one of them was
+# --listed   entries listed before each run of the second ladder (10000000)
+# --big      the largest list for the refresh cost and memory (100000000)
+# --user     the ordinary user for the run with the default receive buffer
+#            (default nobody; needs root, skipped otherwise)
+# --display  an X display (an Xvfb) for the idle measurement, as a desktop
+#            session would run it; without one it runs headless
 #
 # Every load goes to 127.0.0.1 only, and every run stops by itself.
 set -euo pipefail
 
 bin=build/bin
+before=""
 lock=""
 port=29170
-from=25000
-step=25000
+from=100000
+step=100000
+max_rate=2000000
 seconds=10
+runs=3
+listed=10000000
+big=100000000
+user=nobody
+display=""
 while [ $# -gt 0 ]; do
   case "$1" in
     --bin) bin=$2; shift 2 ;;
+    --before) before=$2; shift 2 ;;
     --lock) lock=$2; shift 2 ;;
     --port) port=$2; shift 2 ;;
     --from) from=$2; shift 2 ;;
     --step) step=$2; shift 2 ;;
+    --max) max_rate=$2; shift 2 ;;
     --seconds) seconds=$2; shift 2 ;;
+    --runs) runs=$2; shift 2 ;;
+    --listed) listed=$2; shift 2 ;;
+    --big) big=$2; shift 2 ;;
+    --user) user=$2; shift 2 ;;
+    --display) display=$2; shift 2 ;;
     *) echo "run_all.sh: unknown option $1" >&2; exit 1 ;;
   esac
 done
-for tool in console_bench minimal_receiver udp_load; do
-  [ -x "$bin/$tool" ] || { echo "run_all.sh: $bin/$tool not found (build the console_bench target)" >&2; exit 1; }
+for folder in "$bin" $before; do
+  for tool in console_bench minimal_receiver udp_load; do
+    [ -x "$folder/$tool" ] || { echo "run_all.sh: $folder/$tool not found (build the console_bench target)" >&2; exit 1; }
+  done
 done
+if [ "$(id -u)" -ne 0 ] || ! id "$user" >/dev/null 2>&1; then user=""; fi
 
 # Beyond this rate one send call per datagram cannot keep pace here; udp_load
 # then hands the kernel whole batches to cut up (--gso).
 gso_above=250000
-max_rate=2000000
 work=$(mktemp -d)
+chmod 755 "$work"
 trap 'rm -rf "$work"' EXIT
+# Other load seen during a run, as a share of a core; above this it is named.
+# Runs happen in subshells (the lock), so the notes go to a file.
+busy_limit=25
+busy_notes=$work/busy
+: >"$busy_notes"
 
 # Runs a command (a shell function included) holding the lock, if there is one.
 locked() {
@@ -74,125 +109,222 @@ wait_quiet() {
   echo "    (the machine stayed busy; measuring anyway)"
 }
 
-gso_for() { if [ "$1" -gt "$gso_above" ]; then echo --gso; fi; }
+# Sets gso to the sender's option for a rate.
+gso_for() { gso=(); if [ "$1" -gt "$gso_above" ]; then gso=(--gso); fi; }
+
+machine_ticks() { awk '/^cpu / { print $2 + $3 + $4 + $7 + $8 + $9 }' /proc/stat; }
+# CPU seconds of the children this shell has waited for, from `times` (run
+# in this shell, not in a command substitution, whose fork has no children).
+children_seconds() {
+  times >"$work/times"
+  awk 'NR == 2 { n = 0; for (i = 1; i <= 2; i++) { split($i, p, "m"); n += p[1] * 60 + p[2] } print n }' "$work/times"
+}
+# Notes a run during which others used more than busy_limit % of a core.
+note_busy() {
+  local what=$1 share=$2
+  if awk -v s="$share" -v l="$busy_limit" 'BEGIN { exit !(s > l) }'; then
+    echo "$what: others ${share}% of a core" >>"$busy_notes"
+  fi
+}
 
 # The minimal receiver at one rate: status 0 when lossless, 1 on loss, 2 when
 # the sender could not keep pace (then the run says nothing).
 minimal_at() {
-  local rate=$1 sender=0 receiver=0 achieved
+  local rate=$1 sender=0 receiver=0 achieved t0 m0 m1 share
   wait_quiet
+  t0=$(date +%s.%N); children_seconds >"$work/c0"; m0=$(machine_ticks)
   "$bin/minimal_receiver" "$port" "$work/minimal.log" --expect $(( rate * seconds )) --wait 20 \
     >"$work/minimal.out" &
   local pid=$!
-  "$bin/udp_load" "$port" "$rate" "$seconds" --delay 300 $(gso_for "$rate") >"$work/load.out" || sender=$?
+  gso_for "$rate"
+  "$bin/udp_load" "$port" "$rate" "$seconds" --delay 300 "${gso[@]}" >"$work/load.out" || sender=$?
   wait "$pid" || receiver=$?
+  m1=$(machine_ticks); children_seconds >"$work/c1"
+  share=$(awk -v m="$(( m1 - m0 ))" -v hz="$(getconf CLK_TCK)" -v c="$(cat "$work/c1")" -v c0="$(cat "$work/c0")" \
+    -v t="$(date +%s.%N)" -v t0="$t0" 'BEGIN { o = m / hz - (c - c0); printf "%.0f", (o > 0 ? 100 * o / (t - t0) : 0) }')
+  note_busy "minimal receiver at $rate/s" "$share"
   rm -f "$work/minimal.log"
-  sed -n 's/^minimal_receiver \(received.*\)/    minimal receiver: \1/p; s/^minimal_receiver first fault/      first fault/p' \
+  sed -n 's/^minimal_receiver \(received.*\)/      minimal receiver: \1/p; s/^minimal_receiver first fault/        first fault/p' \
     "$work/minimal.out"
-  sed 's/^/    /' "$work/load.out"
+  echo "        others ${share}% of a core"
   achieved=$(sed -n 's/.* rate=\([0-9]*\).*/\1/p' "$work/load.out")
   if [ "$sender" -ne 0 ] || [ "${achieved:-0}" -lt $(( rate * 98 / 100 )) ]; then return 2; fi
   [ "$receiver" -eq 0 ]
 }
 
-# The console at one rate (further console_bench options after the rate);
-# succeeds if lossless and the sender kept pace.
-console_at() {
-  local rate=$1 ok=0
-  shift
-  "$bin/console_bench" rate --rate "$rate" --seconds "$seconds" $(gso_for "$rate") "$@" \
-    >"$work/console.out" 2>"$work/console.err" || ok=$?
-  grep -E '^  run|^    ' "$work/console.out" | sed 's/^  /    console: /; s/^    console:   /      /' || true
-  grep -v XDG_RUNTIME_DIR "$work/console.err" | sed 's/^/    /' || true
+# One console_bench run; the run lines are shown and their other load noted.
+# Succeeds if lossless and the sender kept pace.
+#   console_run LABEL DIR [AS-USER] -- ARGS...
+console_run() {
+  local label=$1 dir=$2 as=$3 ok=0 line share
+  shift 4
+  if [ -n "$as" ]; then
+    runuser -u "$as" -- "$dir/console_bench" "$@" >"$work/console.out" 2>"$work/console.err" || ok=$?
+  else
+    "$dir/console_bench" "$@" >"$work/console.out" 2>"$work/console.err" || ok=$?
+  fi
+  sed -n 's/^console_bench [a-z]*: link open, \(receive buffer [0-9]* bytes\).*/        (\1)/p' "$work/console.out" | head -1
+  grep -E '^  run|^    ' "$work/console.out" | sed "s/^  run/      $label: run/; s/^    /        /" || true
+  grep -v XDG_RUNTIME_DIR "$work/console.err" | sed 's/^/        /' || true
+  while read -r line; do
+    share=$(sed -n 's/.*others \([0-9.]*\)%.*/\1/p' <<<"$line")
+    [ -n "$share" ] && note_busy "$label at $(sed -n 's/.*run \([0-9]*\)\/s.*/\1/p' <<<"$line")/s" "$share"
+  done < <(grep -E '^  run' "$work/console.out" || true)
   [ "$ok" -eq 0 ]
 }
 
-declare -a sides
-# Both at one rate, side by side; succeeds if the console was lossless.
-both_at() {
-  local rate=$1 minimal=lossless console=lossless
-  echo "  $rate/s"
-  locked minimal_at "$rate" || { [ $? -eq 2 ] && minimal="sender behind" || minimal=LOSS; }
-  locked console_at "$rate" || console=LOSS
-  sides+=("$(printf '%10s/s   %-16s %s' "$rate" "$minimal" "$console")")
-  [ "$console" = lossless ]
+# Runs "$@" $runs times, each under the lock; sets run_result to "N/M"
+# lossless and succeeds only if every run was lossless. A sender that fell
+# behind counts as a loss for the console, and ends the minimal receiver's
+# climb ("sender").
+run_result=""
+repeat_runs() {
+  local good=0 i status
+  for i in $(seq "$runs"); do
+    status=0
+    locked "$@" || status=$?
+    [ "$status" -eq 0 ] && good=$(( good + 1 ))
+    [ "$status" -eq 2 ] && { run_result="sender"; return 1; }
+  done
+  run_result="$good/$runs"
+  [ "$good" -eq "$runs" ]
 }
 
-console_listed_at() {
-  echo "  $1/s, 1000000 entries listed before the run"
-  locked console_at "$1" --prefill 1000000
-}
+console_at() { gso_for "$1"; console_run console "$bin" "" -- rate --rate "$1" --seconds "$seconds" "${gso[@]}" "${@:2}"; }
+before_at() { gso_for "$1"; console_run before "$before" "" -- rate --rate "$1" --seconds "$seconds" "${gso[@]}" "${@:2}"; }
+user_at() { gso_for "$1"; console_run "as $user" "$bin" "$user" -- rate --rate "$1" --seconds "$seconds" "${gso[@]}"; }
 
-sender_limit=""
-minimal_alone_at() {
-  echo "  $1/s"
-  locked minimal_at "$1" && return 0
-  [ $? -eq 2 ] && sender_limit=" (the sender's limit, not the receiver's)"
-  return 1
-}
-
-# Sets $found to the highest rate at which "$@" RATE succeeds, going up from
-# $2 by $1 until a run fails; if the first run fails, halving instead.
-ladder() {
-  local up=$1 rate=$2
-  shift 2
-  found=0
-  if "$@" "$rate"; then
-    found=$rate
-    while rate=$(( rate + up )); [ "$rate" -le "$max_rate" ] && "$@" "$rate"; do found=$rate; done
-    stopped=$rate
-  else
-    stopped=$rate
-    while rate=$(( rate / 2 )); [ "$rate" -ge 1000 ]; do
-      if "$@" "$rate"; then found=$rate; break; fi
+# Climbs the ladder with every named program at once: at each rate, each
+# program still climbing runs $runs times; one that loses anything stops
+# there. Sets best[program] and prints a side-by-side table.
+#   climb TITLE PROGRAM:FUNCTION[:EXTRA...] ...
+declare -A best
+climb() {
+  local title=$1 rate entry name fn extra row any i
+  shift
+  local -a names=() fns=() extras=()
+  local -A climbing=()
+  for entry in "$@"; do
+    IFS=: read -r name fn extra <<<"$entry"
+    names+=("$name"); fns+=("$fn"); extras+=("${extra:-}")
+    climbing[$name]=1; best[$name]=0
+  done
+  echo "== $title: ${seconds} s per run, $runs runs per rate"
+  local -a table=("$(printf '%12s' rate)$(printf '   %-16s' "${names[@]}")")
+  rate=$from
+  while [ "$rate" -le "$max_rate" ]; do
+    any=0; row=$(printf '%10s/s' "$rate")
+    for i in "${!names[@]}"; do
+      name=${names[$i]}
+      if [ "${climbing[$name]}" -eq 0 ]; then row+=$(printf '   %-16s' "-"); continue; fi
+      any=1
+      echo "  $name at $rate/s"
+      # shellcheck disable=SC2086
+      if repeat_runs "${fns[$i]}" "$rate" ${extras[$i]}; then
+        best[$name]=$rate
+      else
+        climbing[$name]=0
+      fi
+      row+=$(printf '   %-16s' "$run_result")
     done
-  fi
+    [ "$any" -eq 0 ] && break
+    table+=("$row")
+    rate=$(( rate + step ))
+  done
+  printf '%s\n' "${table[@]}"
+}
+# A single console_bench measurement under the lock; its RESULT lines are kept.
+measure() {
+  local name=$1 dir=$2
+  shift 2
+  locked "$dir/console_bench" "$@" 2>/dev/null | grep -E '^  run|^    |RESULT' | tee "$work/$name.result" || true
 }
 
-declare -a table
-row() { table+=("$(printf '%-46s %-48s %s' "$1" "$2" "$3")"); }
+declare -a summary
+row() { summary+=("$(printf '%-44s %-58s %s' "$1" "$2" "$3")"); }
+value() { sed -n "$2" "$work/$1.result" 2>/dev/null | head -1; }
 
-echo "== rate: minimal receiver and console at the same rates, ${seconds} s each"
-ladder "$step" "$from" both_at
-console_best=$found
-echo "== the minimal receiver alone, beyond the console"
-ladder $(( step * 4 )) "$stopped" minimal_alone_at
-minimal_best=$found
+# ---- rates -------------------------------------------------------------
+programs=("minimal:minimal_at" "console:console_at")
+[ -n "$before" ] && programs+=("before:before_at")
+[ -n "$user" ] && programs+=("as-$user:user_at")
+climb "lossless rate, empty list" "${programs[@]}"
+empty_best=${best[console]}; minimal_best=${best[minimal]}; before_best=${best[before]:-}; user_best=${best[as-$user]:-}
 
-echo "== the console with 1000000 entries listed before each run"
-ladder "$step" "$from" console_listed_at
-listed_best=$found
+programs=("console:console_at:--prefill $listed")
+[ -n "$before" ] && programs+=("before:before_at:--prefill $listed")
+climb "lossless rate, $listed entries listed before each run" "${programs[@]}"
+listed_best=${best[console]}; before_listed_best=${best[before]:-}
 
-echo "== latency at 50000/s"
-locked "$bin/console_bench" latency --rate 50000 --seconds "$seconds" 2>/dev/null \
-  | grep -E '^  run|^    |RESULT' | tee "$work/latency.out" || true
-latency=$(sed -n 's/.*p50 \([-0-9.]*\) ms, p99 \([-0-9.]*\) ms, max \([-0-9.]*\) ms.*lossless \([a-z]*\).*/p50 \1, p99 \2, max \3 ms (lossless \4)/p' \
-  "$work/latency.out")
+# ---- the rest ----------------------------------------------------------
+echo "== 10 ms timer lateness at 50000/s"
+measure latency "$bin" latency --rate 50000 --seconds "$seconds"
+[ -n "$before" ] && measure latency-before "$before" latency --rate 50000 --seconds "$seconds"
 
-echo "== memory: 1000000 datagrams at 25000/s"
-locked "$bin/console_bench" memory --entries 1000000 --rate 25000 2>/dev/null \
-  | grep -E '^  run|^    |RESULT' | tee "$work/memory.out" || true
-memory=$(sed -n 's/.*MiB idle, \([0-9.]*\) MiB with \([0-9]*\) entries listed: \([0-9.]*\) bytes per entry.*/\3 bytes per entry (\2 entries)/p' \
-  "$work/memory.out")
+echo "== memory: 1000000 datagrams at 25000/s from the socket"
+measure memory "$bin" memory --entries 1000000 --rate 25000
+[ -n "$before" ] && measure memory-before "$before" memory --entries 1000000 --rate 25000
+echo "== memory: $big entries listed through the receive path directly"
+measure memory-big "$bin" memory --entries "$big" --direct
 
-echo "== idle, 30 s"
-locked "$bin/console_bench" idle --seconds 30 2>/dev/null | grep RESULT | tee "$work/idle.out" || true
-idle=$(sed -n 's/.* = \([0-9.]*\)% of one core.*/\1 % of one core/p' "$work/idle.out")
+echo "== refresh cost (one receive batch of 100 with the view at the end of the list)"
+measure batchcost "$bin" batchcost --entries "1000,1000000,$listed,$big"
+[ -n "$before" ] && measure batchcost-before "$before" batchcost --entries "1000,1000000,$listed"
 
-half=$(( minimal_best / 2 ))
-ratio=$(awk -v a="$listed_best" -v b="$console_best" 'BEGIN { printf "%.2f", (b > 0 ? a / b : 0) }')
-row "highest lossless rate, console" "${console_best}/s" ">= 100000/s and >= ${half}/s (half the minimal receiver)"
-row "highest lossless rate, minimal receiver" "${minimal_best}/s" "(yardstick)${sender_limit}"
-row "highest lossless rate, 1000000 listed before" "${listed_best}/s (x${ratio} the empty list)" ">= 0.9 x"
-row "10 ms timer lateness at 50000/s" "${latency:-failed}" "p99 < 50 ms, max < 100 ms"
-row "memory per listed 64-byte datagram" "${memory:-failed}" "<= 150 bytes"
-row "idle cost with the link open" "${idle:-failed}" "< 1 %"
+echo "== 30 rows of 65507 random bytes in view"
+measure longrows "$bin" longrows --rows 30 --bytes 65507 --rate 100 --seconds "$seconds"
 
-echo
-echo "== side by side (${seconds} s per run, every number listed and logged in order)"
-printf '%12s   %-16s %s\n' "rate" "minimal" "console"
-printf '%s\n' "${sides[@]}"
+echo "== a single datagram at 10/s: from send to listed"
+measure listdelay "$bin" listdelay --rate 10 --seconds 30
+
+echo "== idle, 60 s${display:+ on display $display}"
+idle_env=(env); [ -n "$display" ] && idle_env=(env DISPLAY="$display" QT_QPA_PLATFORM=xcb)
+measure_idle() { locked "${idle_env[@]}" "$2/console_bench" idle "${@:3}" 2>/dev/null | grep RESULT | tee "$work/$1.result" || true; }
+measure_idle idle "$bin" --seconds 60
+[ -n "$before" ] && measure_idle idle-before "$before" --seconds 60
+measure_idle idle-busy "$bin" --seconds 20 --port-busy
+
+# ---- summary -----------------------------------------------------------
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", (b > 0 ? a / b : 0) }'; }
+pair() { if [ -n "$before" ]; then echo "$1 (before: $2)"; else echo "$1"; fi; }
+latency=$(value latency 's/.*p50 \([-0-9.]*\) ms, p99 \([-0-9.]*\) ms, max \([-0-9.]*\) ms.*/p50 \1, p99 \2, max \3 ms/p')
+latency_before=$(value latency-before 's/.*p50 \([-0-9.]*\) ms, p99 \([-0-9.]*\) ms, max \([-0-9.]*\) ms.*/p50 \1, p99 \2, max \3 ms/p')
+per_entry() { value "$1" 's/.*: \([0-9.]*\) bytes per entry.*/\1 B/p'; }
+batch_ms() { value "$1" "s/.*: $2 entries listed: one batch of 100 datagrams takes \\([0-9.]*\\) ms (median).*/\\1/p"; }
+batch_at() {
+  local paint
+  paint=$(value "$1" "s/.*: $2 entries listed:.*repaint \\([0-9.]*\\) ms.*/\\1/p")
+  echo "$(batch_ms "$1" "$2") ms${paint:+ (full repaint $paint ms)}"
+}
+
+row "highest lossless rate, console" "$(pair "${empty_best}/s (x$(ratio "$empty_best" "$minimal_best") the minimal receiver)" "${before_best}/s")" "as the minimal receiver"
+row "highest lossless rate, minimal receiver" "${minimal_best}/s" "(yardstick)"
+[ -n "$user" ] && row "highest lossless rate, console as $user" "${user_best}/s" "(default receive buffer)"
+row "highest lossless rate, $listed listed" \
+  "$(pair "${listed_best}/s (x$(ratio "$listed_best" "$empty_best"))" "${before_listed_best}/s (x$(ratio "${before_listed_best:-0}" "${before_best:-0}"))")" \
+  ">= 0.9 x the empty list"
+row "10 ms timer lateness at 50000/s" "$(pair "$latency" "$latency_before")" "p99 < 50 ms"
+row "memory per listed 64-byte datagram (RSS)" "$(pair "$(per_entry memory)" "$(per_entry memory-before)")" ""
+row "resident memory, $big listed" "$(value memory-big 's/.*, \([0-9.]*\) MiB with.*/\1 MiB/p'), $(value memory-big 's/.*file: \([0-9.]*\) MiB on disk.*/\1 MiB on disk/p')" "<= 500 MB"
+row "resident memory after Delete list" "$(value memory-big 's/.*after delete: resident \([0-9.]*\) MiB (\([0-9]*\)% of the idle.*/\1 MiB, \2% of the start/p')" "within 10% of the start"
+for n in 1000 1000000 "$listed" "$big"; do
+  extra=""; [ -n "$before" ] && [ "$n" != "$big" ] && extra=" (before: $(batch_at batchcost-before "$n"))"
+  row "refresh cost, $n listed" "$(batch_at batchcost "$n")$extra" ""
+done
+row "refresh cost, $big vs 1000 listed" "x$(ratio "$(batch_ms batchcost "$big")" "$(batch_ms batchcost 1000)")" "<= 2 x"
+row "repaint, 30 rows of 65507 random bytes" "$(value longrows 's/.*a full repaint takes \([0-9.]*\) ms (median), \([0-9.]*\) ms (worst.*/\1 ms, worst \2 ms/p')" "< 16 ms"
+row "timer lateness with them, 100/s arriving" "$(value longrows 's/.*latency.*p99 \([-0-9.]*\) ms, max \([-0-9.]*\) ms.*/p99 \1 ms, max \2 ms/p')" "p99 < 20 ms"
+row "single datagram at 10/s, send to listed" "$(value listdelay 's/.*p50 \([0-9.]*\) ms, p99 \([0-9.]*\) ms, max \([0-9.]*\) ms.*/p50 \1, p99 \2, max \3 ms/p')" "p99 <= 5 ms"
+idle_of() { value "$1" 's/.* = \([0-9.]*\)% of one core.*supervision ticks \([0-9.]*\) per second.*/\1% of a core, \2 ticks\/s/p'; }
+row "idle with the link open, 60 s" "$(pair "$(idle_of idle)" "$(value idle-before 's/.* = \([0-9.]*\)% of one core.*/\1% of a core/p')")" "< 0.05%, 0 ticks/s"
+row "idle with the port busy, 20 s" "$(idle_of idle-busy)" "retries every 10 ms"
+
 echo
 echo "== summary"
-printf '%-46s %-48s %s\n' "measure" "measured" "target"
-printf '%s\n' "${table[@]}"
+printf '%-44s %-58s %s\n' "measure" "measured" "target"
+printf '%s\n' "${summary[@]}"
+if [ -s "$busy_notes" ]; then
+  echo
+  echo "WARNING: other load above ${busy_limit}% of a core during $(wc -l <"$busy_notes") run(s); their figures may be low:"
+  sed 's/^/  /' "$busy_notes"
+fi

@@ -3,11 +3,11 @@
 // the peer's port are free ephemeral ports, so tests never collide.
 #include <QCheckBox>
 #include <QLabel>
-#include <QAbstractItemView>
 #include <QSignalSpy>
 #include <QUdpSocket>
 
 #include "console/TrafficListModel.h"
+#include "console/TrafficView.h"
 #include "console/UdpLink.h"
 #include "tests/console/ConsoleFixture.h"
 
@@ -51,12 +51,13 @@ class LinkFixture : public ConsoleFixture {
 
   // Sends from the peer to the console and waits until it is listed.
   void PeerSend(const QByteArray& bytes) {
-    const std::size_t before = window->TrafficList().EntryCount();
+    const std::uint64_t before = window->TrafficList().EntryCount();
     peer.writeDatagram(bytes, QHostAddress::LocalHost, static_cast<quint16>(localPort));
     EXPECT_TRUE(QTest::qWaitFor([&] { return window->TrafficList().EntryCount() > before; }, 2000));
   }
 
-  std::string Entry(std::size_t row) { return window->TrafficList().EntryText(row); }
+  std::string Entry(std::uint64_t entry) { return window->TrafficList().EntryText(entry); }
+  TrafficView& View() { return window->TrafficListView(); }
   QString Status() { return Control<QLabel>("stbStatusPanel1")->text(); }
 
   QUdpSocket peer;

@@ -1,6 +1,11 @@
 // The link supervision against real sockets on 127.0.0.1.
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include <QAction>
 #include <QDialog>
+#include <filesystem>
 #include <gmock/gmock.h>
 
 #include "dialogs/ModalSeam.h"
@@ -38,10 +43,14 @@ TEST_F(Link, ForeignLocalAddressKeepsTheLinkDownSilently) {
 
   Control<QPushButton>("cmdBefehl3")->click();  // lists, but sends nothing
   EXPECT_EQ(w.TrafficList().EntryCount(), 1U);
+  // While the link is down, the supervision retries every 10 ms.
+  const std::uint64_t ticks = w.SupervisionTicks();
   EXPECT_FALSE(PeerReceive(200).has_value());
+  EXPECT_GE(w.SupervisionTicks() - ticks, 8U);
 
   // Fixing the setting brings the link up at the next tick.
   AppSettings.LocaleIpAddress = "127.0.0.1";
+  NotifySettingsChanged();
   EXPECT_TRUE(QTest::qWaitFor([&] { return Control("txtSend")->isEnabled(); }, 2000));
 }
 
@@ -58,11 +67,62 @@ TEST_F(Link, PortTextThatIsNoNumberFailsEveryTickSilently) {
   window.reset();
   OpenLinked();
   AppSettings.UdpPort = "abc";
+  NotifySettingsChanged();
   QTest::qWait(60);
   EXPECT_EQ(window->Link().State(), UdpLink::StateBound);
   EXPECT_TRUE(Status().endsWith("Remote Port: abc ]"));
   EXPECT_TRUE(Control("txtSend")->isEnabled());
   EXPECT_TRUE(platform.messages.empty());
+}
+
+TEST_F(Link, OpenLinkRestsUntilTheSettingsChange) {
+  frmMain& w = OpenLinked();
+  QTest::qWait(30);
+  const std::uint64_t ticks = w.SupervisionTicks();
+  QTest::qWait(100);
+  EXPECT_EQ(w.SupervisionTicks(), ticks);
+
+  QUdpSocket other;
+  ASSERT_TRUE(other.bind(QHostAddress::LocalHost, 0));
+  AppSettings.UdpPort = std::to_string(other.localPort());
+  NotifySettingsChanged();
+  EXPECT_TRUE(QTest::qWaitFor([&] { return w.Link().RemotePort() == other.localPort(); }, 10));
+  EXPECT_TRUE(Status().endsWith(QString("Remote Port: %1 ]").arg(other.localPort())));
+  QTest::qWait(50);
+  const std::uint64_t settled = w.SupervisionTicks();
+  QTest::qWait(100);
+  EXPECT_EQ(w.SupervisionTicks(), settled);
+}
+
+// The descriptor of this process's UDP socket bound to `port`, or -1.
+int SocketOnPort(int port) {
+  for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) {
+    const int fd = std::stoi(entry.path().filename().string());
+    sockaddr_in address{};
+    socklen_t length = sizeof address;
+    if (::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) == 0 && address.sin_family == AF_INET &&
+        ntohs(address.sin_port) == port) {
+      return fd;
+    }
+  }
+  return -1;
+}
+
+TEST_F(Link, SocketThatFailsOnItsOwnIsBoundAgainAtOnce) {
+  frmMain& w = OpenLinked();
+  QTest::qWait(30);
+  // Something that is no socket takes the socket's place: receiving from it fails.
+  const int socket = SocketOnPort(localPort);
+  ASSERT_GE(socket, 0);
+  int pipe[2];
+  ASSERT_EQ(::pipe(pipe), 0);
+  ASSERT_EQ(::write(pipe[1], "x", 1), 1);
+  ASSERT_EQ(::dup2(pipe[0], socket), socket);
+  ::close(pipe[0]);
+  ::close(pipe[1]);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return SocketOnPort(localPort) >= 0; }, 500));
+  EXPECT_EQ(w.Link().State(), UdpLink::StateBound);
+  PeerSend("still listening");
 }
 
 TEST_F(Link, PortHeldByAnotherProgramShowsTheErrorUntilItIsFree) {

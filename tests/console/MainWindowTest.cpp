@@ -2,7 +2,6 @@
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QLabel>
-#include <QAbstractItemView>
 #include <QMenu>
 #include <QStatusBar>
 

@@ -28,7 +28,7 @@ TEST_P(SendButton, JoinsPrefixAndSuffixInNotationOnlyWhenSwitchedOn) {
   EXPECT_EQ(WithoutTime(Entry(0)), c.entry);
   EXPECT_EQ(line->text(), c.line);  // kept: clearing is off
   EXPECT_TRUE(Control("cmdDelete")->isEnabled());
-  EXPECT_EQ(Control<QAbstractItemView>("lstSendReceive")->currentIndex().row(), 0);
+  EXPECT_EQ(View().CurrentEntry(), 0U);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -110,16 +110,21 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(FormCase{1, "  [OUT]  <STX>0,1<ETX>", "  [IN]   <2>0,1,OK<3><13><10>", "\x02" "0,1,OK\x03\r\n"},
                       FormCase{0, "  [OUT]  \x02" "0,1\x03", "\x02" "0,1,OK\x03\r\n", "<2>0,1,OK<3><13><10>"}));
 
-TEST_F(SendReceive, ReceivingNeitherSelectsNorEnablesTheClearButtonWhichEmptiesTheList) {
+TEST_F(SendReceive, ReceivingNeitherSelectsNorScrollsNorEnablesTheClearButtonWhichEmptiesTheList) {
   frmMain& w = OpenLinked();
-  PeerSend("a");
-  PeerSend("b");
-  EXPECT_EQ(w.TrafficList().EntryCount(), 2U);
-  EXPECT_FALSE(Control("cmdDelete")->isEnabled());
-  EXPECT_FALSE(Control<QAbstractItemView>("lstSendReceive")->currentIndex().isValid());
-  w.fkt_SendLine("c");
+  const int page = View().PageRows();
+  for (int n = 0; n < page + 5; ++n) w.fkt_SendLine("s");
+  const std::uint64_t top = View().TopEntry();
+  EXPECT_GT(top, 0U);  // the send scrolled its entry into view
+  EXPECT_EQ(View().CurrentEntry(), static_cast<std::uint64_t>(page + 4));
   Control<QPushButton>("cmdDelete")->click();
-  EXPECT_EQ(w.TrafficList().rowCount(), 0);
+  EXPECT_FALSE(Control("cmdDelete")->isEnabled());
+
+  for (int n = 0; n < page + 5; ++n) w.fkt_ReceiveData("r");
+  PeerSend("a");
+  EXPECT_TRUE(QTest::qWaitFor([&] { return w.TrafficList().ShownCount() == static_cast<std::uint64_t>(page + 6); }));
+  EXPECT_EQ(View().TopEntry(), 0U);
+  EXPECT_FALSE(View().CurrentEntry().has_value());
   EXPECT_FALSE(Control("cmdDelete")->isEnabled());
 }
 
@@ -154,15 +159,22 @@ TEST_F(SendReceive, UnwritableLogPathIsReportedAndLoggingStaysOff) {
   EXPECT_EQ(platform.messages.size(), 1U);
 }
 
-TEST_F(SendReceive, DoubleClickShowsTheWholeEntry) {
-  frmMain& w = OpenLinked();
-  for (const char* text : {"one", "two", "three"}) w.fkt_SendLine(text);
-  auto* list = Control<QAbstractItemView>("lstSendReceive");
-  const QModelIndex third = w.TrafficList().index(2);
-  emit list->doubleClicked(third);
+TEST_F(SendReceive, DoubleClickShowsTheWholeEntryWhereTheListShowsWhatFits) {
+  frmMain& w = OpenLinked("Peculiar=0\r\n");
+  w.fkt_SendLine("one");
+  PeerSend("\x02" "A\x03");
+  const std::string longest(65507, 'x');
+  w.fkt_SendLine(longest);
+  EXPECT_EQ(View().ShownText(1), QString::fromUtf16(u"\u263BA\u2665"));
+  const QString shown = View().ShownText(2);
+  EXPECT_LT(shown.size(), 200);
+  EXPECT_TRUE(shown.endsWith(QChar(0x2026)));
+
+  QTest::mouseDClick(View().viewport(), Qt::LeftButton, {}, QPoint(10, View().RowHeight() * 2 + 2));
   ASSERT_EQ(platform.inputs.size(), 1U);
   EXPECT_EQ(platform.inputs[0].prompt, "Line data content: 3");
   EXPECT_EQ(platform.inputs[0].defaultText, Entry(2));
+  EXPECT_EQ(platform.inputs[0].defaultText.size(), 12 + 9 + longest.size());
   EXPECT_EQ(w.TrafficList().EntryCount(), 3U);
 }
 
@@ -189,11 +201,21 @@ TEST_F(SendReceive, LongLinesAreNeverCut) {
   EXPECT_EQ(NewInputBox("", "", entry)->textValue().size(), 65528);
 }
 
-TEST_F(SendReceive, ListShowsControlCharactersAsGlyphs) {
-  frmMain& w = OpenLinked("Peculiar=0\r\n");
-  PeerSend("\x02" "A\x03");
-  EXPECT_TRUE(QTest::qWaitFor([&] { return w.TrafficList().rowCount() == 1; }, 2000));
-  EXPECT_EQ(w.TrafficList().data(w.TrafficList().index(0), Qt::DisplayRole).toString(), QString::fromUtf16(u"\u263BA\u2665"));
+TEST_F(SendReceive, ListThatCannotUseTheDiskSaysSoOnceAndKeepsEveryEntry) {
+  WriteFile(platform.root / "plain-file", "x");
+  platform.scratchFolders = {(platform.root / "plain-file" / "cache").string()};
+  frmMain& w = OpenLinked();
+  const std::string mebibyte(1 << 20, 'm');
+  for (int round = 0; round < 2; ++round) {
+    for (int n = 0; n < 80; ++n) w.fkt_ReceiveData(mebibyte);
+    w.TrafficList().Commit();
+    QTest::qWait(20);
+  }
+  ASSERT_EQ(platform.messages.size(), 1U);
+  EXPECT_NE(platform.messages[0].text.find("can no longer move older entries to disk"), std::string::npos);
+  EXPECT_NE(platform.messages[0].text.find("plain-file"), std::string::npos);
+  EXPECT_EQ(w.TrafficList().ShownCount(), 160U);
+  EXPECT_EQ(w.TrafficList().Store().EntryBytes(0), mebibyte);
 }
 
 struct BlockCheckCase {

@@ -13,6 +13,7 @@ FakePlatform::FakePlatform() {
   std::filesystem::create_directories(root / "bin");
   commonAppData = (root / "common").string();
   executableFolder = (root / "bin").string() + "/";
+  scratchFolders = {(root / "cache").string()};
   SetPlatform(this);
 }
 

@@ -35,6 +35,7 @@ class FakePlatform : public Platform {
   std::string executableFolder;
   std::string hostName = "testhost";
   std::vector<NetworkAdapterInfo> adapters;
+  std::vector<std::string> scratchFolders;  // root/cache
 
   std::vector<Message> messages;
   std::vector<FileDialogRequest> openRequests;
@@ -47,6 +48,7 @@ class FakePlatform : public Platform {
   std::string ExecutableFolder() override { return executableFolder; }
   std::string HostName() override { return hostName; }
   std::vector<NetworkAdapterInfo> NetworkAdapters() override { return adapters; }
+  std::vector<std::string> ScratchFolders() override { return scratchFolders; }
   void DoEvents() override {}
   void ShowMessage(const std::string& text, const std::string& caption, MessageIcon icon) override {
     messages.push_back({text, caption, icon});

@@ -1,0 +1,285 @@
+#include "console/TrafficStore.h"
+
+#include <fcntl.h>
+#include <malloc.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <new>
+#include <utility>
+
+namespace {
+
+constexpr std::size_t kWindowBytes = std::size_t{64} << 10;
+
+// An unnamed file in `folder` (created for the user alone if missing), or -1
+// with the reason. Where the file system has no unnamed files, a file with a
+// random name is created exclusively and its name removed at once.
+int OpenUnnamedFile(const std::string& folder, std::string* reason) {
+  std::error_code ignored;
+  std::filesystem::create_directories(std::filesystem::path(folder).parent_path(), ignored);
+  ::mkdir(folder.c_str(), 0700);
+  int fd = ::open(folder.c_str(), O_TMPFILE | O_RDWR | O_EXCL | O_CLOEXEC, 0600);
+  if (fd >= 0) return fd;
+  if (errno == EOPNOTSUPP || errno == EISDIR) {
+    std::string name = folder + "/telvane-list-XXXXXX";
+    fd = ::mkostemp(name.data(), O_CLOEXEC);
+    if (fd >= 0) {
+      ::unlink(name.c_str());
+      return fd;
+    }
+  }
+  *reason = folder + ": " + std::strerror(errno);
+  return -1;
+}
+
+bool ReadAll(int fd, char* out, std::size_t size, std::uint64_t offset) {
+  while (size > 0) {
+    const ssize_t n = ::pread(fd, out, size, static_cast<off_t>(offset));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    out += n;
+    size -= static_cast<std::size_t>(n);
+    offset += static_cast<std::uint64_t>(n);
+  }
+  return true;
+}
+
+}  // namespace
+
+TrafficStore::Pages::Pages(std::size_t size) : size_(size) {
+  if (size == 0) return;
+  void* pages = ::mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  if (pages == MAP_FAILED) throw std::bad_alloc();
+  data_ = static_cast<char*>(pages);
+}
+
+TrafficStore::Pages::~Pages() {
+  if (data_ != nullptr) ::munmap(data_, size_);
+}
+
+TrafficStore::Pages::Pages(Pages&& other) noexcept
+    : data_(std::exchange(other.data_, nullptr)), size_(std::exchange(other.size_, 0)) {}
+
+TrafficStore::Pages& TrafficStore::Pages::operator=(Pages&& other) noexcept {
+  if (this != &other) {
+    if (data_ != nullptr) ::munmap(data_, size_);
+    data_ = std::exchange(other.data_, nullptr);
+    size_ = std::exchange(other.size_, 0);
+  }
+  return *this;
+}
+
+TrafficStore::TrafficStore(std::vector<std::string> folders, Limits limits)
+    : folders_(std::move(folders)), limits_(limits) {}
+
+TrafficStore::~TrafficStore() { Clear(); }
+
+void TrafficStore::Append(EntryKind kind, std::uint32_t millisecondOfDay, std::string_view bytes) {
+  if (!bytes.empty()) {
+    Block& block = DataBlockFor(bytes.size());
+    std::memcpy(block.pages.Data() + block.used, bytes.data(), bytes.size());
+    block.used += bytes.size();
+  }
+  if (records_.empty() || records_.back().used == limits_.recordsPerBlock * sizeof(Record)) {
+    const std::size_t size = limits_.recordsPerBlock * sizeof(Record);
+    records_.push_back({count_, 0, Pages(size)});
+    memoryBytes_ += size;
+  }
+  Block& block = records_.back();
+  const Record record{streamEnd_, static_cast<std::uint32_t>(bytes.size()),
+                      (millisecondOfDay << 2U) | static_cast<std::uint32_t>(kind)};
+  std::memcpy(block.pages.Data() + block.used, &record, sizeof record);
+  block.used += sizeof record;
+  streamEnd_ += bytes.size();
+  ++count_;
+  KeepWithinBudget();
+}
+
+TrafficStore::Block& TrafficStore::DataBlockFor(std::size_t length) {
+  // An entry never straddles two blocks; one larger than a block gets a block
+  // of its own.
+  if (data_.empty() || data_.back().pages.Size() - data_.back().used < length) {
+    const std::size_t size = std::max(length, limits_.dataBlockBytes);
+    data_.push_back({streamEnd_, 0, Pages(size)});
+    memoryBytes_ += size;
+  }
+  return data_.back();
+}
+
+void TrafficStore::KeepWithinBudget() {
+  if (!jobs_.empty()) Reap();
+  if (memoryBytes_ - queuedBytes_ <= limits_.memoryBudget || memoryBytes_ < retryAbove_) return;
+  // The block being filled always stays; of the others, the larger kind goes first.
+  while (memoryBytes_ - queuedBytes_ > limits_.memoryBudget) {
+    const bool dataCanGo = data_.size() > dataQueued_ + 1;
+    const bool recordsCanGo = records_.size() > recordsQueued_ + 1;
+    bool data = false;
+    if (dataCanGo && (!recordsCanGo || data_[dataQueued_].pages.Size() >= records_[recordsQueued_].pages.Size())) {
+      data = true;
+    } else if (!recordsCanGo) {
+      return;
+    }
+    if (dataFd_ < 0 && !OpenFiles()) {
+      retryAbove_ = memoryBytes_ + limits_.memoryBudget;
+      return;
+    }
+    const Block& block = data ? data_[dataQueued_++] : records_[recordsQueued_++];
+    // A block's place in its file: the stream offset, or the first record's.
+    writer_.Queue({data ? dataFd_ : recordFd_, block.pages.Data(), block.used,
+                   data ? block.first : block.first * sizeof(Record)});
+    queuedBytes_ += block.pages.Size();
+    jobs_.push_back(data);
+  }
+  retryAbove_ = 0;
+}
+
+void TrafficStore::Reap() {
+  const std::uint64_t done = writer_.Done();
+  const bool wrote = reaped_ < done;
+  for (; reaped_ < done; ++reaped_) {
+    const bool data = jobs_.front();
+    jobs_.pop_front();
+    std::deque<Block>& blocks = data ? data_ : records_;
+    memoryBytes_ -= blocks.front().pages.Size();
+    queuedBytes_ -= blocks.front().pages.Size();
+    blocks.pop_front();
+    // The block being filled is never queued, so a block always follows.
+    if (data) {
+      --dataQueued_;
+      dataOnFile_ = data_.front().first;
+      dataWindow_.Forget();
+    } else {
+      --recordsQueued_;
+      recordsOnFile_ = records_.front().first;
+      recordWindow_.Forget();
+    }
+  }
+  if (std::string failure = writer_.TakeFailure(); !failure.empty()) {
+    // The jobs not done were dropped: their blocks stay in memory, and
+    // writing is tried again after another budget's worth of entries.
+    Fail(failure);
+    jobs_.clear();
+    dataQueued_ = recordsQueued_ = queuedBytes_ = 0;
+    retryAbove_ = memoryBytes_ + limits_.memoryBudget;
+  } else if (wrote) {
+    failing_ = false;
+  }
+}
+
+void TrafficStore::Settle() {
+  writer_.WaitUntilIdle();
+  Reap();
+}
+
+bool TrafficStore::OpenFiles() {
+  std::string reasons;
+  for (const std::string& folder : folders_) {
+    std::string reason;
+    const int data = OpenUnnamedFile(folder, &reason);
+    const int records = data < 0 ? -1 : OpenUnnamedFile(folder, &reason);
+    if (records >= 0) {
+      dataFd_ = data;
+      recordFd_ = records;
+      return true;
+    }
+    if (data >= 0) ::close(data);
+    reasons += (reasons.empty() ? "" : "; ") + reason;
+  }
+  Fail(reasons.empty() ? std::string("no folder for the list's file") : reasons);
+  return false;
+}
+
+void TrafficStore::Fail(const std::string& problem) const {
+  if (failing_) return;
+  failing_ = true;
+  problem_ = problem;
+}
+
+std::string TrafficStore::TakeProblem() {
+  if (!jobs_.empty()) Reap();
+  return std::exchange(problem_, std::string());
+}
+
+std::uint64_t TrafficStore::FileBytes() const { return dataOnFile_ + recordsOnFile_ * sizeof(Record); }
+
+TrafficStore::Record TrafficStore::RecordOf(std::uint64_t entry) const {
+  Record record{};
+  if (entry >= recordsOnFile_) {
+    const std::uint64_t index = entry - recordsOnFile_;
+    const Block& block = records_[index / limits_.recordsPerBlock];
+    std::memcpy(&record, block.pages.Data() + index % limits_.recordsPerBlock * sizeof(Record), sizeof record);
+  } else if (!ReadFile(recordFd_, recordWindow_, entry * sizeof(Record), sizeof record,
+                       reinterpret_cast<char*>(&record))) {
+    record = {};
+  }
+  return record;
+}
+
+TrafficStore::Meta TrafficStore::EntryMeta(std::uint64_t entry) const {
+  const Record record = RecordOf(entry);
+  return {static_cast<EntryKind>(record.timeAndKind & 3U), record.timeAndKind >> 2U, record.length};
+}
+
+std::string TrafficStore::EntryBytes(std::uint64_t entry, std::size_t maxBytes) const {
+  const Record record = RecordOf(entry);
+  std::string bytes(std::min<std::size_t>(record.length, maxBytes), '\0');
+  if (!bytes.empty() && !ReadStream(record.offset, bytes.size(), bytes.data())) bytes.clear();
+  return bytes;
+}
+
+bool TrafficStore::ReadStream(std::uint64_t offset, std::size_t length, char* out) const {
+  if (offset < dataOnFile_) return ReadFile(dataFd_, dataWindow_, offset, length, out);
+  // The last block that starts at or before the offset holds the whole entry.
+  const auto after = std::upper_bound(data_.begin(), data_.end(), offset,
+                                      [](std::uint64_t at, const Block& block) { return at < block.first; });
+  const Block& block = *std::prev(after);
+  std::memcpy(out, block.pages.Data() + (offset - block.first), length);
+  return true;
+}
+
+bool TrafficStore::ReadFile(int fd, Window& window, std::uint64_t offset, std::size_t length, char* out) const {
+  const bool inside = offset >= window.start && offset + length <= window.start + window.bytes.size();
+  if (!inside && length <= kWindowBytes / 2) {
+    // Neighbouring entries are read next: take in the window around this one.
+    window.start = offset - offset % (kWindowBytes / 2);
+    window.bytes.resize(kWindowBytes);
+    const ssize_t n = ::pread(fd, window.bytes.data(), kWindowBytes, static_cast<off_t>(window.start));
+    window.bytes.resize(n > 0 ? static_cast<std::size_t>(n) : 0);
+  }
+  if (offset >= window.start && offset + length <= window.start + window.bytes.size()) {
+    std::memcpy(out, window.bytes.data() + (offset - window.start), length);
+    return true;
+  }
+  if (ReadAll(fd, out, length, offset)) return true;
+  Fail(std::string("reading the list's file: ") + std::strerror(errno));
+  return false;
+}
+
+void TrafficStore::Clear() {
+  // The writer thread lets go of the blocks and the files first.
+  writer_.Cancel();
+  jobs_.clear();
+  reaped_ = 0;
+  dataQueued_ = recordsQueued_ = queuedBytes_ = 0;
+  data_.clear();
+  records_.clear();
+  if (dataFd_ >= 0) ::close(dataFd_);
+  if (recordFd_ >= 0) ::close(recordFd_);
+  dataFd_ = recordFd_ = -1;
+  count_ = streamEnd_ = dataOnFile_ = recordsOnFile_ = 0;
+  memoryBytes_ = retryAbove_ = 0;
+  dataWindow_.Forget();
+  recordWindow_.Forget();
+  failing_ = false;
+  problem_.clear();
+#ifdef __GLIBC__
+  // What the index and the views left on the heap goes back too.
+  ::malloc_trim(0);
+#endif
+}

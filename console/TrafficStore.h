@@ -1,0 +1,152 @@
+#pragma once
+// Where the traffic list's entries live: every entry ever listed, in order,
+// with resident memory bounded whatever their number.
+//
+// An entry is its kind, its UTC millisecond of day and its bytes. The bytes of
+// all entries form one stream, and a 16-byte record per entry says where in
+// the stream its bytes lie. Stream and records are kept in blocks; the newest
+// blocks stay in memory (the working set). Once the working set outgrows its
+// budget, its oldest blocks are handed to a writer thread, which writes them to
+// an unnamed file (no name on disk, so nobody else can open it, and the space
+// goes back when it is closed) in a folder private to the user; a block is
+// freed once it is on file. The window thread never waits on the disk. Entries on file
+// are read back on demand through a small window of the file, so the visible
+// rows and a walk from one entry to the next stay cheap.
+//
+// If no file can be created or written (a full disk), the blocks stay in
+// memory: nothing is lost, the failure is reported once (TakeProblem), and
+// writing is tried again after another budget's worth of entries. Clear frees
+// the memory and closes the file.
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "console/FileWriterThread.h"
+
+enum class EntryKind : std::uint8_t {
+  Outgoing,         // time, "  [OUT]  ", the bytes as given (notation or raw)
+  IncomingDisplay,  // time, "  [IN]   ", the display form of the bytes
+  IncomingRaw,      // the bytes alone
+};
+
+class TrafficStore {
+ public:
+  struct Limits {
+    std::size_t memoryBudget = std::size_t{64} << 20;   // blocks kept in memory, in bytes
+    std::size_t dataBlockBytes = std::size_t{4} << 20;  // entry bytes per block
+    std::size_t recordsPerBlock = std::size_t{1} << 16;
+  };
+  struct Meta {
+    EntryKind kind = EntryKind::Outgoing;
+    std::uint32_t millisecondOfDay = 0;
+    std::uint32_t length = 0;
+  };
+  static constexpr std::size_t kWhole = static_cast<std::size_t>(-1);
+
+  // folders: where the file may go, most preferred first.
+  explicit TrafficStore(std::vector<std::string> folders, Limits limits);
+  ~TrafficStore();
+  TrafficStore(const TrafficStore&) = delete;
+  TrafficStore& operator=(const TrafficStore&) = delete;
+
+  void Append(EntryKind kind, std::uint32_t millisecondOfDay, std::string_view bytes);
+  std::uint64_t Count() const { return count_; }
+  // Entry numbers below Count(). An entry that cannot be read back (an I/O
+  // error) reads as empty and is reported through TakeProblem.
+  Meta EntryMeta(std::uint64_t entry) const;
+  // At most maxBytes of the entry's bytes, from its start.
+  std::string EntryBytes(std::uint64_t entry, std::size_t maxBytes = kWhole) const;
+  void Clear();
+
+  std::size_t MemoryBytes() const { return memoryBytes_; }
+  std::uint64_t FileBytes() const;
+  // What went wrong with the file since the last call ("" if nothing): set
+  // once per failure, so a full disk is reported once, not per entry. Frees
+  // the blocks written since the last call too.
+  std::string TakeProblem();
+  // Waits until the writer thread has written what it was given (or failed),
+  // and takes the result; for measurements and tests that need a settled store.
+  void Settle();
+
+ private:
+  // Memory straight from the system: a freed block goes back at once, which
+  // the C library's heap does not promise for many mid-sized blocks.
+  class Pages {
+   public:
+    explicit Pages(std::size_t size);
+    ~Pages();
+    Pages(Pages&& other) noexcept;
+    Pages& operator=(Pages&& other) noexcept;
+    Pages(const Pages&) = delete;
+    Pages& operator=(const Pages&) = delete;
+    char* Data() const { return data_; }
+    std::size_t Size() const { return size_; }
+
+   private:
+    char* data_ = nullptr;
+    std::size_t size_ = 0;
+  };
+  struct Block {
+    std::uint64_t first = 0;  // stream offset, or entry number for records
+    std::size_t used = 0;     // bytes
+    Pages pages;
+  };
+  // A piece of a file, read once and reused while reads stay inside it.
+  struct Window {
+    std::uint64_t start = 0;
+    std::string bytes;
+    // Empties the window and gives its memory back. (Not "window = {}":
+    // GCC 12 assigns such a braced list to `cond ? a : b` without
+    // constructing the string, leaving it with a null buffer.)
+    void Forget() {
+      start = 0;
+      std::string().swap(bytes);
+    }
+  };
+  struct Record {
+    std::uint64_t offset;
+    std::uint32_t length;
+    std::uint32_t timeAndKind;  // millisecond of day << 2 | kind
+  };
+
+  Record RecordOf(std::uint64_t entry) const;
+  // Copies `length` stream bytes at `offset` into out; false on a read error.
+  bool ReadStream(std::uint64_t offset, std::size_t length, char* out) const;
+  bool ReadFile(int fd, Window& window, std::uint64_t offset, std::size_t length, char* out) const;
+  Block& DataBlockFor(std::size_t length);
+  void KeepWithinBudget();
+  // Frees the blocks the writer thread has put on file, and takes its failure.
+  void Reap();
+  bool OpenFiles();
+  void Fail(const std::string& problem) const;
+
+  std::vector<std::string> folders_;
+  Limits limits_;
+  std::uint64_t count_ = 0;
+  std::uint64_t streamEnd_ = 0;
+  std::deque<Block> data_;           // stream blocks in memory, oldest first
+  std::deque<Block> records_;        // record blocks in memory, oldest first
+  std::uint64_t dataOnFile_ = 0;     // the stream up to here is on file
+  std::uint64_t recordsOnFile_ = 0;  // entries whose records are on file
+  std::size_t memoryBytes_ = 0;
+  // Blocks handed to the writer thread: the first dataQueued_ of data_ and
+  // recordsQueued_ of records_, their bytes, and which deque each job came
+  // from (true: data_), in the order given.
+  std::size_t dataQueued_ = 0;
+  std::size_t recordsQueued_ = 0;
+  std::size_t queuedBytes_ = 0;
+  std::deque<bool> jobs_;
+  std::uint64_t reaped_ = 0;    // jobs whose blocks were freed
+  std::size_t retryAbove_ = 0;  // after a failed write: memory at which to try again
+  int dataFd_ = -1;
+  int recordFd_ = -1;
+  mutable Window dataWindow_;
+  mutable Window recordWindow_;
+  mutable std::string problem_;
+  mutable bool failing_ = false;
+  // Last, so that it is gone before the blocks it may be writing.
+  FileWriterThread writer_;
+};

@@ -1,0 +1,258 @@
+#include "console/TrafficView.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QScrollBar>
+#include <QStyle>
+#include <QStyleOptionFocusRect>
+#include <QWheelEvent>
+#include <algorithm>
+#include <utility>
+
+#include "console/RowScroll.h"
+#include "console/TrafficListModel.h"
+#include "core/CodePage.h"
+
+namespace {
+// Space left and right of a row's text, as an item view leaves it.
+constexpr int kTextMargin = 3;
+// Characters built beyond what the width holds, for glyphs a little narrower
+// than the font's average.
+constexpr int kSpareChars = 8;
+constexpr int kWheelNotch = 120;
+}  // namespace
+
+TrafficView::TrafficView(const TrafficListModel& model, QWidget* parent) : QAbstractScrollArea(parent), model_(model) {
+  setFocusPolicy(Qt::StrongFocus);
+  setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  viewport()->setBackgroundRole(QPalette::Base);
+  verticalScrollBar()->installEventFilter(this);
+  connect(verticalScrollBar(), &QScrollBar::actionTriggered, this, [this](int action) { ScrollBarAction(action); });
+  connect(verticalScrollBar(), &QScrollBar::valueChanged, this, [this](int value) { ScrollBarMoved(value); });
+  connect(&model_, &TrafficListModel::EntriesAdded, this,
+          [this](quint64 first, quint64 end) { EntriesAdded(first, end); });
+  connect(&model_, &TrafficListModel::Cleared, this, [this] { Cleared(); });
+  TakeFontMetrics();
+}
+
+int TrafficView::PageRows() const { return std::max(1, viewport()->height() / rowHeight_); }
+
+std::uint64_t TrafficView::MaxTop() const {
+  const std::uint64_t shown = model_.ShownCount();
+  const auto page = static_cast<std::uint64_t>(PageRows());
+  return shown > page ? shown - page : 0;
+}
+
+void TrafficView::SetTopEntry(std::uint64_t entry) {
+  const std::uint64_t top = std::min(entry, MaxTop());
+  if (top != top_) {
+    top_ = top;
+    viewport()->update();
+  }
+  SyncScrollBar();
+}
+
+void TrafficView::ScrollBy(std::int64_t rows) {
+  if (rows < 0) {
+    const auto up = static_cast<std::uint64_t>(-rows);
+    SetTopEntry(top_ > up ? top_ - up : 0);
+  } else {
+    SetTopEntry(std::min(top_ + static_cast<std::uint64_t>(rows), MaxTop()));
+  }
+}
+
+void TrafficView::ScrollTo(std::uint64_t entry) {
+  const auto page = static_cast<std::uint64_t>(PageRows());
+  if (entry < top_) {
+    SetTopEntry(entry);
+  } else if (entry >= top_ + page) {
+    SetTopEntry(entry - page + 1);
+  }
+}
+
+void TrafficView::SelectEntry(std::uint64_t entry) {
+  if (entry >= model_.ShownCount()) return;
+  current_ = entry;
+  ScrollTo(entry);
+  viewport()->update();
+}
+
+std::optional<std::uint64_t> TrafficView::EntryAt(const QPoint& viewportPoint) const {
+  if (viewportPoint.y() < 0 || viewportPoint.y() >= viewport()->height()) return std::nullopt;
+  const std::uint64_t entry = top_ + static_cast<std::uint64_t>(viewportPoint.y() / rowHeight_);
+  if (entry >= model_.ShownCount()) return std::nullopt;
+  return entry;
+}
+
+void TrafficView::SyncScrollBar() {
+  QScrollBar* bar = verticalScrollBar();
+  // A new range may show or hide the bar, which resizes the view and syncs
+  // again from inside here; what follows takes the sizes as they are then.
+  const bool outer = !std::exchange(syncing_, true);
+  bar->setRange(0, RowScroll::Maximum(MaxTop()));
+  bar->setPageStep(PageRows());
+  bar->setValue(RowScroll::ToValue(top_, MaxTop()));
+  if (outer) syncing_ = false;
+}
+
+void TrafficView::ScrollBarAction(int action) {
+  // Steps count entries; setting the bar from top_ here also replaces the
+  // position the bar was about to take.
+  const int page = PageRows();
+  switch (action) {
+    case QAbstractSlider::SliderSingleStepAdd: ScrollBy(1); break;
+    case QAbstractSlider::SliderSingleStepSub: ScrollBy(-1); break;
+    case QAbstractSlider::SliderPageStepAdd: ScrollBy(page); break;
+    case QAbstractSlider::SliderPageStepSub: ScrollBy(-page); break;
+    case QAbstractSlider::SliderToMinimum: SetTopEntry(0); break;
+    case QAbstractSlider::SliderToMaximum: SetTopEntry(MaxTop()); break;
+    default: break;  // a drag arrives as a new value
+  }
+}
+
+void TrafficView::ScrollBarMoved(int value) {
+  if (syncing_) return;
+  const std::uint64_t top = RowScroll::ToTop(value, MaxTop());
+  if (top != top_) {
+    top_ = top;
+    viewport()->update();
+  }
+}
+
+void TrafficView::EntriesAdded(std::uint64_t first, std::uint64_t end) {
+  SyncScrollBar();
+  // Only rows that land inside the view are painted.
+  const std::uint64_t visibleEnd = top_ + static_cast<std::uint64_t>(viewport()->height() / rowHeight_ + 1);
+  if (first >= visibleEnd || end <= top_) return;
+  const auto from = static_cast<int>(std::max(first, top_) - top_);
+  const auto to = static_cast<int>(std::min(end, visibleEnd) - top_);
+  viewport()->update(0, from * rowHeight_, viewport()->width(), (to - from) * rowHeight_);
+}
+
+void TrafficView::Cleared() {
+  top_ = 0;
+  current_.reset();
+  SyncScrollBar();
+  viewport()->update();
+}
+
+QString TrafficView::ShownText(std::uint64_t entry) const {
+  const int width = viewport()->width() - 2 * kTextMargin;
+  const auto maxChars = static_cast<std::size_t>(std::max(0, width) / charWidth_ + kSpareChars);
+  bool cut = false;
+  const std::string text = model_.EntryTextStart(entry, maxChars, &cut);
+  QString shown = QString::fromStdU16String(BytesToCp437Glyphs(text));
+  // A cut text is wider than the row, so it gets the ellipsis too.
+  return fontMetrics().elidedText(shown, Qt::ElideRight, width);
+}
+
+void TrafficView::paintEvent(QPaintEvent* event) {
+  QPainter painter(viewport());
+  const QPalette::ColorGroup group = !isEnabled() ? QPalette::Disabled
+                                     : hasFocus() ? QPalette::Active
+                                                  : QPalette::Inactive;
+  const int width = viewport()->width();
+  const std::uint64_t shown = model_.ShownCount();
+  const int firstRow = std::max(0, event->rect().top() / rowHeight_);
+  const int lastRow = event->rect().bottom() / rowHeight_;
+  for (int row = firstRow; row <= lastRow; ++row) {
+    const std::uint64_t entry = top_ + static_cast<std::uint64_t>(row);
+    if (entry >= shown) break;
+    const QRect rect(0, row * rowHeight_, width, rowHeight_);
+    const bool selected = current_ == entry;
+    if (selected) painter.fillRect(rect, palette().brush(group, QPalette::Highlight));
+    painter.setPen(palette().color(group, selected ? QPalette::HighlightedText : QPalette::Text));
+    painter.drawText(rect.adjusted(kTextMargin, 0, -kTextMargin, 0), Qt::AlignLeft | Qt::AlignVCenter,
+                     ShownText(entry));
+    if (selected && hasFocus()) {
+      QStyleOptionFocusRect focus;
+      focus.initFrom(this);
+      focus.rect = rect;
+      focus.backgroundColor = palette().color(group, QPalette::Highlight);
+      style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, &painter, this);
+    }
+  }
+}
+
+void TrafficView::resizeEvent(QResizeEvent* event) {
+  QAbstractScrollArea::resizeEvent(event);
+  // A taller view at the end of the list shows more of it.
+  SetTopEntry(top_);
+}
+
+void TrafficView::changeEvent(QEvent* event) {
+  QAbstractScrollArea::changeEvent(event);
+  if (event->type() == QEvent::FontChange) TakeFontMetrics();
+}
+
+void TrafficView::TakeFontMetrics() {
+  const QFontMetrics metrics(font());
+  rowHeight_ = metrics.height() + 1;
+  charWidth_ = std::max(1, metrics.averageCharWidth());
+  SetTopEntry(top_);
+  viewport()->update();
+}
+
+void TrafficView::wheelEvent(QWheelEvent* event) {
+  // A notch scrolls the desktop's number of lines; smaller steps (touch pads)
+  // add up to notches.
+  wheelRemainder_ += event->angleDelta().y();
+  const int notches = wheelRemainder_ / kWheelNotch;
+  wheelRemainder_ -= notches * kWheelNotch;
+  ScrollBy(-static_cast<std::int64_t>(notches) * QApplication::wheelScrollLines());
+  event->accept();
+}
+
+bool TrafficView::eventFilter(QObject* watched, QEvent* event) {
+  // The wheel over the scroll bar scrolls by entries too.
+  if (watched == verticalScrollBar() && event->type() == QEvent::Wheel) {
+    wheelEvent(static_cast<QWheelEvent*>(event));
+    return true;
+  }
+  return QAbstractScrollArea::eventFilter(watched, event);
+}
+
+void TrafficView::keyPressEvent(QKeyEvent* event) {
+  const std::uint64_t shown = model_.ShownCount();
+  const auto page = static_cast<std::uint64_t>(PageRows());
+  // Without a current entry, the first step selects the top visible one.
+  const std::uint64_t from = current_.value_or(top_);
+  const bool have = current_.has_value();
+  std::uint64_t to = 0;
+  switch (event->key()) {
+    case Qt::Key_Up: to = have && from > 0 ? from - 1 : from; break;
+    case Qt::Key_Down: to = have ? from + 1 : from; break;
+    case Qt::Key_PageUp: to = from > page ? from - page : 0; break;
+    case Qt::Key_PageDown: to = from + page; break;
+    case Qt::Key_Home: to = 0; break;
+    case Qt::Key_End: to = shown - 1; break;
+    default: QAbstractScrollArea::keyPressEvent(event); return;
+  }
+  if (shown > 0) SelectEntry(std::min(to, shown - 1));
+  event->accept();
+}
+
+void TrafficView::SelectAt(const QPoint& viewportPoint) {
+  if (const std::optional<std::uint64_t> entry = EntryAt(viewportPoint)) SelectEntry(*entry);
+}
+
+void TrafficView::mousePressEvent(QMouseEvent* event) {
+  if (event->button() == Qt::LeftButton) SelectAt(event->position().toPoint());
+  event->accept();
+}
+
+void TrafficView::mouseMoveEvent(QMouseEvent* event) {
+  if ((event->buttons() & Qt::LeftButton) != 0) SelectAt(event->position().toPoint());
+  event->accept();
+}
+
+void TrafficView::mouseDoubleClickEvent(QMouseEvent* event) {
+  if (event->button() != Qt::LeftButton) return;
+  if (const std::optional<std::uint64_t> entry = EntryAt(event->position().toPoint())) {
+    emit EntryDoubleClicked(*entry);
+  }
+  event->accept();
+}
