@@ -140,11 +140,19 @@ void TrafficStore::KeepWithinBudget() {
 }
 
 void TrafficStore::Reap() {
+  // The failure first: once it is taken the thread has nothing queued, so the
+  // count of jobs done that follows is final for the jobs handed over so far.
+  const std::string failure = writer_.TakeFailure();
   const std::uint64_t done = writer_.Done();
-  const bool wrote = reaped_ < done;
   for (; reaped_ < done; ++reaped_) {
     const bool data = jobs_.front();
     jobs_.pop_front();
+    // A failure is over once a write to the file that failed succeeds (any
+    // write, after a failure to create the files).
+    if (!failedData_ || *failedData_ == data) {
+      failing_ = false;
+      failedData_.reset();
+    }
     std::deque<Block>& blocks = data ? data_ : records_;
     memoryBytes_ -= blocks.front().pages.Size();
     queuedBytes_ -= blocks.front().pages.Size();
@@ -160,15 +168,15 @@ void TrafficStore::Reap() {
       recordWindow_.Forget();
     }
   }
-  if (std::string failure = writer_.TakeFailure(); !failure.empty()) {
-    // The jobs not done were dropped: their blocks stay in memory, and
-    // writing is tried again after another budget's worth of entries.
+  if (!failure.empty()) {
+    // The first job not done is the one that failed; it and the rest were
+    // dropped. Their blocks stay in memory, and writing is tried again after
+    // another budget's worth of entries.
+    failedData_ = jobs_.front();
     Fail(failure);
     jobs_.clear();
     dataQueued_ = recordsQueued_ = queuedBytes_ = 0;
     retryAbove_ = memoryBytes_ + limits_.memoryBudget;
-  } else if (wrote) {
-    failing_ = false;
   }
 }
 
@@ -277,6 +285,7 @@ void TrafficStore::Clear() {
   dataWindow_.Forget();
   recordWindow_.Forget();
   failing_ = false;
+  failedData_.reset();
   problem_.clear();
 #ifdef __GLIBC__
   // What the index and the views left on the heap goes back too.

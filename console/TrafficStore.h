@@ -20,6 +20,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <deque>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -139,8 +140,9 @@ class TrafficStore {
   std::size_t recordsQueued_ = 0;
   std::size_t queuedBytes_ = 0;
   std::deque<bool> jobs_;
-  std::uint64_t reaped_ = 0;    // jobs whose blocks were freed
-  std::size_t retryAbove_ = 0;  // after a failed write: memory at which to try again
+  std::uint64_t reaped_ = 0;        // jobs whose blocks were freed
+  std::optional<bool> failedData_;  // the file the last failed write was to (true: data)
+  std::size_t retryAbove_ = 0;      // after a failed write: memory at which to try again
   int dataFd_ = -1;
   int recordFd_ = -1;
   mutable Window dataWindow_;
