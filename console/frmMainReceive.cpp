@@ -19,19 +19,19 @@
 #include "platform/QtText.h"
 
 void frmMain::fkt_ReceiveData(std::string_view datagram) {
-  const std::uint32_t now = UtcMillisecondOfDay();
+  const std::int64_t now = UtcMicroseconds();
   if (AppSettings.Peculiar == 1) {
     trafficList_->Append(TrafficListModel::Kind::IncomingDisplay, now, datagram);
     if (LogStream.IsOpen()) {
       char stamp[12];
-      FormatTimeOfDay(now, ':', stamp);
+      FormatTimeOfDay(MillisecondOfDay(now), ':', stamp);
       LogStream.WriteLine(std::string_view(stamp, sizeof stamp), datagram);
     }
   } else {
     trafficList_->Append(TrafficListModel::Kind::IncomingRaw, now, datagram);
     if (LogStream.IsOpen()) {
       char stamp[12];
-      FormatTimeOfDay(now, ':', stamp);
+      FormatTimeOfDay(MillisecondOfDay(now), ':', stamp);
       LogStream.WriteLine(std::string_view(stamp, sizeof stamp), fkt_RawToSpecialChars(std::string(datagram)));
     }
   }
