@@ -35,6 +35,7 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
   setWindowIcon(QIcon(":/telvane/telvane.png"));
   CreateControls();
   CreateMenus();
+  CreateListTools();
   // The settings load and save at start and exit fill and write the slots.
   SetCommandConfigHooks([this](const std::string& path) { fkt_LoadCommandConfig(path); },
                         [this](const std::string& path) { fkt_SaveCommandConfig(path); });
@@ -205,8 +206,7 @@ void frmMain::Form_Load() {
     txtFilename->setText(ToQString(AppSettings.SettingsFolder + "TelvaneDatalogging.txt"));
 
     // The window opens at its minimum size; the client area is 10650 x 8280.
-    const int menuHeight = menuBar()->sizeHint().height();
-    setMinimumSize(Px(kMinWidth - kFrameWidth), Px(kMinHeight - kFrameHeight) + menuHeight);
+    ApplyMinimumSize();
     resize(minimumSize());
 
     // The focus goes to the first enabled control in tab order.
@@ -278,4 +278,21 @@ void frmMain::ApplyLanguageTexts() {
     cmdBefehl[n - 1]->setText(ToQString(fkt_FormatInsertParam(fkt_LoadResText(1035), number, number)));
   }
   cmdQuit->setText(ResText(1036));
+
+  // The tools beyond the design.
+  mnuFileSaveList->setText(ResText(8200));
+  mnuEditCopy->setText(ResText(8202));
+  mnuEditFind->setText(ResText(8203));
+  stbCounters->setToolTip(ToQString(
+      fkt_LoadResText(8221) + "\n" +
+      fkt_FormatInsertParam(fkt_LoadResText(8223), std::to_string(TrafficCounters::kReplyWindow))));
+  RefreshCounters();
+  if (findBar_ != nullptr) {
+    labFind->setText(ResText(8204));
+    cmdFindPrevious->setText(ResText(8206));
+    cmdFindNext->setText(ResText(8205));
+    chkFindMatchCase->setText(ResText(8207));
+    cmdFindClose->setToolTip(ResText(8211));
+    labFindResult->clear();
+  }
 }

@@ -17,13 +17,16 @@
 void frmMain::fkt_SendLine(const std::string& line) {
   const std::int64_t now = UtcMicroseconds();
   const std::string raw = fkt_SpecialCharsToRaw(line);
-  if (wskPort->State() == UdpLink::StateBound) wskPort->SendData(raw);
+  const bool transmitted = wskPort->State() == UdpLink::StateBound;
+  if (transmitted) wskPort->SendData(raw);
 
   if (AppSettings.Peculiar != 0) {
     trafficList_->Append(TrafficListModel::Kind::Outgoing, now, line);
   } else {
     trafficList_->Append(TrafficListModel::Kind::OutgoingRaw, now, raw);
   }
+  counters_.Sent(now, transmitted);
+  ScheduleCounterRefresh();
   trafficList_->Commit();
   lstSendReceive->SelectEntry(trafficList_->ShownCount() - 1);
   cmdDelete->setEnabled(true);
