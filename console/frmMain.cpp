@@ -17,7 +17,6 @@
 #include "console/TrafficListModel.h"
 #include "console/TrafficView.h"
 #include "console/UdpLink.h"
-#include "platform/Twips.h"
 #include "core/AppSettings.h"
 #include "core/RunTimeError.h"
 #include "core/StringTable.h"
@@ -26,6 +25,7 @@
 #include "platform/NotationField.h"
 #include "platform/ProgramFont.h"
 #include "platform/QtText.h"
+#include "platform/Twips.h"
 #include "platform/WidgetBuilding.h"
 
 frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
@@ -127,10 +127,10 @@ void frmMain::CreateControls() {
   wskPort->SetFailureHandler([this] { WakeSupervision(); });
 
   // Enabled states before the link supervision first runs.
-  for (QWidget* w : {static_cast<QWidget*>(txtSend), static_cast<QWidget*>(cmdInsertSpecialChar),
-                     static_cast<QWidget*>(cmdSend), static_cast<QWidget*>(lstSendReceive),
-                     static_cast<QWidget*>(cmdBefehl[0]), static_cast<QWidget*>(cmdBefehl[1]),
-                     static_cast<QWidget*>(cmdDelete)}) {
+  for (QWidget* w :
+       {static_cast<QWidget*>(txtSend), static_cast<QWidget*>(cmdInsertSpecialChar), static_cast<QWidget*>(cmdSend),
+        static_cast<QWidget*>(lstSendReceive), static_cast<QWidget*>(cmdBefehl[0]), static_cast<QWidget*>(cmdBefehl[1]),
+        static_cast<QWidget*>(cmdDelete)}) {
     w->setEnabled(false);
   }
 
@@ -143,8 +143,7 @@ void frmMain::CreateControls() {
   connect(cmdBlockcheck, &QPushButton::clicked, this, [this] { cmdBlockcheck_Click(); });
   // The special-character picker types its token into the send line.
   SetSpecialCharTargetField(kSpecialCharTargetSend, txtSend);
-  connect(cmdInsertSpecialChar, &QPushButton::clicked, this,
-          [] { fkt_FormsShowSpecialChar(kSpecialCharTargetSend); });
+  connect(cmdInsertSpecialChar, &QPushButton::clicked, this, [] { fkt_FormsShowSpecialChar(kSpecialCharTargetSend); });
   connect(cmdDelete, &QPushButton::clicked, this, [this] { cmdDelete_Click(); });
   connect(chkDatalogging, &QCheckBox::clicked, this, [this] { chkDatalogging_Click(); });
   connect(lstSendReceive, &TrafficView::EntryDoubleClicked, this,
@@ -283,9 +282,10 @@ void frmMain::ApplyLanguageTexts() {
   mnuFileSaveList->setText(ResText(8200));
   mnuEditCopy->setText(ResText(8202));
   mnuEditFind->setText(ResText(8203));
-  stbCounters->setToolTip(ToQString(
-      fkt_LoadResText(8221) + "\n" +
-      fkt_FormatInsertParam(fkt_LoadResText(8223), std::to_string(TrafficCounters::kReplyWindow))));
+  countersHelp_ =
+      ToQString(fkt_LoadResText(8221) + "\n" +
+                fkt_FormatInsertParam(fkt_LoadResText(8223), std::to_string(TrafficCounters::kReplyWindow)));
+  stbCounters->clear();
   RefreshCounters();
   if (findBar_ != nullptr) {
     labFind->setText(ResText(8204));

@@ -203,6 +203,9 @@ class frmMain : public QMainWindow {
   QLabel* stbCounters = nullptr;
   TrafficCounters counters_;
   QTimer* counterRefresh_ = nullptr;
+  // What the counters mean, in the current language: their tooltip, below
+  // the counters' full text (the label elides it at the window's own width).
+  QString countersHelp_;
   QElapsedTimer sinceCounterRefresh_;
 
   QToolBar* findBar_ = nullptr;  // created by the first ShowFindBar
@@ -225,7 +228,7 @@ class frmMain : public QMainWindow {
   };
   StatusInputs shownStatus_;
   bool RebindRequested = false;
-  bool supervising_ = false;  // from the end of start-up to the unload
+  bool supervising_ = false;           // from the end of start-up to the unload
   QTimer* supervisionWake_ = nullptr;  // a tick on the next pass of the event loop
   std::uint64_t supervisionTicks_ = 0;
   bool unloaded_ = false;

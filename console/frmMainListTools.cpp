@@ -68,8 +68,7 @@ void frmMain::ScheduleCounterRefresh() {
   // At once after a quiet spell; at most every kCounterRefreshMs while
   // traffic flows.
   if (counterRefresh_->isActive()) return;
-  counterRefresh_->start(
-      static_cast<int>(std::max<qint64>(0, kCounterRefreshMs - sinceCounterRefresh_.elapsed())));
+  counterRefresh_->start(static_cast<int>(std::max<qint64>(0, kCounterRefreshMs - sinceCounterRefresh_.elapsed())));
 }
 
 void frmMain::RefreshCounters() {
@@ -84,7 +83,10 @@ void frmMain::RefreshCounters() {
                                           FormatDuration(*counters_.MeanReply(), comma));
   }
   const QString shown = ToQString(text);
-  if (stbCounters->text() != shown) stbCounters->setText(shown);
+  if (stbCounters->text() != shown) {
+    stbCounters->setText(shown);
+    stbCounters->setToolTip(shown + "\n\n" + countersHelp_);
+  }
   // Until the rate has fallen to zero, once more; then nothing until traffic.
   if (rate > 0) ScheduleCounterRefresh();
 }
@@ -99,9 +101,8 @@ void frmMain::CopySelection() {
       if (!text.empty()) text += '\n';
       text += trafficList_->NotationText(entry, buffers);
       if (text.size() > kClipboardLimit) {
-        CurrentPlatform().ShowMessage(
-            fkt_FormatInsertParam(fkt_LoadResText(8215), std::to_string(kClipboardLimitMiB)), std::string(),
-            MessageIcon::Information);
+        CurrentPlatform().ShowMessage(fkt_FormatInsertParam(fkt_LoadResText(8215), std::to_string(kClipboardLimitMiB)),
+                                      std::string(), MessageIcon::Information);
         return;
       }
     }
