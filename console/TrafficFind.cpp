@@ -14,7 +14,12 @@ FindResult FindEntry(const TrafficListModel& model, std::string_view text, bool 
   std::string needle(text);
   if (!matchCase) std::transform(needle.begin(), needle.end(), needle.begin(), Cp1252ToLower);
 
-  const std::boyer_moore_horspool_searcher searcher(needle.begin(), needle.end());
+  // Boyer-Moore with both of its rules, built once per step: entries that
+  // share a long part with the text looked for (numbered datagrams) cost one
+  // comparison of that part each, where the bad-character rule alone compares
+  // it again at every shift and the C library's memmem builds its tables anew
+  // for every entry.
+  const std::boyer_moore_searcher searcher(needle.begin(), needle.end());
   TrafficListModel::TextBuffers buffers;
   const auto holds = [&](std::uint64_t entry) {
     const std::string_view text = model.NotationText(entry, buffers, !matchCase);

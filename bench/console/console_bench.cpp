@@ -55,12 +55,12 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <QStringList>
-#include <filesystem>
 #include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <map>
 #include <optional>
 #include <stdexcept>
@@ -327,6 +327,9 @@ int Tools(ConsoleUnderLoad& console, const Options& o) {
   const auto entries = static_cast<std::uint64_t>(o.Number("--entries", 1'000'000, 2, 1e9));
   const int steps = static_cast<int>(o.Number("--steps", 10, 1, 1000));
   console.Prefill(entries);
+  // The store's writer thread done with the prefill, which would otherwise
+  // share the machine with the first steps.
+  console.SettleList();
   frmMain& window = console.Window();
   window.ShowFindBar();
   auto* field = window.findChild<QLineEdit*>("txtFind");
@@ -347,11 +350,11 @@ int Tools(ConsoleUnderLoad& console, const Options& o) {
   const std::string last = window.TrafficList().EntryText(entries - 1).substr(21);
   const std::vector<double> far = timeSteps(QString::fromLatin1(last.data(), static_cast<qsizetype>(last.size())));
   const bool foundLast = console.View().CurrentEntry() == entries - 1;
-  std::printf("RESULT tools find: %llu entries listed: a step that finds nothing takes %.1f ms (median), %.1f ms"
-              " (worst of %d); one that finds the entry furthest away %.1f ms (median), %.1f ms (worst)%s\n",
-              static_cast<unsigned long long>(entries), Percentile(none, 0.5),
-              *std::max_element(none.begin(), none.end()), steps, Percentile(far, 0.5),
-              *std::max_element(far.begin(), far.end()), foundLast ? "" : " NOT FOUND");
+  std::printf(
+      "RESULT tools find: %llu entries listed: a step that finds nothing takes %.1f ms (median), %.1f ms"
+      " (worst of %d); one that finds the entry furthest away %.1f ms (median), %.1f ms (worst)%s\n",
+      static_cast<unsigned long long>(entries), Percentile(none, 0.5), *std::max_element(none.begin(), none.end()),
+      steps, Percentile(far, 0.5), *std::max_element(far.begin(), far.end()), foundLast ? "" : " NOT FOUND");
   std::fflush(stdout);
 
   const std::string path = console.Folder() + "/list.txt";
