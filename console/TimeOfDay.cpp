@@ -1,5 +1,7 @@
 #include "console/TimeOfDay.h"
 
+#include <cinttypes>
+#include <cstdio>
 #include <ctime>
 
 std::uint32_t UtcMillisecondOfDay() {
@@ -7,6 +9,12 @@ std::uint32_t UtcMillisecondOfDay() {
   ::clock_gettime(CLOCK_REALTIME, &now);
   const auto secondOfDay = static_cast<std::uint32_t>(now.tv_sec % 86400);
   return secondOfDay * 1000U + static_cast<std::uint32_t>(now.tv_nsec / 1000000);
+}
+
+std::int64_t UtcMicroseconds() {
+  timespec now{};
+  ::clock_gettime(CLOCK_REALTIME, &now);
+  return static_cast<std::int64_t>(now.tv_sec) * 1'000'000 + now.tv_nsec / 1000;
 }
 
 void FormatTimeOfDay(std::uint32_t ms, char separator, char* out) {
@@ -33,4 +41,27 @@ std::string fkt_GetTimeStamp() {
   std::string text(12, ' ');
   FormatTimeOfDay(UtcMillisecondOfDay(), ':', text.data());
   return text;
+}
+
+std::string FormatDuration(std::int64_t microseconds, bool decimalComma) {
+  // A clock set back between two entries gives a negative span; it is shown
+  // as it is rather than hidden.
+  const char* sign = microseconds < 0 ? "-" : "";
+  const std::uint64_t us = microseconds < 0 ? 0 - static_cast<std::uint64_t>(microseconds)
+                                            : static_cast<std::uint64_t>(microseconds);
+  char text[64];
+  if (us < 1'000'000) {
+    std::snprintf(text, sizeof text, "%s%" PRIu64 ".%03" PRIu64 " ms", sign, us / 1000, us % 1000);
+  } else if (us < 60'000'000) {
+    std::snprintf(text, sizeof text, "%s%" PRIu64 ".%03" PRIu64 " s", sign, us / 1'000'000, us / 1000 % 1000);
+  } else {
+    const std::uint64_t ms = us / 1000;
+    std::snprintf(text, sizeof text, "%s%" PRIu64 ":%02" PRIu64 ":%02" PRIu64 ".%03" PRIu64, sign, ms / 3'600'000,
+                  ms / 60'000 % 60, ms / 1000 % 60, ms % 1000);
+  }
+  std::string result = text;
+  if (decimalComma) {
+    if (const std::size_t dot = result.find('.'); dot != std::string::npos) result[dot] = ',';
+  }
+  return result;
 }

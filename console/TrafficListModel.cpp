@@ -1,8 +1,10 @@
 #include "console/TrafficListModel.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "console/TimeOfDay.h"
+#include "core/CodePage.h"
 #include "core/Platform.h"
 #include "notation/Notation.h"
 #include "platform/QtText.h"
@@ -10,6 +12,20 @@
 namespace {
 constexpr std::string_view kOutTag = "  [OUT]  ";
 constexpr std::string_view kInTag = "  [IN]   ";
+constexpr std::size_t kTimeChars = 12;
+
+bool ShowsTime(EntryKind kind) { return kind != EntryKind::IncomingRaw; }
+bool Incoming(EntryKind kind) { return !IsOutgoing(kind); }
+
+constexpr std::string_view kOutTagLower = "  [out]  ";
+constexpr std::string_view kInTagLower = "  [in]   ";
+
+void AppendTimeAndTag(const TrafficStore::Meta& meta, std::string& text) {
+  const std::size_t at = text.size();
+  text.resize(at + kTimeChars);
+  FormatTimeOfDay(meta.millisecondOfDay, '.', text.data() + at);
+  text += IsOutgoing(meta.kind) ? kOutTag : kInTag;
+}
 }  // namespace
 
 TrafficListModel::TrafficListModel(QObject* parent)
@@ -18,8 +34,9 @@ TrafficListModel::TrafficListModel(QObject* parent)
 TrafficListModel::TrafficListModel(std::vector<std::string> folders, TrafficStore::Limits limits, QObject* parent)
     : QObject(parent), store_(std::move(folders), limits) {}
 
-void TrafficListModel::Append(Kind kind, std::uint32_t millisecondOfDay, std::string_view bytes) {
-  store_.Append(kind, millisecondOfDay, bytes);
+void TrafficListModel::Append(Kind kind, std::int64_t utcMicroseconds, std::string_view bytes, bool badFrame) {
+  if (IsOutgoing(kind)) outgoing_.push_back(store_.Count());
+  store_.Append(kind, utcMicroseconds, bytes, badFrame);
 }
 
 void TrafficListModel::Commit() {
@@ -33,7 +50,10 @@ void TrafficListModel::Commit() {
 
 void TrafficListModel::Clear() {
   store_.Clear();
+  outgoing_.clear();
+  outgoing_.shrink_to_fit();
   shown_ = 0;
+  ++generation_;
   emit Cleared();
 }
 
@@ -45,18 +65,56 @@ std::string TrafficListModel::EntryText(std::uint64_t entry) const {
 std::string TrafficListModel::EntryTextStart(std::uint64_t entry, std::size_t maxChars, bool* cut) const {
   const TrafficStore::Meta meta = store_.EntryMeta(entry);
   std::string text;
-  if (meta.kind != Kind::IncomingRaw) {
-    text = ListTime(meta.millisecondOfDay);
-    text += meta.kind == Kind::Outgoing ? kOutTag : kInTag;
-  }
+  if (ShowsTime(meta.kind)) AppendTimeAndTag(meta, text);
   // Every byte shows as one character or more, so this many bytes are enough.
   const std::size_t room = maxChars > text.size() ? maxChars - text.size() : 0;
   const std::string bytes = store_.EntryBytes(entry, room);
   *cut = bytes.size() < meta.length;
-  text += meta.kind == Kind::IncomingDisplay ? fkt_RawToSpecialChars(bytes) : bytes;
+  if (meta.kind == Kind::IncomingDisplay) {
+    text += fkt_RawToSpecialChars(bytes);
+  } else {
+    text += bytes;
+  }
   if (text.size() > maxChars) {
     text.resize(maxChars);
     *cut = true;
   }
   return text;
+}
+
+std::string_view TrafficListModel::NotationText(std::uint64_t entry, TextBuffers& buffers, bool lowerCase) const {
+  const TrafficStore::Meta meta = store_.ReadEntry(entry, buffers.bytes);
+  const std::string& bytes = buffers.bytes;
+  const std::size_t room = kTimeChars + kInTag.size() + bytes.size() * kDisplayRoomPerByte + kDisplayRoomExtra;
+  if (buffers.text.size() < room) buffers.text.resize(std::max(room, 2 * buffers.text.size()));
+  char* const start = buffers.text.data();
+  char* out = start;
+  if (ShowsTime(meta.kind)) {
+    FormatTimeOfDay(meta.millisecondOfDay, '.', out);
+    const std::string_view tag = IsOutgoing(meta.kind) ? (lowerCase ? kOutTagLower : kOutTag)
+                                                       : (lowerCase ? kInTagLower : kInTag);
+    out = std::copy(tag.begin(), tag.end(), out + kTimeChars);
+  }
+  if (meta.kind != Kind::Outgoing) {
+    out = WriteRawToSpecialChars(bytes, out, lowerCase);
+  } else if (lowerCase) {
+    out = std::transform(bytes.begin(), bytes.end(), out, Cp1252ToLower);
+  } else {
+    out = std::copy(bytes.begin(), bytes.end(), out);  // the line as the operator wrote it
+  }
+  return {start, static_cast<std::size_t>(out - start)};
+}
+
+std::optional<FrameBlockCheck> TrafficListModel::FrameCheckOf(std::uint64_t entry) const {
+  if (!Incoming(store_.EntryMeta(entry).kind)) return std::nullopt;
+  return CheckFrame(store_.EntryBytes(entry));
+}
+
+std::optional<TrafficListModel::SinceSent> TrafficListModel::TimeSinceSent(std::uint64_t entry) const {
+  const auto after = std::upper_bound(outgoing_.begin(), outgoing_.end(), entry);
+  if (after == outgoing_.begin()) return std::nullopt;
+  const std::uint64_t sent = *std::prev(after);
+  const TrafficStore::Meta meta = store_.EntryMeta(entry);
+  if (!Incoming(meta.kind)) return std::nullopt;
+  return SinceSent{meta.utcMicroseconds - store_.EntryMeta(sent).utcMicroseconds, sent + 1 == entry};
 }

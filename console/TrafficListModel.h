@@ -11,13 +11,19 @@
 //
 // Appends are O(1) and reach views at the next Commit (EntriesAdded), so a
 // flood of arrivals costs a view one update per commit.
+//
+// Beside the entries the model keeps the numbers of the [OUT] entries (8
+// bytes each, one per line the operator sent), so that any received entry
+// finds the last [OUT] before it: its reply time.
 #include <QObject>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "console/TrafficStore.h"
+#include "notation/FrameCheck.h"
 
 class TrafficListModel : public QObject {
   Q_OBJECT
@@ -30,9 +36,14 @@ class TrafficListModel : public QObject {
   TrafficListModel(std::vector<std::string> folders, TrafficStore::Limits limits, QObject* parent = nullptr);
 
   // Appends without telling views yet; Commit makes pending entries visible.
-  void Append(Kind kind, std::uint32_t millisecondOfDay, std::string_view bytes);
+  // utcMicroseconds: the entry's time (TimeOfDay.h); badFrame: a received
+  // frame whose block check is wrong.
+  void Append(Kind kind, std::int64_t utcMicroseconds, std::string_view bytes, bool badFrame = false);
   void Commit();
   void Clear();
+  // Counts the Clear calls: a walk over the entries that lets events run in
+  // between sees from it whether the entries it walks are still there.
+  std::uint64_t Generation() const { return generation_; }
 
   // Entries, committed or not.
   std::uint64_t EntryCount() const { return store_.Count(); }
@@ -42,6 +53,28 @@ class TrafficListModel : public QObject {
   std::string EntryText(std::uint64_t entry) const;
   // The first maxChars characters of that text; *cut tells whether there is more.
   std::string EntryTextStart(std::uint64_t entry, std::size_t maxChars, bool* cut) const;
+  // Buffers that a walk over many entries reuses: once they have grown,
+  // nothing is allocated or cleared per entry.
+  struct TextBuffers {
+    std::string text;
+    std::string bytes;
+  };
+  // The entry's text in notation: as shown, except that raw bytes (the
+  // entries of the raw display, and lines sent then) appear in their display
+  // form, so control characters survive as "<2>" in a mail, a ticket or a
+  // file. With lowerCase, every letter in lower case (for finding without
+  // regard to case). Valid until the buffers are used again.
+  std::string_view NotationText(std::uint64_t entry, TextBuffers& buffers, bool lowerCase = false) const;
+
+  bool IsBadFrame(std::uint64_t entry) const { return store_.EntryMeta(entry).badFrame; }
+  // The block check of a received entry that is a frame; nothing otherwise.
+  std::optional<FrameBlockCheck> FrameCheckOf(std::uint64_t entry) const;
+  struct SinceSent {
+    std::int64_t microseconds = 0;  // from the last [OUT] entry before it
+    bool reply = false;             // the entry comes right after that [OUT] entry
+  };
+  // For a received entry after an [OUT] entry; nothing otherwise.
+  std::optional<SinceSent> TimeSinceSent(std::uint64_t entry) const;
 
   const TrafficStore& Store() const { return store_; }
   // Waits for the store's file writes to finish; for measurements.
@@ -55,5 +88,7 @@ class TrafficListModel : public QObject {
 
  private:
   TrafficStore store_;
+  std::vector<std::uint64_t> outgoing_;  // the [OUT] entries, ascending
   std::uint64_t shown_ = 0;
+  std::uint64_t generation_ = 0;
 };

@@ -13,9 +13,19 @@
 #include <new>
 #include <utility>
 
+#include "console/TimeOfDay.h"
+
 namespace {
 
 constexpr std::size_t kWindowBytes = std::size_t{64} << 10;
+constexpr unsigned kOffsetBits = 48;
+constexpr std::uint64_t kOffsetMask = (std::uint64_t{1} << kOffsetBits) - 1;
+constexpr unsigned kBadFrameBit = 58;
+
+std::int64_t DayOf(std::int64_t utcMicroseconds) {
+  const std::int64_t day = utcMicroseconds / kMicrosecondsPerDay;
+  return utcMicroseconds % kMicrosecondsPerDay < 0 ? day - 1 : day;
+}
 
 // An unnamed file in `folder` (created for the user alone if missing), or -1
 // with the reason. Where the file system has no unnamed files, a file with a
@@ -80,7 +90,7 @@ TrafficStore::TrafficStore(std::vector<std::string> folders, Limits limits)
 
 TrafficStore::~TrafficStore() { Clear(); }
 
-void TrafficStore::Append(EntryKind kind, std::uint32_t millisecondOfDay, std::string_view bytes) {
+void TrafficStore::Append(EntryKind kind, std::int64_t utcMicroseconds, std::string_view bytes, bool badFrame) {
   if (!bytes.empty()) {
     Block& block = DataBlockFor(bytes.size());
     std::memcpy(block.pages.Data() + block.used, bytes.data(), bytes.size());
@@ -91,9 +101,14 @@ void TrafficStore::Append(EntryKind kind, std::uint32_t millisecondOfDay, std::s
     records_.push_back({count_, 0, Pages(size)});
     memoryBytes_ += size;
   }
+  const std::int64_t day = DayOf(utcMicroseconds);
+  if (days_.empty() || days_.back().day != day) days_.push_back({count_, day});
+  const auto ofDay = static_cast<std::uint64_t>(utcMicroseconds - day * kMicrosecondsPerDay);
   Block& block = records_.back();
-  const Record record{streamEnd_, static_cast<std::uint32_t>(bytes.size()),
-                      (millisecondOfDay << 2U) | static_cast<std::uint32_t>(kind)};
+  const Record record{(streamEnd_ & kOffsetMask) | ((ofDay % 1000) << kOffsetBits) |
+                          (static_cast<std::uint64_t>(badFrame) << kBadFrameBit),
+                      static_cast<std::uint32_t>(bytes.size()),
+                      static_cast<std::uint32_t>((ofDay / 1000) << 2U) | static_cast<std::uint32_t>(kind)};
   std::memcpy(block.pages.Data() + block.used, &record, sizeof record);
   block.used += sizeof record;
   streamEnd_ += bytes.size();
@@ -229,16 +244,40 @@ TrafficStore::Record TrafficStore::RecordOf(std::uint64_t entry) const {
   return record;
 }
 
-TrafficStore::Meta TrafficStore::EntryMeta(std::uint64_t entry) const {
-  const Record record = RecordOf(entry);
-  return {static_cast<EntryKind>(record.timeAndKind & 3U), record.timeAndKind >> 2U, record.length};
+TrafficStore::Meta TrafficStore::EntryMeta(std::uint64_t entry) const { return MetaOf(RecordOf(entry), entry); }
+
+TrafficStore::Meta TrafficStore::MetaOf(const Record& record, std::uint64_t entry) const {
+  Meta meta;
+  meta.kind = static_cast<EntryKind>(record.timeAndKind & 3U);
+  meta.millisecondOfDay = record.timeAndKind >> 2U;
+  meta.length = record.length;
+  meta.badFrame = ((record.offsetAndMore >> kBadFrameBit) & 1U) != 0;
+  // The last day that began at or before the entry; nearly always the first.
+  auto day = days_.end();
+  if (days_.size() == 1 && days_.front().entry <= entry) {
+    day = days_.begin();
+  } else if (const auto after = std::upper_bound(days_.begin(), days_.end(), entry,
+                                                 [](std::uint64_t at, const DayStart& start) { return at < start.entry; });
+             after != days_.begin()) {
+    day = std::prev(after);
+  }
+  const std::int64_t dayNumber = day == days_.end() ? 0 : day->day;
+  meta.utcMicroseconds = dayNumber * kMicrosecondsPerDay + std::int64_t{meta.millisecondOfDay} * 1000 +
+                         static_cast<std::int64_t>((record.offsetAndMore >> kOffsetBits) & 1023U);
+  return meta;
 }
 
 std::string TrafficStore::EntryBytes(std::uint64_t entry, std::size_t maxBytes) const {
-  const Record record = RecordOf(entry);
-  std::string bytes(std::min<std::size_t>(record.length, maxBytes), '\0');
-  if (!bytes.empty() && !ReadStream(record.offset, bytes.size(), bytes.data())) bytes.clear();
+  std::string bytes;
+  ReadEntry(entry, bytes, maxBytes);
   return bytes;
+}
+
+TrafficStore::Meta TrafficStore::ReadEntry(std::uint64_t entry, std::string& bytes, std::size_t maxBytes) const {
+  const Record record = RecordOf(entry);
+  bytes.resize(std::min<std::size_t>(record.length, maxBytes));
+  if (!bytes.empty() && !ReadStream(record.offsetAndMore & kOffsetMask, bytes.size(), bytes.data())) bytes.clear();
+  return MetaOf(record, entry);
 }
 
 bool TrafficStore::ReadStream(std::uint64_t offset, std::size_t length, char* out) const {
@@ -277,6 +316,8 @@ void TrafficStore::Clear() {
   dataQueued_ = recordsQueued_ = queuedBytes_ = 0;
   data_.clear();
   records_.clear();
+  days_.clear();
+  days_.shrink_to_fit();
   if (dataFd_ >= 0) ::close(dataFd_);
   if (recordFd_ >= 0) ::close(recordFd_);
   dataFd_ = recordFd_ = -1;

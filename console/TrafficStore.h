@@ -2,15 +2,17 @@
 // Where the traffic list's entries live: every entry ever listed, in order,
 // with resident memory bounded whatever their number.
 //
-// An entry is its kind, its UTC millisecond of day and its bytes. The bytes of
-// all entries form one stream, and a 16-byte record per entry says where in
-// the stream its bytes lie. Stream and records are kept in blocks; the newest
-// blocks stay in memory (the working set). Once the working set outgrows its
-// budget, its oldest blocks are handed to a writer thread, which writes them to
-// an unnamed file (no name on disk, so nobody else can open it, and the space
-// goes back when it is closed) in a folder private to the user; a block is
-// freed once it is on file. The window thread never waits on the disk. Entries on file
-// are read back on demand through a small window of the file, so the visible
+// An entry is its kind, its UTC time to the microsecond, whether it is a
+// received frame with a wrong block check, and its bytes. The bytes of all
+// entries form one stream, and a 16-byte record per entry says where in the
+// stream its bytes lie and holds the rest; the date of each entry comes from
+// a small list of the entries where a new UTC day began. Stream and records
+// are kept in blocks; the newest blocks stay in memory (the working set). Once
+// the working set outgrows its budget, its oldest blocks are handed to a
+// writer thread, which writes them to an unnamed file (no name on disk, so
+// nobody else can open it, and the space goes back when it is closed) in a
+// folder private to the user; a block is freed once it is on file. The window
+// thread never waits on the disk. Entries on file are read back on demand through a small window of the file, so the visible
 // rows and a walk from one entry to the next stay cheap.
 //
 // If no file can be created or written (a full disk), the blocks stay in
@@ -28,10 +30,13 @@
 #include "console/FileWriterThread.h"
 
 enum class EntryKind : std::uint8_t {
-  Outgoing,         // time, "  [OUT]  ", the bytes as given (notation or raw)
+  Outgoing,         // time, "  [OUT]  ", the line in notation
   IncomingDisplay,  // time, "  [IN]   ", the display form of the bytes
   IncomingRaw,      // the bytes alone
+  OutgoingRaw,      // time, "  [OUT]  ", the raw bytes that were sent
 };
+
+inline bool IsOutgoing(EntryKind kind) { return kind == EntryKind::Outgoing || kind == EntryKind::OutgoingRaw; }
 
 class TrafficStore {
  public:
@@ -44,6 +49,8 @@ class TrafficStore {
     EntryKind kind = EntryKind::Outgoing;
     std::uint32_t millisecondOfDay = 0;
     std::uint32_t length = 0;
+    std::int64_t utcMicroseconds = 0;
+    bool badFrame = false;  // a received frame whose block check is wrong
   };
   static constexpr std::size_t kWhole = static_cast<std::size_t>(-1);
 
@@ -53,13 +60,17 @@ class TrafficStore {
   TrafficStore(const TrafficStore&) = delete;
   TrafficStore& operator=(const TrafficStore&) = delete;
 
-  void Append(EntryKind kind, std::uint32_t millisecondOfDay, std::string_view bytes);
+  // utcMicroseconds: the entry's time, microseconds since 1970 (UTC).
+  void Append(EntryKind kind, std::int64_t utcMicroseconds, std::string_view bytes, bool badFrame = false);
   std::uint64_t Count() const { return count_; }
   // Entry numbers below Count(). An entry that cannot be read back (an I/O
   // error) reads as empty and is reported through TakeProblem.
   Meta EntryMeta(std::uint64_t entry) const;
   // At most maxBytes of the entry's bytes, from its start.
   std::string EntryBytes(std::uint64_t entry, std::size_t maxBytes = kWhole) const;
+  // Both at once, the bytes into `bytes`, whose memory is reused (a walk over
+  // many entries).
+  Meta ReadEntry(std::uint64_t entry, std::string& bytes, std::size_t maxBytes = kWhole) const;
   void Clear();
 
   std::size_t MemoryBytes() const { return memoryBytes_; }
@@ -108,12 +119,20 @@ class TrafficStore {
     }
   };
   struct Record {
-    std::uint64_t offset;
+    // Bits 0-47 the stream offset (256 TiB), 48-57 the microsecond within the
+    // millisecond, 58 the wrong block check.
+    std::uint64_t offsetAndMore;
     std::uint32_t length;
     std::uint32_t timeAndKind;  // millisecond of day << 2 | kind
   };
+  // Where a UTC day began: its first entry and the day's number since 1970.
+  struct DayStart {
+    std::uint64_t entry;
+    std::int64_t day;
+  };
 
   Record RecordOf(std::uint64_t entry) const;
+  Meta MetaOf(const Record& record, std::uint64_t entry) const;
   // Copies `length` stream bytes at `offset` into out; false on a read error.
   bool ReadStream(std::uint64_t offset, std::size_t length, char* out) const;
   bool ReadFile(int fd, Window& window, std::uint64_t offset, std::size_t length, char* out) const;
@@ -128,8 +147,9 @@ class TrafficStore {
   Limits limits_;
   std::uint64_t count_ = 0;
   std::uint64_t streamEnd_ = 0;
-  std::deque<Block> data_;           // stream blocks in memory, oldest first
-  std::deque<Block> records_;        // record blocks in memory, oldest first
+  std::deque<Block> data_;     // stream blocks in memory, oldest first
+  std::deque<Block> records_;  // record blocks in memory, oldest first
+  std::vector<DayStart> days_;
   std::uint64_t dataOnFile_ = 0;     // the stream up to here is on file
   std::uint64_t recordsOnFile_ = 0;  // entries whose records are on file
   std::size_t memoryBytes_ = 0;

@@ -8,13 +8,16 @@
 #include <QScrollBar>
 #include <QStyle>
 #include <QStyleOptionFocusRect>
+#include <QToolTip>
 #include <QWheelEvent>
 #include <algorithm>
 #include <utility>
 
+#include "console/EntryToolTip.h"
 #include "console/RowScroll.h"
 #include "console/TrafficListModel.h"
 #include "core/CodePage.h"
+#include "platform/QtText.h"
 
 namespace {
 // Space left and right of a row's text, as an item view leaves it.
@@ -23,6 +26,10 @@ constexpr int kTextMargin = 3;
 // than the font's average.
 constexpr int kSpareChars = 8;
 constexpr int kWheelNotch = 120;
+// A received frame with a wrong block check: a bar as wide as the text
+// margin in this red, and this background while the row is not selected.
+const QColor kBadFrameMark(200, 0, 0);
+const QColor kBadFrameBackground(255, 222, 222);
 }  // namespace
 
 TrafficView::TrafficView(const TrafficListModel& model, QWidget* parent) : QAbstractScrollArea(parent), model_(model) {
@@ -73,10 +80,23 @@ void TrafficView::ScrollTo(std::uint64_t entry) {
   }
 }
 
-void TrafficView::SelectEntry(std::uint64_t entry) {
-  if (entry >= model_.ShownCount()) return;
+void TrafficView::MoveCurrent(std::uint64_t entry) {
   current_ = entry;
   ScrollTo(entry);
+  viewport()->update();
+}
+
+void TrafficView::SelectEntry(std::uint64_t entry) {
+  if (entry >= model_.ShownCount()) return;
+  selection_.SelectOnly(entry);
+  anchor_ = entry;
+  MoveCurrent(entry);
+}
+
+void TrafficView::SelectAll() {
+  const std::uint64_t shown = model_.ShownCount();
+  if (shown == 0) return;
+  selection_.SelectRange(0, shown - 1);
   viewport()->update();
 }
 
@@ -135,6 +155,8 @@ void TrafficView::EntriesAdded(std::uint64_t first, std::uint64_t end) {
 void TrafficView::Cleared() {
   top_ = 0;
   current_.reset();
+  selection_.Clear();
+  anchor_ = 0;
   SyncScrollBar();
   viewport()->update();
 }
@@ -162,12 +184,18 @@ void TrafficView::paintEvent(QPaintEvent* event) {
     const std::uint64_t entry = top_ + static_cast<std::uint64_t>(row);
     if (entry >= shown) break;
     const QRect rect(0, row * rowHeight_, width, rowHeight_);
-    const bool selected = current_ == entry;
-    if (selected) painter.fillRect(rect, palette().brush(group, QPalette::Highlight));
+    const bool selected = selection_.Contains(entry);
+    const bool badFrame = model_.IsBadFrame(entry);
+    if (selected) {
+      painter.fillRect(rect, palette().brush(group, QPalette::Highlight));
+    } else if (badFrame) {
+      painter.fillRect(rect, kBadFrameBackground);
+    }
+    if (badFrame) painter.fillRect(QRect(0, rect.top(), kTextMargin, rowHeight_), kBadFrameMark);
     painter.setPen(palette().color(group, selected ? QPalette::HighlightedText : QPalette::Text));
     painter.drawText(rect.adjusted(kTextMargin, 0, -kTextMargin, 0), Qt::AlignLeft | Qt::AlignVCenter,
                      ShownText(entry));
-    if (selected && hasFocus()) {
+    if (current_ == entry && hasFocus()) {
       QStyleOptionFocusRect focus;
       focus.initFrom(this);
       focus.rect = rect;
@@ -217,6 +245,18 @@ bool TrafficView::eventFilter(QObject* watched, QEvent* event) {
 
 void TrafficView::keyPressEvent(QKeyEvent* event) {
   const std::uint64_t shown = model_.ShownCount();
+  if (event->matches(QKeySequence::SelectAll)) {
+    SelectAll();
+    event->accept();
+    return;
+  }
+  if (event->key() == Qt::Key_Space && (event->modifiers() & Qt::ControlModifier) != 0 && current_) {
+    selection_.Toggle(*current_);
+    anchor_ = *current_;
+    viewport()->update();
+    event->accept();
+    return;
+  }
   const auto page = static_cast<std::uint64_t>(PageRows());
   // Without a current entry, the first step selects the top visible one.
   const std::uint64_t from = current_.value_or(top_);
@@ -231,22 +271,70 @@ void TrafficView::keyPressEvent(QKeyEvent* event) {
     case Qt::Key_End: to = shown - 1; break;
     default: QAbstractScrollArea::keyPressEvent(event); return;
   }
-  if (shown > 0) SelectEntry(std::min(to, shown - 1));
   event->accept();
-}
-
-void TrafficView::SelectAt(const QPoint& viewportPoint) {
-  if (const std::optional<std::uint64_t> entry = EntryAt(viewportPoint)) SelectEntry(*entry);
+  if (shown == 0) return;
+  to = std::min(to, shown - 1);
+  const Qt::KeyboardModifiers modifiers = event->modifiers();
+  if ((modifiers & Qt::ShiftModifier) != 0) {
+    if (!have) anchor_ = from;
+    selection_.SelectRange(anchor_, to);
+    MoveCurrent(to);
+  } else if ((modifiers & Qt::ControlModifier) != 0) {
+    MoveCurrent(to);  // moves without selecting, as Ctrl+Space then toggles
+  } else {
+    SelectEntry(to);
+  }
 }
 
 void TrafficView::mousePressEvent(QMouseEvent* event) {
-  if (event->button() == Qt::LeftButton) SelectAt(event->position().toPoint());
   event->accept();
+  if (event->button() != Qt::LeftButton) return;
+  const std::optional<std::uint64_t> entry = EntryAt(event->position().toPoint());
+  if (!entry) return;
+  const bool shift = (event->modifiers() & Qt::ShiftModifier) != 0;
+  const bool control = (event->modifiers() & Qt::ControlModifier) != 0;
+  dragAdds_ = control;
+  if (shift && current_) {
+    if (!control) selection_.Clear();
+    selection_.AddRange(anchor_, *entry);
+    MoveCurrent(*entry);
+  } else if (control) {
+    selection_.Toggle(*entry);
+    anchor_ = *entry;
+    MoveCurrent(*entry);
+  } else {
+    SelectEntry(*entry);
+  }
 }
 
 void TrafficView::mouseMoveEvent(QMouseEvent* event) {
-  if ((event->buttons() & Qt::LeftButton) != 0) SelectAt(event->position().toPoint());
   event->accept();
+  if ((event->buttons() & Qt::LeftButton) == 0) return;
+  const std::optional<std::uint64_t> entry = EntryAt(event->position().toPoint());
+  if (!entry || entry == current_) return;
+  if (dragAdds_) {
+    selection_.AddRange(anchor_, *entry);
+  } else {
+    selection_.SelectRange(anchor_, *entry);
+  }
+  MoveCurrent(*entry);
+}
+
+bool TrafficView::viewportEvent(QEvent* event) {
+  if (event->type() == QEvent::ToolTip) {
+    const auto* help = static_cast<QHelpEvent*>(event);
+    const std::optional<std::uint64_t> entry = EntryAt(help->pos());
+    const std::string tip = entry ? EntryToolTip(model_, *entry) : std::string();
+    if (tip.empty()) {
+      QToolTip::hideText();
+    } else {
+      const auto row = static_cast<int>(*entry - top_);
+      QToolTip::showText(help->globalPos(), ToQString(tip), viewport(),
+                         QRect(0, row * rowHeight_, viewport()->width(), rowHeight_));
+    }
+    return true;
+  }
+  return QAbstractScrollArea::viewportEvent(event);
 }
 
 void TrafficView::mouseDoubleClickEvent(QMouseEvent* event) {

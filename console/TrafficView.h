@@ -8,13 +8,22 @@
 // only the visible rows, and of each only the characters that fit its width;
 // new entries out of sight cost it the scroll bar alone.
 //
-// One entry at a time is selected (the current entry): a click, the arrow,
-// page and Home/End keys move it and scroll it into view. Receiving neither
-// scrolls nor selects. Every byte shows as its code page 437 glyph. A double
-// click on an entry is passed on (EntryDoubleClicked).
+// Selection is extended, as in a file manager: a click, the arrow, page and
+// Home/End keys select one entry (the current one) and scroll it into view;
+// with Shift they select from the anchor (the entry last clicked alone) to
+// there, a drag selects from the anchor to the entry under the mouse, a
+// Ctrl+click adds or removes one entry (Ctrl+arrows move without selecting,
+// Ctrl+Space then adds or removes), Ctrl+A selects every entry. Receiving
+// neither scrolls nor selects. Every byte shows as its code page 437 glyph.
+// A received frame whose block check is wrong is marked with a red bar at
+// the row's left edge, which stays when the row is selected, on a reddish
+// background while it is not; its tooltip says what was expected and what
+// arrived. A double click on an entry is passed on (EntryDoubleClicked).
 #include <QAbstractScrollArea>
 #include <cstdint>
 #include <optional>
+
+#include "console/EntrySelection.h"
 
 class TrafficListModel;
 
@@ -25,8 +34,10 @@ class TrafficView : public QAbstractScrollArea {
   explicit TrafficView(const TrafficListModel& model, QWidget* parent = nullptr);
 
   std::optional<std::uint64_t> CurrentEntry() const { return current_; }
-  // Selects the entry and scrolls it into view by as few rows as needed.
+  const EntrySelection& Selection() const { return selection_; }
+  // Selects the entry alone and scrolls it into view by as few rows as needed.
   void SelectEntry(std::uint64_t entry);
+  void SelectAll();
   void ScrollTo(std::uint64_t entry);
   std::uint64_t TopEntry() const { return top_; }
   void SetTopEntry(std::uint64_t entry);
@@ -49,6 +60,7 @@ class TrafficView : public QAbstractScrollArea {
   void mousePressEvent(QMouseEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
   void mouseDoubleClickEvent(QMouseEvent* event) override;
+  bool viewportEvent(QEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
@@ -59,12 +71,16 @@ class TrafficView : public QAbstractScrollArea {
   void SyncScrollBar();
   void ScrollBarAction(int action);
   void ScrollBarMoved(int value);
-  void SelectAt(const QPoint& viewportPoint);
+  // Makes the entry current and scrolls to it, leaving the selection to the caller.
+  void MoveCurrent(std::uint64_t entry);
   void TakeFontMetrics();
 
   const TrafficListModel& model_;
   std::uint64_t top_ = 0;
   std::optional<std::uint64_t> current_;
+  EntrySelection selection_;
+  std::uint64_t anchor_ = 0;  // where Shift selections and drags start
+  bool dragAdds_ = false;     // the drag began with Ctrl: it adds to the selection
   int rowHeight_ = 1;
   int charWidth_ = 1;
   int wheelRemainder_ = 0;  // of a wheel notch, in eighths of a degree

@@ -17,7 +17,6 @@
 #include "console/TrafficListModel.h"
 #include "console/TrafficView.h"
 #include "console/UdpLink.h"
-#include "platform/Twips.h"
 #include "core/AppSettings.h"
 #include "core/RunTimeError.h"
 #include "core/StringTable.h"
@@ -26,6 +25,7 @@
 #include "platform/NotationField.h"
 #include "platform/ProgramFont.h"
 #include "platform/QtText.h"
+#include "platform/Twips.h"
 #include "platform/WidgetBuilding.h"
 
 frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
@@ -35,6 +35,7 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
   setWindowIcon(QIcon(":/telvane/telvane.png"));
   CreateControls();
   CreateMenus();
+  CreateListTools();
   // The settings load and save at start and exit fill and write the slots.
   SetCommandConfigHooks([this](const std::string& path) { fkt_LoadCommandConfig(path); },
                         [this](const std::string& path) { fkt_SaveCommandConfig(path); });
@@ -126,10 +127,10 @@ void frmMain::CreateControls() {
   wskPort->SetFailureHandler([this] { WakeSupervision(); });
 
   // Enabled states before the link supervision first runs.
-  for (QWidget* w : {static_cast<QWidget*>(txtSend), static_cast<QWidget*>(cmdInsertSpecialChar),
-                     static_cast<QWidget*>(cmdSend), static_cast<QWidget*>(lstSendReceive),
-                     static_cast<QWidget*>(cmdBefehl[0]), static_cast<QWidget*>(cmdBefehl[1]),
-                     static_cast<QWidget*>(cmdDelete)}) {
+  for (QWidget* w :
+       {static_cast<QWidget*>(txtSend), static_cast<QWidget*>(cmdInsertSpecialChar), static_cast<QWidget*>(cmdSend),
+        static_cast<QWidget*>(lstSendReceive), static_cast<QWidget*>(cmdBefehl[0]), static_cast<QWidget*>(cmdBefehl[1]),
+        static_cast<QWidget*>(cmdDelete)}) {
     w->setEnabled(false);
   }
 
@@ -142,8 +143,7 @@ void frmMain::CreateControls() {
   connect(cmdBlockcheck, &QPushButton::clicked, this, [this] { cmdBlockcheck_Click(); });
   // The special-character picker types its token into the send line.
   SetSpecialCharTargetField(kSpecialCharTargetSend, txtSend);
-  connect(cmdInsertSpecialChar, &QPushButton::clicked, this,
-          [] { fkt_FormsShowSpecialChar(kSpecialCharTargetSend); });
+  connect(cmdInsertSpecialChar, &QPushButton::clicked, this, [] { fkt_FormsShowSpecialChar(kSpecialCharTargetSend); });
   connect(cmdDelete, &QPushButton::clicked, this, [this] { cmdDelete_Click(); });
   connect(chkDatalogging, &QCheckBox::clicked, this, [this] { chkDatalogging_Click(); });
   connect(lstSendReceive, &TrafficView::EntryDoubleClicked, this,
@@ -205,8 +205,7 @@ void frmMain::Form_Load() {
     txtFilename->setText(ToQString(AppSettings.SettingsFolder + "TelvaneDatalogging.txt"));
 
     // The window opens at its minimum size; the client area is 10650 x 8280.
-    const int menuHeight = menuBar()->sizeHint().height();
-    setMinimumSize(Px(kMinWidth - kFrameWidth), Px(kMinHeight - kFrameHeight) + menuHeight);
+    ApplyMinimumSize();
     resize(minimumSize());
 
     // The focus goes to the first enabled control in tab order.
@@ -278,4 +277,22 @@ void frmMain::ApplyLanguageTexts() {
     cmdBefehl[n - 1]->setText(ToQString(fkt_FormatInsertParam(fkt_LoadResText(1035), number, number)));
   }
   cmdQuit->setText(ResText(1036));
+
+  // The tools beyond the design.
+  mnuFileSaveList->setText(ResText(8200));
+  mnuEditCopy->setText(ResText(8202));
+  mnuEditFind->setText(ResText(8203));
+  countersHelp_ =
+      ToQString(fkt_LoadResText(8221) + "\n" +
+                fkt_FormatInsertParam(fkt_LoadResText(8223), std::to_string(TrafficCounters::kReplyWindow)));
+  stbCounters->clear();
+  RefreshCounters();
+  if (findBar_ != nullptr) {
+    labFind->setText(ResText(8204));
+    cmdFindPrevious->setText(ResText(8206));
+    cmdFindNext->setText(ResText(8205));
+    chkFindMatchCase->setText(ResText(8207));
+    cmdFindClose->setToolTip(ResText(8211));
+    labFindResult->clear();
+  }
 }

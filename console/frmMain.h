@@ -8,6 +8,14 @@
 // to fkt_PressCommandByKey first, so F1..F8 press the command slots from
 // anywhere; Enter presses the send button (the window's default button) and
 // Esc the quit button (its cancel button).
+//
+// Beyond the design, the operator's tools on the traffic list, none of which
+// moves a control of the design: "Save list as..." at the end of the File
+// menu; Copy (Ctrl+C) and Find (Ctrl+F) at the end of the Edit menu; a find
+// bar below the menu bar that exists only once Ctrl+F has opened it (the
+// window grows by its height, so the controls keep their places); and a
+// permanent panel at the right of the status bar with the counters and the
+// reply times.
 #include <QElapsedTimer>
 #include <QMainWindow>
 #include <array>
@@ -17,6 +25,7 @@
 #include <vector>
 
 #include "console/DataLog.h"
+#include "console/TrafficCounters.h"
 
 class QAction;
 class RunTimeError;
@@ -30,6 +39,7 @@ class QLineEdit;
 class QMenu;
 class QPushButton;
 class QTimer;
+class QToolBar;
 
 class frmMain : public QMainWindow {
   Q_OBJECT
@@ -93,12 +103,26 @@ class frmMain : public QMainWindow {
   // The outer size the layout works with, in twips (see OuterSizeTwips()).
   QSize OuterSizeTwips() const;
 
+  // The operator's tools on the list.
+  const TrafficCounters& Counters() const { return counters_; }
+  // Copies the selected entries, one line each in notation, to the clipboard.
+  void CopySelection();
+  // Opens the find bar (creating it the first time) with the focus in its field.
+  void ShowFindBar();
+  void HideFindBar();
+  // The next (or previous) entry holding the find bar's text; selects it.
+  void FindStep(bool forward);
+  // Asks for a file and writes every entry listed now to it.
+  void mnuFileSaveList_Click();
+
  protected:
   void closeEvent(QCloseEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
   void changeEvent(QEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
+  // No menu of toolbars on a right click: the find bar is opened by Ctrl+F.
+  QMenu* createPopupMenu() override { return nullptr; }
 
  private:
   void CreateControls();
@@ -106,6 +130,15 @@ class frmMain : public QMainWindow {
   void SetTabOrder();
   void RouteKeys();
   void SetDesignGeometry();
+  void CreateListTools();
+  void CreateFindBar();
+  // Keys in the find bar: Enter finds, Shift+Enter finds backwards, Esc
+  // closes the bar (not the program), F1..F8 press the slots. True if taken.
+  bool FindBarKey(QEvent* event);
+  int FindBarHeight() const;
+  void ApplyMinimumSize();
+  void ScheduleCounterRefresh();
+  void RefreshCounters();
 
   void cmdQuit_Click();
   void mnuEditSettings_Click();
@@ -160,6 +193,30 @@ class frmMain : public QMainWindow {
   QAction* mnuEditSettings = nullptr;
   QMenu* mnuQuestion = nullptr;
   QAction* mnuQuestionProgramInfo = nullptr;
+  QAction* mnuFileSaveList = nullptr;
+  QAction* mnuEditCopy = nullptr;
+  QAction* mnuEditFind = nullptr;
+
+  // The status bar's counters, refreshed at most every kCounterRefreshMs
+  // while traffic flows, and not at all while nothing changes.
+  static constexpr int kCounterRefreshMs = 250;
+  QLabel* stbCounters = nullptr;
+  TrafficCounters counters_;
+  QTimer* counterRefresh_ = nullptr;
+  // What the counters mean, in the current language: their tooltip, below
+  // the counters' full text (the label elides it at the window's own width).
+  QString countersHelp_;
+  QElapsedTimer sinceCounterRefresh_;
+
+  QToolBar* findBar_ = nullptr;  // created by the first ShowFindBar
+  QLabel* labFind = nullptr;
+  QLineEdit* txtFind = nullptr;
+  QPushButton* cmdFindPrevious = nullptr;
+  QPushButton* cmdFindNext = nullptr;
+  QCheckBox* chkFindMatchCase = nullptr;
+  QLabel* labFindResult = nullptr;
+  QPushButton* cmdFindClose = nullptr;
+  bool exporting_ = false;
 
   std::vector<QWidget*> tabOrder_;
   // What the status panel shows now: the state and the settings in its text.
@@ -171,7 +228,7 @@ class frmMain : public QMainWindow {
   };
   StatusInputs shownStatus_;
   bool RebindRequested = false;
-  bool supervising_ = false;  // from the end of start-up to the unload
+  bool supervising_ = false;           // from the end of start-up to the unload
   QTimer* supervisionWake_ = nullptr;  // a tick on the next pass of the event loop
   std::uint64_t supervisionTicks_ = 0;
   bool unloaded_ = false;

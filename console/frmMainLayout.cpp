@@ -36,9 +36,15 @@ void frmMain::SetDesignGeometry() {
 QSize frmMain::OuterSizeTwips() const {
   // The menu bar's own height may not be settled before the window is shown;
   // its size hint is.
+  // The find bar, while it shows, counts as part of the frame too.
   const int menuHeight = menuBar()->isHidden() ? 0 : menuBar()->sizeHint().height();
-  const int clientHeight = height() - menuHeight;
+  const int clientHeight = height() - menuHeight - FindBarHeight();
   return {Twips(width()) + kFrameWidth, Twips(clientHeight) + kFrameHeight};
+}
+
+void frmMain::ApplyMinimumSize() {
+  setMinimumSize(Px(kMinWidth - kFrameWidth),
+                 Px(kMinHeight - kFrameHeight) + menuBar()->sizeHint().height() + FindBarHeight());
 }
 
 bool frmMain::CheckMinimumSize(int minWidth, int minHeight, int width, int height) {

@@ -15,23 +15,28 @@
 #include "core/FileErrorMessage.h"
 #include "core/Platform.h"
 #include "core/StringTable.h"
+#include "notation/FrameCheck.h"
 #include "notation/Notation.h"
 #include "platform/QtText.h"
 
 void frmMain::fkt_ReceiveData(std::string_view datagram) {
-  const std::uint32_t now = UtcMillisecondOfDay();
+  const std::int64_t now = UtcMicroseconds();
+  // A frame with a wrong block check is marked in the list and counted.
+  const std::optional<FrameBlockCheck> frame = CheckFrame(datagram);
+  const bool badFrame = frame && !frame->Valid();
+  counters_.Received(now, badFrame);
   if (AppSettings.Peculiar == 1) {
-    trafficList_->Append(TrafficListModel::Kind::IncomingDisplay, now, datagram);
+    trafficList_->Append(TrafficListModel::Kind::IncomingDisplay, now, datagram, badFrame);
     if (LogStream.IsOpen()) {
       char stamp[12];
-      FormatTimeOfDay(now, ':', stamp);
+      FormatTimeOfDay(MillisecondOfDay(now), ':', stamp);
       LogStream.WriteLine(std::string_view(stamp, sizeof stamp), datagram);
     }
   } else {
-    trafficList_->Append(TrafficListModel::Kind::IncomingRaw, now, datagram);
+    trafficList_->Append(TrafficListModel::Kind::IncomingRaw, now, datagram, badFrame);
     if (LogStream.IsOpen()) {
       char stamp[12];
-      FormatTimeOfDay(now, ':', stamp);
+      FormatTimeOfDay(MillisecondOfDay(now), ':', stamp);
       LogStream.WriteLine(std::string_view(stamp, sizeof stamp), fkt_RawToSpecialChars(std::string(datagram)));
     }
   }
@@ -40,6 +45,7 @@ void frmMain::fkt_ReceiveData(std::string_view datagram) {
 
 void frmMain::ReceiveBatchEnd() {
   ScheduleListRefresh();
+  ScheduleCounterRefresh();
   // The log is written now, so nothing listed is lost if the program is killed.
   std::string reason;
   if (LogStream.IsOpen() && !LogStream.Flush(&reason)) StopLoggingAfterFailure(reason);
@@ -83,6 +89,8 @@ void frmMain::chkDatalogging_Click() {
 
 void frmMain::cmdDelete_Click() {
   trafficList_->Clear();
+  counters_.Clear();
+  RefreshCounters();
   cmdDelete->setEnabled(false);
 }
 

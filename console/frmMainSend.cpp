@@ -15,11 +15,18 @@
 #include "platform/QtText.h"
 
 void frmMain::fkt_SendLine(const std::string& line) {
-  const std::uint32_t now = UtcMillisecondOfDay();
+  const std::int64_t now = UtcMicroseconds();
   const std::string raw = fkt_SpecialCharsToRaw(line);
-  if (wskPort->State() == UdpLink::StateBound) wskPort->SendData(raw);
+  const bool transmitted = wskPort->State() == UdpLink::StateBound;
+  if (transmitted) wskPort->SendData(raw);
 
-  trafficList_->Append(TrafficListModel::Kind::Outgoing, now, AppSettings.Peculiar != 0 ? line : raw);
+  if (AppSettings.Peculiar != 0) {
+    trafficList_->Append(TrafficListModel::Kind::Outgoing, now, line);
+  } else {
+    trafficList_->Append(TrafficListModel::Kind::OutgoingRaw, now, raw);
+  }
+  counters_.Sent(now, transmitted);
+  ScheduleCounterRefresh();
   trafficList_->Commit();
   lstSendReceive->SelectEntry(trafficList_->ShownCount() - 1);
   cmdDelete->setEnabled(true);

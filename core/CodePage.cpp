@@ -121,6 +121,18 @@ std::string Utf8ToBytes(std::string_view utf8) {
   return out;
 }
 
+char Cp1252ToLower(char byte) {
+  const auto b = static_cast<unsigned char>(byte);
+  if ((b >= 'A' && b <= 'Z') || (b >= 0xC0 && b <= 0xDE && b != 0xD7)) return static_cast<char>(b + 0x20);
+  switch (b) {
+    case 0x8A: return '\x9A';  // Š
+    case 0x8C: return '\x9C';  // Œ
+    case 0x8E: return '\x9E';  // Ž
+    case 0x9F: return '\xFF';  // Ÿ
+    default: return byte;
+  }
+}
+
 char16_t Cp437Glyph(unsigned char byte) {
   if (byte < 0x20) return kCp437Low[byte];
   if (byte == 0x7F) return 0x2302;

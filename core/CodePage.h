@@ -20,5 +20,9 @@ std::string Utf16ToBytes(std::u16string_view text);
 // UTF-8 source text (string table, fixed captions) to bytes.
 std::string Utf8ToBytes(std::string_view utf8);
 
+// The lower-case letter of a byte, where it is a capital (A-Z, and the
+// accented capitals, Š, Œ, Ž and Ÿ of Windows-1252); any other byte as it is.
+char Cp1252ToLower(char byte);
+
 char16_t Cp437Glyph(unsigned char byte);
 std::u16string BytesToCp437Glyphs(std::string_view bytes);

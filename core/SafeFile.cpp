@@ -196,62 +196,103 @@ FileContent SafeRead(const std::string& path) {
   return {{}, std::move(bytes)};
 }
 
-FileStatus SafeWrite(const std::string& path, std::string_view bytes) {
+SafeFileWriter::SafeFileWriter(const std::string& path) : target_(path) {
   // Through a trusted link the link's target is what gets replaced.
-  std::string target = path;
   struct stat info {};
-  bool exists = ::lstat(target.c_str(), &info) == 0;
+  bool exists = ::lstat(target_.c_str(), &info) == 0;
   if (exists && S_ISLNK(info.st_mode)) {
-    LinkTarget link = FollowLink(target);
-    if (!link.status.Ok()) return link.status;
-    target = std::move(link.path);
-    exists = ::lstat(target.c_str(), &info) == 0;
-    if (exists && S_ISLNK(info.st_mode)) return Refused(FileRefusal::LinkChain);
+    LinkTarget link = FollowLink(target_);
+    if (!link.status.Ok()) {
+      status_ = link.status;
+      return;
+    }
+    target_ = std::move(link.path);
+    exists = ::lstat(target_.c_str(), &info) == 0;
+    if (exists && S_ISLNK(info.st_mode)) {
+      status_ = Refused(FileRefusal::LinkChain);
+      return;
+    }
   }
 
   std::optional<mode_t> mode;
-  const std::string folder = FolderOf(target);
+  const std::string folder = FolderOf(target_);
   if (exists) {
-    if (!S_ISREG(info.st_mode)) return Refused(FileRefusal::NotRegular);
-    if (info.st_nlink > 1) return Refused(FileRefusal::HardLinked);
+    if (!S_ISREG(info.st_mode)) {
+      status_ = Refused(FileRefusal::NotRegular);
+      return;
+    }
+    if (info.st_nlink > 1) {
+      status_ = Refused(FileRefusal::HardLinked);
+      return;
+    }
     // Checked on the bits, so a read-only file stays untouched for root too.
-    if ((info.st_mode & 0222) == 0) return Refused(FileRefusal::ReadOnly);
+    if ((info.st_mode & 0222) == 0) {
+      status_ = Refused(FileRefusal::ReadOnly);
+      return;
+    }
     mode = info.st_mode & 0666;
   } else {
     mode = NewFileMode(folder);
   }
+  mode_ = mode ? *mode : 0;
+  existed_ = exists;
 
-  const std::string prefix = std::string(".").append(NameOf(target)).append(".telvane-");
+  const std::string prefix = std::string(".").append(NameOf(target_)).append(".telvane-");
   RemoveStaleTemporaries(folder, prefix);
   static std::mt19937_64 random{std::random_device{}()};
-  std::string temp;
-  Descriptor fd;
   int error = 0;
-  for (int attempt = 0; attempt < 16 && fd.Get() < 0; ++attempt) {
-    temp.assign(folder).append("/").append(prefix).append(std::to_string(::getpid())).append("-");
-    temp.append(std::to_string(random()));
-    fd = Descriptor(::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | kOpenFlags, 0666));
+  for (int attempt = 0; attempt < 16 && fd_ < 0; ++attempt) {
+    temp_.assign(folder).append("/").append(prefix).append(std::to_string(::getpid())).append("-");
+    temp_.append(std::to_string(random()));
+    fd_ = ::open(temp_.c_str(), O_WRONLY | O_CREAT | O_EXCL | kOpenFlags, 0666);
     error = errno;
-    if (fd.Get() < 0 && error != EEXIST) break;
+    if (fd_ < 0 && error != EEXIST) break;
   }
-  if (fd.Get() < 0) {
-    if (exists && FolderNotWritable(error)) return WriteInPlace(target, bytes);
-    return SystemFailure(error);
+  if (fd_ < 0) {
+    temp_.clear();
+    folderRefused_ = exists && FolderNotWritable(error);
+    status_ = SystemFailure(error);
   }
+}
 
-  FileStatus written = WriteAll(fd.Get(), bytes);
-  if (written.Ok() && mode && ::fchmod(fd.Get(), *mode) != 0) written = SystemFailure(errno);
-  if (written.Ok() && ::fsync(fd.Get()) != 0) written = SystemFailure(errno);
-  if (written.Ok() && ::close(fd.Release()) != 0) written = SystemFailure(errno);
-  if (written.Ok() && ::rename(temp.c_str(), target.c_str()) != 0) {
-    error = errno;
-    ::unlink(temp.c_str());
+SafeFileWriter::~SafeFileWriter() { Discard(); }
+
+void SafeFileWriter::Discard() {
+  if (fd_ >= 0) ::close(fd_);
+  fd_ = -1;
+  if (!temp_.empty()) ::unlink(temp_.c_str());
+  temp_.clear();
+}
+
+FileStatus SafeFileWriter::Write(std::string_view bytes) {
+  if (!status_.Ok()) return status_;
+  status_ = WriteAll(fd_, bytes);
+  if (!status_.Ok()) Discard();
+  return status_;
+}
+
+FileStatus SafeFileWriter::Commit() {
+  if (!status_.Ok()) return status_;
+  if (mode_ != 0 && ::fchmod(fd_, mode_) != 0) status_ = SystemFailure(errno);
+  if (status_.Ok() && ::fsync(fd_) != 0) status_ = SystemFailure(errno);
+  if (status_.Ok() && ::close(std::exchange(fd_, -1)) != 0) status_ = SystemFailure(errno);
+  if (status_.Ok() && ::rename(temp_.c_str(), target_.c_str()) != 0) {
+    const int error = errno;
     // In a sticky folder only a file's owner may replace it.
-    if (exists && FolderNotWritable(error)) return WriteInPlace(target, bytes);
-    return SystemFailure(error);
+    folderRefused_ = existed_ && FolderNotWritable(error);
+    status_ = SystemFailure(error);
   }
-  if (!written.Ok()) ::unlink(temp.c_str());
-  return written;
+  if (status_.Ok()) temp_.clear();  // renamed: nothing left to remove
+  Discard();
+  return status_;
+}
+
+FileStatus SafeWrite(const std::string& path, std::string_view bytes) {
+  SafeFileWriter writer(path);
+  if (writer.Status().Ok() && writer.Write(bytes).Ok()) writer.Commit();
+  // Where the folder is not writable but the file is, the file is rewritten in place.
+  if (writer.FolderRefused()) return WriteInPlace(writer.Target(), bytes);
+  return writer.Status();
 }
 
 int SafeOpenLog(const std::string& path, FileStatus* status) {

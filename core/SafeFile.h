@@ -1,6 +1,6 @@
 #pragma once
 // The one way the program opens, reads and writes the files of the settings
-// folder, the first-start template and the data log.
+// folder, the first-start template, the data log and the saved traffic list.
 //
 // The settings folder is shared by every local user of the machine, so any of
 // them may have put something there: a symbolic link to another user's file,
@@ -59,6 +59,46 @@ struct FileContent {
 FileContent SafeRead(const std::string& path);
 // Replaces the file's content as a whole.
 FileStatus SafeWrite(const std::string& path, std::string_view bytes);
+
+// Writes a new version of a file piece by piece, for content too large to
+// hold in memory at once, by the same rules: a trusted link is followed to
+// its target, anything but a regular file with one name is refused, the
+// pieces go into a hidden temporary file beside the target, and Commit
+// renames it over the target. Until then the old file stays as it was; a
+// writer destroyed without Commit removes its temporary file. There is no
+// rewriting in place: where the folder does not let the temporary file be
+// made or renamed, FolderRefused() tells, and the status says why.
+class SafeFileWriter {
+ public:
+  explicit SafeFileWriter(const std::string& path);
+  ~SafeFileWriter();
+  SafeFileWriter(const SafeFileWriter&) = delete;
+  SafeFileWriter& operator=(const SafeFileWriter&) = delete;
+
+  // Whether the writer could start: a refusal of what stands at the path, or
+  // the system's reason why no temporary file could be made.
+  const FileStatus& Status() const { return status_; }
+  FileStatus Write(std::string_view bytes);
+  // Flushes the temporary file to the disk and renames it over the target.
+  FileStatus Commit();
+
+  // The file that is replaced (the link's target, where the path is a link).
+  const std::string& Target() const { return target_; }
+  // The folder refused the temporary file or its rename while the target
+  // exists and may be writable itself.
+  bool FolderRefused() const { return folderRefused_; }
+
+ private:
+  void Discard();
+
+  std::string target_;
+  std::string temp_;
+  int fd_ = -1;
+  unsigned mode_ = 0;  // the mode bits the new file gets; 0: as created
+  FileStatus status_;
+  bool existed_ = false;
+  bool folderRefused_ = false;
+};
 // Opens the data log for writing and empties it, creating it when missing.
 // Returns the descriptor, or -1 with the reason in *status.
 int SafeOpenLog(const std::string& path, FileStatus* status);

@@ -11,6 +11,7 @@
 //
 // Text is bytes: all 256 byte values may occur on either side.
 #include <string>
+#include <string_view>
 
 // Notation to raw bytes. The names <STX> <ETX> <EOT> <ENQ> <ACK> <LF> <CR>
 // <NAK> (upper case only) are replaced first; then, again and again, the
@@ -28,3 +29,11 @@ std::string fkt_SpecialCharsToRaw(const std::string& notation);
 // ">" (never a name: STX is shown as <2>). Converting the display form back
 // gives the original bytes whenever they hold no "<" and no ">".
 std::string fkt_RawToSpecialChars(const std::string& raw);
+// The same, written to `out`, which has room for kDisplayRoomPerByte bytes
+// per raw byte and kDisplayRoomExtra more; returns the end of what was
+// written. With lowerCase, letters come in lower case (the display form holds
+// no other letters), for searching without regard to case. For callers that
+// convert millions of entries into one buffer.
+inline constexpr std::size_t kDisplayRoomPerByte = 5;  // "<255>"
+inline constexpr std::size_t kDisplayRoomExtra = 3;
+char* WriteRawToSpecialChars(std::string_view raw, char* out, bool lowerCase = false);

@@ -3,7 +3,7 @@
 // with the all-users data folder (and the program folder, where a settings
 // template could come from) moved to a temporary folder the bench owns, and
 // every box printed to stderr instead of shown, so nothing ever waits for a
-// click.
+// click; a save dialog answers with a path the bench sets.
 #include <iostream>
 #include <optional>
 #include <string>
@@ -21,8 +21,11 @@ class BenchPlatform : public QtPlatform {
     std::cerr << "console box [" << caption << "]: " << text << '\n';
   }
   std::optional<std::string> AskOpenFileName(const FileDialogRequest& /*request*/) override { return std::nullopt; }
-  std::optional<std::string> AskSaveFileName(const FileDialogRequest& /*request*/) override { return std::nullopt; }
+  std::optional<std::string> AskSaveFileName(const FileDialogRequest& /*request*/) override { return saveAnswer; }
   void InputBox(const std::string& /*prompt*/, const std::string& /*title*/, const std::string& /*text*/) override {}
+
+  // What the save dialog answers; nothing: cancelled.
+  std::optional<std::string> saveAnswer;
 
  private:
   std::string root_;

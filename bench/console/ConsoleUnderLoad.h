@@ -81,6 +81,10 @@ class ConsoleUnderLoad {
   int ReceiveBufferBytes() const;
   bool LinkOpen() const;
   frmMain& Window() { return *window_; }
+  // The bench's own temporary folder (settings, log, files it writes).
+  std::string Folder() const { return folder_.path().toStdString(); }
+  // What the console's save dialog answers from now on.
+  void AnswerSaveDialog(const std::string& path) { platform_.saveAnswer = path; }
   TrafficView& View();
   // Where the list's file stands: bytes on disk.
   std::uint64_t ListFileBytes() const;

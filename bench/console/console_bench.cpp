@@ -9,6 +9,7 @@
 //   console_bench batchcost [--entries N,N,...] [--batches B] [--per-batch D]
 //   console_bench longrows [--rows N] [--bytes B] [--rate R] [--seconds S]
 //   console_bench listdelay [--rate R] [--seconds S]
+//   console_bench tools   [--entries N] [--steps S]
 //   common options:       [--address 127.x.y.z] [--port P] [--gso]
 //
 // rate:    one run at R per second for S seconds (default 100000, 10); every
@@ -39,6 +40,12 @@
 // listdelay: R (default 10) single datagrams per second for S (default 30)
 //          seconds, sent from a thread of the bench: the time from each send
 //          to the list's model taking it in, p50, p99, max.
+// tools:   the operator's tools on a list of N (default 1000000) entries
+//          listed through the receive path: S (default 10) steps of the
+//          find bar that find nothing (every entry read), and S that find
+//          the entry furthest away (round the whole list); then "Save list
+//          as..." of every entry, from the menu's handler to the renamed
+//          file, and the file's size.
 // --gso:   udp_load sends with --gso, for rates beyond about 300,000/s.
 //
 // udp_load must sit next to this program. Exits 0 when every run was
@@ -46,12 +53,14 @@
 // 2 when the console could not be set up (an address outside 127.0.0.0/8
 // included), 1 on bad arguments.
 #include <QApplication>
+#include <QLineEdit>
 #include <QStringList>
 #include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <map>
 #include <optional>
 #include <stdexcept>
@@ -60,6 +69,7 @@
 
 #include "bench/console/ConsoleUnderLoad.h"
 #include "bench/console/ProcessStats.h"
+#include "console/TrafficListModel.h"
 #include "console/TrafficView.h"
 #include "console/UdpLink.h"
 #include "console/frmMain.h"
@@ -309,6 +319,57 @@ int ListDelay(ConsoleUnderLoad& console, const Options& o) {
   return ms.size() == expected ? 0 : 4;
 }
 
+double MsSince(std::chrono::steady_clock::time_point start) {
+  return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+}
+
+int Tools(ConsoleUnderLoad& console, const Options& o) {
+  const auto entries = static_cast<std::uint64_t>(o.Number("--entries", 1'000'000, 2, 1e9));
+  const int steps = static_cast<int>(o.Number("--steps", 10, 1, 1000));
+  console.Prefill(entries);
+  // The store's writer thread done with the prefill, which would otherwise
+  // share the machine with the first steps.
+  console.SettleList();
+  frmMain& window = console.Window();
+  window.ShowFindBar();
+  auto* field = window.findChild<QLineEdit*>("txtFind");
+  if (field == nullptr) throw BenchFailure("no find field");
+  const auto timeSteps = [&](const QString& text) {
+    field->setText(text);
+    std::vector<double> ms;
+    for (int n = 0; n < steps; ++n) {
+      const auto start = std::chrono::steady_clock::now();
+      window.FindStep(true);
+      ms.push_back(MsSince(start));
+    }
+    return ms;
+  };
+  const std::vector<double> none = timeSteps("no such text");
+  // The last datagram's own bytes: found only there, so every step goes
+  // round the whole list to it.
+  const std::string last = window.TrafficList().EntryText(entries - 1).substr(21);
+  const std::vector<double> far = timeSteps(QString::fromLatin1(last.data(), static_cast<qsizetype>(last.size())));
+  const bool foundLast = console.View().CurrentEntry() == entries - 1;
+  std::printf(
+      "RESULT tools find: %llu entries listed: a step that finds nothing takes %.1f ms (median), %.1f ms"
+      " (worst of %d); one that finds the entry furthest away %.1f ms (median), %.1f ms (worst)%s\n",
+      static_cast<unsigned long long>(entries), Percentile(none, 0.5), *std::max_element(none.begin(), none.end()),
+      steps, Percentile(far, 0.5), *std::max_element(far.begin(), far.end()), foundLast ? "" : " NOT FOUND");
+  std::fflush(stdout);
+
+  const std::string path = console.Folder() + "/list.txt";
+  console.AnswerSaveDialog(path);
+  const auto start = std::chrono::steady_clock::now();
+  window.mnuFileSaveList_Click();
+  const double ms = MsSince(start);
+  std::error_code error;
+  const auto bytes = std::filesystem::file_size(path, error);
+  std::printf("RESULT tools export: %llu entries saved in %.0f ms, %.1f MiB%s\n",
+              static_cast<unsigned long long>(entries), ms, error ? 0.0 : static_cast<double>(bytes) / 1048576,
+              error ? " (NO FILE)" : "");
+  return foundLast && !error ? 0 : 4;
+}
+
 int IdleCost(ConsoleUnderLoad& console, const Options& o) {
   const double seconds = o.Number("--seconds", 30, 1, 600);
   if (o.Flag("--port-busy")) console.OccupyPort();
@@ -350,7 +411,8 @@ int main(int argc, char** argv) {
   try {
     if (argc < 2) Usage("no mode given");
     const std::string mode = argv[1];
-    const std::vector<std::string> modes = {"rate", "latency", "memory", "idle", "batchcost", "longrows", "listdelay"};
+    const std::vector<std::string> modes = {"rate",      "latency",  "memory",    "idle",
+                                            "batchcost", "longrows", "listdelay", "tools"};
     if (std::find(modes.begin(), modes.end(), mode) == modes.end()) Usage("unknown mode " + mode);
     const Options o(argc, argv);
     // Destroyed on the way out of here, so the temporary folder goes too.
@@ -366,11 +428,12 @@ int main(int argc, char** argv) {
     if (mode == "batchcost") return BatchCost(console, o);
     if (mode == "longrows") return LongRows(console, o);
     if (mode == "listdelay") return ListDelay(console, o);
+    if (mode == "tools") return Tools(console, o);
     return IdleCost(console, o);
   } catch (const UsageError& error) {
     std::fprintf(stderr,
                  "console_bench: %s\n"
-                 "usage: console_bench rate|latency|memory|idle|batchcost|longrows|listdelay [options]"
+                 "usage: console_bench rate|latency|memory|idle|batchcost|longrows|listdelay|tools [options]"
                  "  (see console_bench.cpp)\n",
                  error.what());
     return 1;

@@ -4,11 +4,13 @@
 # receiver (and beside an earlier build of the console, and run as an
 # ordinary user), the rate with 10 million entries listed, timer lateness
 # under load, memory, the refresh cost at up to 100 million entries, long
-# datagrams, the delay before a single datagram is listed, and the idle cost.
+# datagrams, the delay before a single datagram is listed, the idle cost, and
+# the operator's tools (find and save) on a list of a million entries.
 #
 #   bench/console/run_all.sh [--bin DIR] [--before DIR] [--lock FILE] [--port P]
 #                            [--from R] [--step R] [--max R] [--seconds S] [--runs N]
 #                            [--listed N] [--big N] [--user NAME] [--display :N]
+#                            [--only SECTION,...]
 #
 # --bin      folder with console_bench, minimal_receiver and udp_load
 #            (default build/bin)
@@ -31,6 +33,10 @@
 #            (default nobody; needs root, skipped otherwise)
 # --display  an X display (an Xvfb) for the idle measurement, as a desktop
 #            session would run it; without one it runs headless
+# --only     the sections to run (default all): rate (the empty list's
+#            ladder), listed (the ladder with --listed entries), latency,
+#            memory (per entry, from the socket), big (--big entries),
+#            batchcost, longrows, listdelay, idle, tools
 #
 # Every load goes to 127.0.0.1 only, and every run stops by itself.
 set -euo pipefail
@@ -48,6 +54,7 @@ listed=10000000
 big=100000000
 user=nobody
 display=""
+only=rate,listed,latency,memory,big,batchcost,longrows,listdelay,idle,tools
 while [ $# -gt 0 ]; do
   case "$1" in
     --bin) bin=$2; shift 2 ;;
@@ -63,6 +70,7 @@ while [ $# -gt 0 ]; do
     --big) big=$2; shift 2 ;;
     --user) user=$2; shift 2 ;;
     --display) display=$2; shift 2 ;;
+    --only) only=$2; shift 2 ;;
     *) echo "run_all.sh: unknown option $1" >&2; exit 1 ;;
   esac
 done
@@ -72,6 +80,8 @@ for folder in "$bin" $before; do
   done
 done
 if [ "$(id -u)" -ne 0 ] || ! id "$user" >/dev/null 2>&1; then user=""; fi
+# Whether a section is to run.
+wanted() { [[ ",$only," == *",$1,"* ]]; }
 
 # Beyond this rate one send call per datagram cannot keep pace here; udp_load
 # then hands the kernel whole batches to cut up (--gso).
@@ -242,47 +252,71 @@ measure() {
 
 declare -a summary
 row() { summary+=("$(printf '%-44s %-58s %s' "$1" "$2" "$3")"); }
-value() { sed -n "$2" "$work/$1.result" 2>/dev/null | head -1; }
+# The first line a sed script prints from a measurement; nothing for one not run.
+value() { [ -f "$work/$1.result" ] || return 0; sed -n "$2" "$work/$1.result" | head -1; }
 
 # ---- rates -------------------------------------------------------------
-programs=("minimal:minimal_at" "console:console_at")
-[ -n "$before" ] && programs+=("before:before_at")
-[ -n "$user" ] && programs+=("as-$user:user_at")
-climb "lossless rate, empty list" "${programs[@]}"
-empty_best=${best[console]}; minimal_best=${best[minimal]}; before_best=${best[before]:-}; user_best=${best[as-$user]:-}
+if wanted rate; then
+  programs=("minimal:minimal_at" "console:console_at")
+  [ -n "$before" ] && programs+=("before:before_at")
+  [ -n "$user" ] && programs+=("as-$user:user_at")
+  climb "lossless rate, empty list" "${programs[@]}"
+  empty_best=${best[console]}; minimal_best=${best[minimal]}; before_best=${best[before]:-}; user_best=${best[as-$user]:-}
+fi
 
-programs=("console:console_at:--prefill $listed")
-[ -n "$before" ] && programs+=("before:before_at:--prefill $listed")
-climb "lossless rate, $listed entries listed before each run" "${programs[@]}"
-listed_best=${best[console]}; before_listed_best=${best[before]:-}
+if wanted listed; then
+  programs=("console:console_at:--prefill $listed")
+  [ -n "$before" ] && programs+=("before:before_at:--prefill $listed")
+  climb "lossless rate, $listed entries listed before each run" "${programs[@]}"
+  listed_best=${best[console]}; before_listed_best=${best[before]:-}
+fi
 
 # ---- the rest ----------------------------------------------------------
-echo "== 10 ms timer lateness at 50000/s"
-measure latency "$bin" latency --rate 50000 --seconds "$seconds"
-[ -n "$before" ] && measure latency-before "$before" latency --rate 50000 --seconds "$seconds"
+if wanted latency; then
+  echo "== 10 ms timer lateness at 50000/s"
+  measure latency "$bin" latency --rate 50000 --seconds "$seconds"
+  [ -n "$before" ] && measure latency-before "$before" latency --rate 50000 --seconds "$seconds"
+fi
 
-echo "== memory: 1000000 datagrams at 25000/s from the socket"
-measure memory "$bin" memory --entries 1000000 --rate 25000
-[ -n "$before" ] && measure memory-before "$before" memory --entries 1000000 --rate 25000
-echo "== memory: $big entries listed through the receive path directly"
-measure memory-big "$bin" memory --entries "$big" --direct
+if wanted memory; then
+  echo "== memory: 1000000 datagrams at 25000/s from the socket"
+  measure memory "$bin" memory --entries 1000000 --rate 25000
+  [ -n "$before" ] && measure memory-before "$before" memory --entries 1000000 --rate 25000
+fi
+if wanted big; then
+  echo "== memory: $big entries listed through the receive path directly"
+  measure memory-big "$bin" memory --entries "$big" --direct
+fi
 
-echo "== refresh cost (one receive batch of 100 with the view at the end of the list)"
-measure batchcost "$bin" batchcost --entries "1000,1000000,$listed,$big"
-[ -n "$before" ] && measure batchcost-before "$before" batchcost --entries "1000,1000000,$listed"
+if wanted batchcost; then
+  echo "== refresh cost (one receive batch of 100 with the view at the end of the list)"
+  measure batchcost "$bin" batchcost --entries "1000,1000000,$listed,$big"
+  [ -n "$before" ] && measure batchcost-before "$before" batchcost --entries "1000,1000000,$listed"
+fi
 
-echo "== 30 rows of 65507 random bytes in view"
-measure longrows "$bin" longrows --rows 30 --bytes 65507 --rate 100 --seconds "$seconds"
+if wanted longrows; then
+  echo "== 30 rows of 65507 random bytes in view"
+  measure longrows "$bin" longrows --rows 30 --bytes 65507 --rate 100 --seconds "$seconds"
+fi
 
-echo "== a single datagram at 10/s: from send to listed"
-measure listdelay "$bin" listdelay --rate 10 --seconds 30
+if wanted listdelay; then
+  echo "== a single datagram at 10/s: from send to listed"
+  measure listdelay "$bin" listdelay --rate 10 --seconds 30
+fi
 
-echo "== idle, 60 s${display:+ on display $display}"
-idle_env=(env); [ -n "$display" ] && idle_env=(env DISPLAY="$display" QT_QPA_PLATFORM=xcb)
-measure_idle() { locked "${idle_env[@]}" "$2/console_bench" idle "${@:3}" 2>/dev/null | grep RESULT | tee "$work/$1.result" || true; }
-measure_idle idle "$bin" --seconds 60
-[ -n "$before" ] && measure_idle idle-before "$before" --seconds 60
-measure_idle idle-busy "$bin" --seconds 20 --port-busy
+if wanted idle; then
+  echo "== idle, 60 s${display:+ on display $display}"
+  idle_env=(env); [ -n "$display" ] && idle_env=(env DISPLAY="$display" QT_QPA_PLATFORM=xcb)
+  measure_idle() { locked "${idle_env[@]}" "$2/console_bench" idle "${@:3}" 2>/dev/null | grep RESULT | tee "$work/$1.result" || true; }
+  measure_idle idle "$bin" --seconds 60
+  [ -n "$before" ] && measure_idle idle-before "$before" --seconds 60
+  measure_idle idle-busy "$bin" --seconds 20 --port-busy
+fi
+
+if wanted tools; then
+  echo "== the operator's tools with 1000000 entries listed: find and save"
+  measure tools "$bin" tools --entries 1000000 --steps 10
+fi
 
 # ---- summary -----------------------------------------------------------
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", (b > 0 ? a / b : 0) }'; }
@@ -297,27 +331,44 @@ batch_at() {
   echo "$(batch_ms "$1" "$2") ms${paint:+ (full repaint $paint ms)}"
 }
 
-row "highest lossless rate, console" "$(pair "${empty_best}/s (x$(ratio "$empty_best" "$minimal_best") the minimal receiver)" "${before_best}/s")" "as the minimal receiver"
-row "highest lossless rate, minimal receiver" "${minimal_best}/s" "(yardstick)"
-[ -n "$user" ] && row "highest lossless rate, console as $user" "${user_best}/s" "(default receive buffer)"
-row "highest lossless rate, $listed listed" \
-  "$(pair "${listed_best}/s (x$(ratio "$listed_best" "$empty_best"))" "${before_listed_best}/s (x$(ratio "${before_listed_best:-0}" "${before_best:-0}"))")" \
-  ">= 0.9 x the empty list"
-row "10 ms timer lateness at 50000/s" "$(pair "$latency" "$latency_before")" "p99 < 50 ms"
-row "memory per listed 64-byte datagram (RSS)" "$(pair "$(per_entry memory)" "$(per_entry memory-before)")" ""
-row "resident memory, $big listed" "$(value memory-big 's/.*, \([0-9.]*\) MiB with.*/\1 MiB/p'), $(value memory-big 's/.*file: \([0-9.]*\) MiB on disk.*/\1 MiB on disk/p')" "<= 500 MB"
-row "resident memory after Delete list" "$(value memory-big 's/.*after delete: resident \([0-9.]*\) MiB (\([0-9]*\)% of the idle.*/\1 MiB, \2% of the start/p')" "within 10% of the start"
-for n in 1000 1000000 "$listed" "$big"; do
-  extra=""; [ -n "$before" ] && [ "$n" != "$big" ] && extra=" (before: $(batch_at batchcost-before "$n"))"
-  row "refresh cost, $n listed" "$(batch_at batchcost "$n")$extra" ""
-done
-row "refresh cost, $big vs 1000 listed" "x$(ratio "$(batch_ms batchcost "$big")" "$(batch_ms batchcost 1000)")" "<= 2 x"
-row "repaint, 30 rows of 65507 random bytes" "$(value longrows 's/.*a full repaint takes \([0-9.]*\) ms (median), \([0-9.]*\) ms (worst.*/\1 ms, worst \2 ms/p')" "< 16 ms"
-row "timer lateness with them, 100/s arriving" "$(value longrows 's/.*latency.*p99 \([-0-9.]*\) ms, max \([-0-9.]*\) ms.*/p99 \1 ms, max \2 ms/p')" "p99 < 20 ms"
-row "single datagram at 10/s, send to listed" "$(value listdelay 's/.*p50 \([0-9.]*\) ms, p99 \([0-9.]*\) ms, max \([0-9.]*\) ms.*/p50 \1, p99 \2, max \3 ms/p')" "p99 <= 5 ms"
+if wanted rate; then
+  row "highest lossless rate, console" "$(pair "${empty_best}/s (x$(ratio "$empty_best" "$minimal_best") the minimal receiver)" "${before_best}/s")" "as the minimal receiver"
+  row "highest lossless rate, minimal receiver" "${minimal_best}/s" "(yardstick)"
+  [ -n "$user" ] && row "highest lossless rate, console as $user" "${user_best}/s" "(default receive buffer)"
+fi
+if wanted listed; then
+  row "highest lossless rate, $listed listed" \
+    "$(pair "${listed_best}/s (x$(ratio "$listed_best" "${empty_best:-0}"))" "${before_listed_best}/s (x$(ratio "${before_listed_best:-0}" "${before_best:-0}"))")" \
+    ">= 0.9 x the empty list"
+fi
+wanted latency && row "10 ms timer lateness at 50000/s" "$(pair "$latency" "$latency_before")" "p99 < 50 ms"
+wanted memory && row "memory per listed 64-byte datagram (RSS)" "$(pair "$(per_entry memory)" "$(per_entry memory-before)")" ""
+if wanted big; then
+  row "resident memory, $big listed" "$(value memory-big 's/.*, \([0-9.]*\) MiB with.*/\1 MiB/p'), $(value memory-big 's/.*file: \([0-9.]*\) MiB on disk.*/\1 MiB on disk/p')" "<= 500 MB"
+  row "resident memory after Delete list" "$(value memory-big 's/.*after delete: resident \([0-9.]*\) MiB (\([0-9]*\)% of the idle.*/\1 MiB, \2% of the start/p')" "within 10% of the start"
+fi
+if wanted batchcost; then
+  for n in 1000 1000000 "$listed" "$big"; do
+    extra=""; [ -n "$before" ] && [ "$n" != "$big" ] && extra=" (before: $(batch_at batchcost-before "$n"))"
+    row "refresh cost, $n listed" "$(batch_at batchcost "$n")$extra" ""
+  done
+  row "refresh cost, $big vs 1000 listed" "x$(ratio "$(batch_ms batchcost "$big")" "$(batch_ms batchcost 1000)")" "<= 2 x"
+fi
+if wanted longrows; then
+  row "repaint, 30 rows of 65507 random bytes" "$(value longrows 's/.*a full repaint takes \([0-9.]*\) ms (median), \([0-9.]*\) ms (worst.*/\1 ms, worst \2 ms/p')" "< 16 ms"
+  row "timer lateness with them, 100/s arriving" "$(value longrows 's/.*latency.*p99 \([-0-9.]*\) ms, max \([-0-9.]*\) ms.*/p99 \1 ms, max \2 ms/p')" "p99 < 20 ms"
+fi
+wanted listdelay && row "single datagram at 10/s, send to listed" "$(value listdelay 's/.*p50 \([0-9.]*\) ms, p99 \([0-9.]*\) ms, max \([0-9.]*\) ms.*/p50 \1, p99 \2, max \3 ms/p')" "p99 <= 5 ms"
 idle_of() { value "$1" 's/.* = \([0-9.]*\)% of one core.*supervision ticks \([0-9.]*\) per second.*/\1% of a core, \2 ticks\/s/p'; }
-row "idle with the link open, 60 s" "$(pair "$(idle_of idle)" "$(value idle-before 's/.* = \([0-9.]*\)% of one core.*/\1% of a core/p')")" "< 0.05%, 0 ticks/s"
-row "idle with the port busy, 20 s" "$(idle_of idle-busy)" "retries every 10 ms"
+if wanted idle; then
+  row "idle with the link open, 60 s" "$(pair "$(idle_of idle)" "$(value idle-before 's/.* = \([0-9.]*\)% of one core.*/\1% of a core/p')")" "< 0.05%, 0 ticks/s"
+  row "idle with the port busy, 20 s" "$(idle_of idle-busy)" "retries every 10 ms"
+fi
+if wanted tools; then
+  row "find step, 1000000 listed, nothing found" "$(value tools 's/.*finds nothing takes \([0-9.]*\) ms (median), \([0-9.]*\) ms (worst.*/\1 ms, worst \2 ms/p')" "< 100 ms"
+  row "find step, the entry furthest away" "$(value tools 's/.*furthest away \([0-9.]*\) ms (median), \([0-9.]*\) ms (worst).*/\1 ms, worst \2 ms/p')" "< 100 ms"
+  row "save list as, 1000000 entries" "$(value tools 's/.*export: .* saved in \([0-9]*\) ms, \([0-9.]*\) MiB.*/\1 ms (\2 MiB)/p')" "< 2 s"
+fi
 
 echo
 echo "== summary"

@@ -18,11 +18,13 @@ constexpr TrafficStore::Limits kTiny{64 * 1024, 4096, 64};
 
 struct Appended {
   EntryKind kind;
-  std::uint32_t ms;
+  std::int64_t us;
   std::string bytes;
+  bool badFrame;
 };
 
-// Lengths from empty to larger than a block, every byte value.
+// Lengths from empty to larger than a block, every byte value, every kind;
+// times 11 hours and a few microseconds apart, so the date changes often.
 std::vector<Appended> Entries(int count) {
   std::mt19937 random(7);
   std::vector<Appended> entries;
@@ -30,7 +32,8 @@ std::vector<Appended> Entries(int count) {
     const std::size_t length = n % 50 == 7 ? 9000 : n % 13 == 0 ? 0 : random() % 300;
     std::string bytes(length, '\0');
     for (char& byte : bytes) byte = static_cast<char>(random());
-    entries.push_back({static_cast<EntryKind>(n % 3), static_cast<std::uint32_t>(n * 997 % 86'400'000), bytes});
+    const std::int64_t us = 1'700'000'000'000'000 + std::int64_t{n} * 39'600'000'007;
+    entries.push_back({static_cast<EntryKind>(n % 4), us, bytes, n % 5 == 1});
   }
   return entries;
 }
@@ -41,7 +44,9 @@ void ExpectAllReadBack(const TrafficStore& store, const std::vector<Appended>& e
   for (std::size_t n = entries.size(); n-- > 0;) {
     const TrafficStore::Meta meta = store.EntryMeta(n);
     EXPECT_EQ(meta.kind, entries[n].kind) << n;
-    EXPECT_EQ(meta.millisecondOfDay, entries[n].ms) << n;
+    EXPECT_EQ(meta.utcMicroseconds, entries[n].us) << n;
+    EXPECT_EQ(meta.millisecondOfDay, entries[n].us / 1000 % 86'400'000) << n;
+    EXPECT_EQ(meta.badFrame, entries[n].badFrame) << n;
     EXPECT_EQ(meta.length, entries[n].bytes.size()) << n;
     ASSERT_EQ(store.EntryBytes(n), entries[n].bytes) << n;
     EXPECT_EQ(store.EntryBytes(n, 5), entries[n].bytes.substr(0, 5)) << n;
@@ -59,7 +64,7 @@ TEST(TrafficStore, KeepsEveryEntryReachableWithMemoryBoundedAndGivesTheDiskBackO
   WriteFile(platform.root / "plain-file", "x");
   TrafficStore store({(platform.root / "plain-file" / "cache").string(), platform.scratchFolders[0]}, kTiny);
   const std::vector<Appended> entries = Entries(2000);
-  for (const Appended& e : entries) store.Append(e.kind, e.ms, e.bytes);
+  for (const Appended& e : entries) store.Append(e.kind, e.us, e.bytes, e.badFrame);
 
   // Read while the writer thread may still be at work, then once it is done.
   ExpectAllReadBack(store, entries);
@@ -72,7 +77,7 @@ TEST(TrafficStore, KeepsEveryEntryReachableWithMemoryBoundedAndGivesTheDiskBackO
   EXPECT_TRUE(std::filesystem::is_empty(platform.scratchFolders[0]));
   EXPECT_EQ(OpenFiles(), filesBefore + 2);
   // More goes out to the file after those reads; nothing is read before the clear.
-  for (const Appended& e : entries) store.Append(e.kind, e.ms, e.bytes);
+  for (const Appended& e : entries) store.Append(e.kind, e.us, e.bytes, e.badFrame);
 
   store.Clear();
   EXPECT_EQ(store.Count(), 0U);
@@ -113,7 +118,7 @@ TEST(TrafficStore, FullDiskIsReportedOnceAndNewEntriesStayInMemory) {
   {
     const FileSizeLimit full(48 * 1024);
     for (; n < 2000; ++n) {
-      store.Append(entries[n].kind, entries[n].ms, entries[n].bytes);
+      store.Append(entries[n].kind, entries[n].us, entries[n].bytes, entries[n].badFrame);
       if (std::string problem = store.TakeProblem(); !problem.empty()) problems.push_back(problem);
     }
     store.Settle();
@@ -124,7 +129,7 @@ TEST(TrafficStore, FullDiskIsReportedOnceAndNewEntriesStayInMemory) {
   EXPECT_NE(problems[0].find("large"), std::string::npos) << problems[0];  // "File too large"
 
   // Space again: the next budget's worth goes to the file, and all of it reads back.
-  for (; n < entries.size(); ++n) store.Append(entries[n].kind, entries[n].ms, entries[n].bytes);
+  for (; n < entries.size(); ++n) store.Append(entries[n].kind, entries[n].us, entries[n].bytes, entries[n].badFrame);
   store.Settle();
   EXPECT_LE(store.MemoryBytes(), kTiny.memoryBudget + 9000);
   EXPECT_EQ(store.TakeProblem(), "");

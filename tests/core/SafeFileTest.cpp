@@ -128,6 +128,23 @@ TEST_F(SafeFile, TemporaryFilesOfEndedRunsAreRemovedOthersStay) {
   EXPECT_TRUE(fs::exists(otherFile));
 }
 
+TEST_F(SafeFile, AWriterInPiecesLeavesTheOldFileUntilItCommits) {
+  WriteFile(Path("list.txt"), "old");
+  {
+    SafeFileWriter abandoned(Path("list.txt"));
+    ASSERT_TRUE(abandoned.Write("half").Ok());
+  }
+  EXPECT_EQ(ReadFile(Path("list.txt")), "old");
+  EXPECT_EQ(std::distance(fs::directory_iterator(platform.root), {}), 3);  // common, bin, list.txt
+
+  SafeFileWriter writer(Path("list.txt"));
+  for (const char* piece : {"one ", "two ", "three"}) ASSERT_TRUE(writer.Write(piece).Ok());
+  EXPECT_EQ(ReadFile(Path("list.txt")), "old");
+  ASSERT_TRUE(writer.Commit().Ok());
+  EXPECT_EQ(ReadFile(Path("list.txt")), "one two three");
+  EXPECT_EQ(std::distance(fs::directory_iterator(platform.root), {}), 3);
+}
+
 TEST_F(SafeFile, AnotherUsersViewOfTheFolder) {
   if (::geteuid() != 0) GTEST_SKIP() << "needs root to act as a second user";
   // A folder the other user cannot write, holding one file they may write
@@ -144,7 +161,9 @@ TEST_F(SafeFile, AnotherUsersViewOfTheFolder) {
   }();
 
   EXPECT_EQ(RunAsOtherUser([&] {
-              // The folder refuses a temporary file: the file is rewritten in place.
+              // The folder refuses a temporary file: the file is rewritten in
+              // place, but never by a writer in pieces, which could leave half.
+              if (!SafeFileWriter(Path("theirs.ini")).FolderRefused()) return 3;
               if (!SafeWrite(Path("theirs.ini"), "new").Ok()) return 1;
               const FileContent secret = SafeRead(Path("private.ini"));
               return secret.status.refusal == FileRefusal::SystemError && secret.status.error == EACCES ? 0 : 2;

@@ -32,32 +32,47 @@ TEST(AppendBlockCheck, UnconvertibleLineFails) {
   EXPECT_THROW(fkt_AppendBlockCheck("<STX><abc><ETX>"), RunTimeError);
 }
 
-TEST(CheckFrame, ChecksTheLastByteOfFramesOnly) {
+TEST(CheckFrame, ChecksTheBlockCheckOfEveryFrameAndOfNothingElse) {
   using std::string_literals::operator""s;
+  struct Expected {
+    int expected, received;
+    std::size_t frame = 1, frames = 1;
+  };
   const struct {
     const char* name;
     std::string datagram;
-    std::optional<std::pair<int, int>> expectedReceived;  // nothing: not a frame
+    std::optional<Expected> check;  // nothing: not a frame
   } cases[] = {
-      {"first sample", "\x02" "0,1,INFO?\x03\xB3"s, {{179, 179}}},
-      {"second sample", "\x02" "0,1,INFO?\n\x03\xB9"s, {{185, 185}}},
-      {"wrong block check", "\x02" "0,1,INFO?\x03\xB2"s, {{179, 178}}},
-      {"shortest frame", "\x02\x03\x83"s, {{131, 131}}},
-      {"bytes before the STX do not count", "\x06\x02" "0,1,INFO?\x03\xB3"s, {{179, 179}}},
-      {"block check below 128", "\x02" "0,1,INFO?\x03" "3"s, {{179, 51}}},
+      {"first sample", "\x02" "0,1,INFO?\x03\xB3"s, Expected{179, 179}},
+      {"second sample", "\x02" "0,1,INFO?\n\x03\xB9"s, Expected{185, 185}},
+      {"wrong block check", "\x02" "0,1,INFO?\x03\xB2"s, Expected{179, 178}},
+      {"shortest frame", "\x02\x03\x83"s, Expected{131, 131}},
+      {"bytes before the STX do not count", "\x06\x02" "0,1,INFO?\x03\xB3"s, Expected{179, 179}},
+      {"block check below 128", "\x02" "0,1,INFO?\x03" "3"s, Expected{179, 51}},
+      {"two frames, both right", "\x02" "A\x03\xC2\x02" "B\x03\xC1"s, Expected{193, 193, 2, 2}},
+      {"two frames, the first wrong", "\x02" "A\x03\xC0\x02" "B\x03\xC1"s, Expected{194, 192, 1, 2}},
+      {"two frames, the second wrong", "\x02" "A\x03\xC2\x02" "B\x03\xC0"s, Expected{193, 192, 2, 2}},
+      {"two frames with a line end between", "\x02" "A\x03\xC2\r\n\x02" "B\x03\xC1"s, Expected{193, 193, 2, 2}},
+      // As one frame its block check would be right; the frames it splits
+      // into are not.
+      {"ETX ends a frame", "\x02" "A\x03x\x02" "B\x03\xF9"s, Expected{194, 120, 1, 2}},
       {"line end after the block check", "\x02" "0,1,INFO?\x03\xB3\r\n"s, std::nullopt},
       {"no STX", "0,1,INFO?\x03\xB3"s, std::nullopt},
+      {"STX without ETX", "\x02" "0,1,INFO?\xB3"s, std::nullopt},
       {"STX only after the ETX", "\x03\x02\xB3"s, std::nullopt},
-      {"no block check", "\x02" "0,1\x03"s, std::nullopt},
+      {"ETX as the last byte", "\x02" "0,1\x03"s, std::nullopt},
+      {"second frame cut short", "\x02" "A\x03\xC2\x02" "B"s, std::nullopt},
       {"empty", ""s, std::nullopt},
   };
   for (const auto& c : cases) {
     const std::optional<FrameBlockCheck> check = CheckFrame(c.datagram);
-    ASSERT_EQ(check.has_value(), c.expectedReceived.has_value()) << c.name;
+    ASSERT_EQ(check.has_value(), c.check.has_value()) << c.name;
     if (!check) continue;
-    EXPECT_EQ(check->expected, c.expectedReceived->first) << c.name;
-    EXPECT_EQ(check->received, c.expectedReceived->second) << c.name;
-    EXPECT_EQ(check->Valid(), c.expectedReceived->first == c.expectedReceived->second) << c.name;
+    EXPECT_EQ(check->expected, c.check->expected) << c.name;
+    EXPECT_EQ(check->received, c.check->received) << c.name;
+    EXPECT_EQ(check->frame, c.check->frame) << c.name;
+    EXPECT_EQ(check->frames, c.check->frames) << c.name;
+    EXPECT_EQ(check->Valid(), c.check->expected == c.check->received) << c.name;
   }
 }
 

@@ -44,4 +44,22 @@ TEST(RawToSpecialChars, ConvertsBackWhenThereAreNoBrackets) {
   }
 }
 
+TEST(RawToSpecialChars, LongRunsOfPlainTextGiveWhatEachByteGivesAlone) {
+  // Runs of plain text longer than 16 bytes, broken at random by other bytes,
+  // at every offset; and the lower-case form that finding uses.
+  std::mt19937 random(14);
+  const std::string plain = "0,1,INFO,Simulated Instrument V1.0 ABCDEFGHIJKLMNOPQRSTUVWXYZ?! ";
+  for (int round = 0; round < 2000; ++round) {
+    std::string raw = plain.substr(random() % plain.size());
+    for (int n = 0; n < 3; ++n) raw.insert(random() % (raw.size() + 1), 1, static_cast<char>(random()));
+    std::string expected;
+    for (const char byte : raw) expected += fkt_RawToSpecialChars(std::string(1, byte));
+    ASSERT_EQ(fkt_RawToSpecialChars(raw), expected);
+    std::string lower(raw.size() * kDisplayRoomPerByte + kDisplayRoomExtra, '\0');
+    lower.resize(static_cast<std::size_t>(WriteRawToSpecialChars(raw, lower.data(), true) - lower.data()));
+    for (char& ch : expected) ch = static_cast<char>(ch >= 'A' && ch <= 'Z' ? ch + 32 : ch);
+    ASSERT_EQ(lower, expected);
+  }
+}
+
 }  // namespace

@@ -26,7 +26,10 @@ std::string ExchangeLine(std::string_view tag, const std::string& peer, std::str
 std::string BadBlockCheckNote(std::string_view datagram) {
   const std::optional<FrameBlockCheck> check = CheckFrame(datagram);
   if (!check || check->Valid()) return "";
-  return "bad block check <" + std::to_string(check->received) + ">, expected <" + std::to_string(check->expected) + ">";
+  std::string note =
+      "bad block check <" + std::to_string(check->received) + ">, expected <" + std::to_string(check->expected) + ">";
+  if (check->frames > 1) note += " in frame " + std::to_string(check->frame) + " of " + std::to_string(check->frames);
+  return note;
 }
 
 std::string JoinNotes(const std::string& first, const std::string& second) {

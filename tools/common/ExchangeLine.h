@@ -22,7 +22,8 @@ std::string UtcTimeOfDay();
 std::string ExchangeLine(std::string_view tag, const std::string& peer, std::string_view text, const std::string& note);
 
 // The note for a framed datagram whose block check is wrong,
-// "bad block check <178>, expected <179>"; empty for any other datagram.
+// "bad block check <178>, expected <179>" (with " in frame 2 of 2" when the
+// datagram holds several frames); empty for any other datagram.
 std::string BadBlockCheckNote(std::string_view datagram);
 
 // Joins two notes with ", ", leaving out an empty one.

@@ -1,0 +1,36 @@
+#include "console/ListExport.h"
+
+#include <algorithm>
+
+#include "console/TrafficListModel.h"
+
+namespace {
+constexpr std::size_t kPieceBytes = std::size_t{1} << 20;
+constexpr std::uint64_t kEntriesPerProgress = 16384;
+}  // namespace
+
+ExportResult ExportList(const TrafficListModel& model, std::uint64_t count, const std::string& path,
+                        const ExportProgress& progress) {
+  SafeFileWriter writer(path);
+  if (!writer.Status().Ok()) return {writer.Status()};
+  count = std::min(count, model.EntryCount());
+  const std::uint64_t generation = model.Generation();
+  std::string piece;
+  piece.reserve(kPieceBytes + 4096);
+  TrafficListModel::TextBuffers buffers;
+  for (std::uint64_t entry = 0; entry < count; ++entry) {
+    piece += model.NotationText(entry, buffers);
+    piece += "\r\n";
+    if (piece.size() >= kPieceBytes) {
+      if (!writer.Write(piece).Ok()) return {writer.Status()};
+      piece.clear();
+    }
+    if ((entry + 1) % kEntriesPerProgress == 0 && progress) {
+      const bool goOn = progress(entry + 1);
+      if (model.Generation() != generation) return {{}, true, true};
+      if (!goOn) return {{}, true};
+    }
+  }
+  if (!writer.Write(piece).Ok()) return {writer.Status()};
+  return {writer.Commit()};
+}

@@ -1,0 +1,115 @@
+// The find bar: a bar below the menu bar, made by the first Ctrl+F, with a
+// field, previous and next, match case, the outcome of the last step, and a
+// close button. While it shows, the window is taller by its height in the
+// normal state, so every control of the design keeps its place and size; a
+// maximized window gives the traffic list that much less height instead.
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QToolBar>
+
+#include "console/TrafficFind.h"
+#include "console/TrafficView.h"
+#include "console/frmMain.h"
+#include "platform/ProgramFont.h"
+#include "platform/VirtualKey.h"
+#include "platform/WidgetBuilding.h"
+
+void frmMain::CreateFindBar() {
+  findBar_ = Named(new QToolBar(this), "findBar");
+  findBar_->setMovable(false);
+  findBar_->setFloatable(false);
+  findBar_->toggleViewAction()->setVisible(false);
+  findBar_->hide();
+  addToolBar(Qt::TopToolBarArea, findBar_);
+
+  labFind = Named(new QLabel(findBar_), "labFind");
+  txtFind = Named(new QLineEdit(findBar_), "txtFind");
+  txtFind->setFont(ConsoleFont());
+  txtFind->setMinimumWidth(Px(3600));
+  cmdFindPrevious = Named(new QPushButton(findBar_), "cmdFindPrevious");
+  cmdFindNext = Named(new QPushButton(findBar_), "cmdFindNext");
+  chkFindMatchCase = Named(new QCheckBox(findBar_), "chkFindMatchCase");
+  labFindResult = Named(new QLabel(findBar_), "labFindResult");
+  auto* spacer = new QWidget(findBar_);
+  spacer->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+  cmdFindClose = Named(new QPushButton(QString::fromUtf16(u"\u2715"), findBar_), "cmdFindClose");
+  cmdFindClose->setFlat(true);
+  for (QWidget* w : std::initializer_list<QWidget*>{labFind, txtFind, cmdFindPrevious, cmdFindNext, chkFindMatchCase,
+                                                    labFindResult, spacer, cmdFindClose}) {
+    findBar_->addWidget(w);
+    w->installEventFilter(this);
+  }
+  connect(cmdFindPrevious, &QPushButton::clicked, this, [this] { FindStep(false); });
+  connect(cmdFindNext, &QPushButton::clicked, this, [this] { FindStep(true); });
+  connect(cmdFindClose, &QPushButton::clicked, this, [this] { HideFindBar(); });
+  connect(txtFind, &QLineEdit::textChanged, labFindResult, &QLabel::clear);
+  connect(chkFindMatchCase, &QCheckBox::toggled, labFindResult, &QLabel::clear);
+  ApplyLanguageTexts();
+}
+
+int frmMain::FindBarHeight() const {
+  return findBar_ != nullptr && !findBar_->isHidden() ? findBar_->sizeHint().height() : 0;
+}
+
+void frmMain::ShowFindBar() {
+  if (findBar_ == nullptr) CreateFindBar();
+  if (findBar_->isHidden()) {
+    const int before = height();
+    findBar_->show();
+    ApplyMinimumSize();
+    if ((windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen)) == 0) {
+      resize(width(), before + FindBarHeight());
+    }
+    ResizeControls();
+  }
+  txtFind->setFocus(Qt::ShortcutFocusReason);
+  txtFind->selectAll();
+}
+
+void frmMain::HideFindBar() {
+  if (findBar_ == nullptr || findBar_->isHidden()) return;
+  const int before = height();
+  const int bar = FindBarHeight();
+  const bool hadFocus = findBar_->isAncestorOf(QApplication::focusWidget());
+  findBar_->hide();
+  ApplyMinimumSize();
+  if ((windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen)) == 0) resize(width(), before - bar);
+  ResizeControls();
+  if (hadFocus && lstSendReceive->isEnabled()) lstSendReceive->setFocus(Qt::OtherFocusReason);
+}
+
+void frmMain::FindStep(bool forward) {
+  const FindResult found = FindEntry(*trafficList_, FromQString(txtFind->text()), chkFindMatchCase->isChecked(),
+                                     forward, lstSendReceive->CurrentEntry());
+  if (found.entry) lstSendReceive->SelectEntry(*found.entry);
+  const int outcome = !found.entry ? 8208 : !found.wrapped ? 0 : forward ? 8209 : 8210;
+  labFindResult->setText(outcome == 0 ? QString() : ResText(outcome));
+}
+
+bool frmMain::FindBarKey(QEvent* event) {
+  const bool override = event->type() == QEvent::ShortcutOverride;
+  if (!override && event->type() != QEvent::KeyPress) return false;
+  auto* key = static_cast<QKeyEvent*>(event);
+  if (key->key() == Qt::Key_Escape) {
+    // Taken before the window's Esc shortcut (quit) sees it.
+    event->accept();
+    if (!override) HideFindBar();
+    return true;
+  }
+  if (override) return false;
+  const int code = VirtualKey::FromEvent(*key);
+  if (code >= VirtualKey::F1 && code <= VirtualKey::F8) {
+    fkt_PressCommandByKey(code);
+    return true;
+  }
+  if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && txtFind->hasFocus()) {
+    FindStep((key->modifiers() & Qt::ShiftModifier) == 0);
+    return true;
+  }
+  return false;
+}
