@@ -32,6 +32,10 @@ TEST_F(CommandSlots, LoadingTakesSlotsThreeToEightAndAlwaysTheSamples) {
     EXPECT_EQ(Field(n)->text(), expected[n - 1]) << n;
     EXPECT_EQ(Field(n)->toolTip(), expected[n - 1]) << n;
   }
+  // The tooltip follows the field on key release.
+  Field(8)->setFocus();
+  QTest::keyClicks(Field(8), "ab");
+  EXPECT_EQ(Field(8)->toolTip(), "ab");
 }
 
 TEST_F(CommandSlots, SavingKeepsOtherContentAndCutsLongSlotsOnTheWayBack) {
@@ -50,7 +54,7 @@ TEST_F(CommandSlots, SavingKeepsOtherContentAndCutsLongSlotsOnTheWayBack) {
   EXPECT_EQ(Field(4)->text(), "padded");
 }
 
-TEST_F(CommandSlots, FunctionKeysPressTheSlotsFromAnywhere) {
+TEST_F(CommandSlots, FunctionKeysPressTheSlotsFromAnywhereAndEnterPressesSend) {
   OpenLinked();
   Field(3)->setText("three");
   Field(5)->setText("five");
@@ -66,18 +70,14 @@ TEST_F(CommandSlots, FunctionKeysPressTheSlotsFromAnywhere) {
   EXPECT_EQ(PeerReceive(), QByteArray("\x02" "0,1,INFO?\x03\xB3"));
   QTest::keyClick(Control("lstSendReceive"), Qt::Key_F2);
   EXPECT_EQ(PeerReceive(), QByteArray("\x02" "0,1,INFO?\n\x03\xB9"));
-  // Each key sent exactly once.
-  EXPECT_FALSE(PeerReceive(100).has_value());
-  EXPECT_EQ(window->TrafficList().EntryCount(), 4U);
-}
-
-TEST_F(CommandSlots, EnterInASlotFieldPressesTheSendButton) {
-  OpenLinked();
+  // Enter in a slot field presses the send button.
   Field(4)->setText("slot");
   Control<QLineEdit>("txtSend")->setText("line");
   QTest::keyClick(Field(4), Qt::Key_Return);
   EXPECT_EQ(PeerReceive(), QByteArray("line"));
+  // Each key sent exactly once.
   EXPECT_FALSE(PeerReceive(100).has_value());
+  EXPECT_EQ(window->TrafficList().EntryCount(), 5U);
 }
 
 TEST_F(CommandSlots, SlotSendsItsTextAsItStandsOrShowsTheError) {
@@ -93,12 +93,12 @@ TEST_F(CommandSlots, SlotSendsItsTextAsItStandsOrShowsTheError) {
   EXPECT_FALSE(PeerReceive(100).has_value());
 }
 
-TEST_F(CommandSlots, CancelledDialogsChangeAndWriteNothing) {
+TEST_F(CommandSlots, MenuSaveAndLoadGoThroughTheChosenFileAndCancelChangesNothing) {
   Open();
-  Field(3)->setText("kept");
+  Field(7)->setText("<CR>seven");
   Control<QAction>("mnuFileLoadConfig")->trigger();
   Control<QAction>("mnuFileSaveConfig")->trigger();
-  EXPECT_EQ(Field(3)->text(), "kept");
+  EXPECT_EQ(Field(7)->text(), "<CR>seven");
   ASSERT_EQ(platform.openRequests.size(), 1U);
   ASSERT_EQ(platform.saveRequests.size(), 1U);
   const FileDialogRequest& load = platform.openRequests[0];
@@ -109,16 +109,11 @@ TEST_F(CommandSlots, CancelledDialogsChangeAndWriteNothing) {
   EXPECT_EQ(load.defaultExtension, "icf");
   EXPECT_EQ(platform.saveRequests[0].title, "Save command configuration file...");
   EXPECT_TRUE(platform.messages.empty());
-}
 
-TEST_F(CommandSlots, MenuSaveAndLoadGoThroughTheChosenFile) {
-  Open();
   const fs::path file = platform.root / "mine.icf";
-  Field(7)->setText("<CR>seven");
   platform.fileAnswers.push_back(file.string());
   Control<QAction>("mnuFileSaveConfig")->trigger();
   EXPECT_NE(ReadFile(file).find("Param7=<CR>seven\r\n"), std::string::npos);
-
   Field(7)->setText("changed");
   platform.fileAnswers.push_back(file.string());
   Control<QAction>("mnuFileLoadConfig")->trigger();
@@ -140,13 +135,6 @@ TEST_F(CommandSlots, UnwritableCommandFileIsReportedAndKeptIntact) {
   platform.fileAnswers.push_back((platform.root / "missing" / "x.icf").string());
   Control<QAction>("mnuFileSaveConfig")->trigger();
   EXPECT_EQ(platform.messages.size(), 2U);
-}
-
-TEST_F(CommandSlots, TooltipFollowsTheFieldOnKeyRelease) {
-  Open();
-  Field(8)->setFocus();
-  QTest::keyClicks(Field(8), "ab");
-  EXPECT_EQ(Field(8)->toolTip(), "ab");
 }
 
 }  // namespace

@@ -25,9 +25,10 @@ class LinkFixture : public ConsoleFixture {
     localPort = FreeUdpPort();
   }
 
-  std::string LoopbackSettings(const std::string& extra = "", const std::string& localAddress = "127.0.0.1") const {
+  std::string LoopbackSettings(const std::string& extra = "", const std::string& localAddress = "127.0.0.1",
+                               const std::string& remoteAddress = "127.0.0.1") const {
     return "UdpPort=" + std::to_string(peer.localPort()) + "\r\nUdpPortLocale=" + std::to_string(localPort) +
-           "\r\nUdpAddress=127.0.0.1\r\nLocaleIpAddress=" + localAddress + "\r\nLanguage=1\r\n" + extra;
+           "\r\nUdpAddress=" + remoteAddress + "\r\nLocaleIpAddress=" + localAddress + "\r\nLanguage=1\r\n" + extra;
   }
 
   // Opens the console on loopback and waits until its link is up.

@@ -145,8 +145,7 @@ TEST_F(Link, BadRemoteAddressFailsSendingButNotReceiving) {
     AppSettings = {};
     window.reset();
     platform.messages.clear();
-    WriteSettings("UdpPort=1\r\nUdpPortLocale=" + std::to_string(localPort) + "\r\nUdpAddress=" + remote +
-                  "\r\nLocaleIpAddress=127.0.0.1\r\n");
+    WriteSettings(LoopbackSettings("", "127.0.0.1", remote));
     frmMain& w = Open();
     ASSERT_TRUE(QTest::qWaitFor([&] { return w.Link().State() == UdpLink::StateBound; }, 2000));
     PeerSend("<in>");
@@ -161,8 +160,7 @@ TEST_F(Link, BadRemoteAddressFailsSendingButNotReceiving) {
 }
 
 TEST_F(Link, HostNamesAreResolvedWithoutBlocking) {
-  WriteSettings("UdpPort=" + std::to_string(peer.localPort()) + "\r\nUdpPortLocale=" + std::to_string(localPort) +
-                "\r\nUdpAddress=localhost\r\nLocaleIpAddress=localhost\r\nLanguage=1\r\n");
+  WriteSettings(LoopbackSettings("", "localhost", "localhost"));
   frmMain& w = Open();
   EXPECT_TRUE(QTest::qWaitFor([&] { return w.Link().State() == UdpLink::StateBound; }, 5000));
   w.fkt_SendLine("ping");

@@ -76,7 +76,7 @@ TEST_F(MainWindow, GrowingMovesTheRightColumnAndTheBottomRow) {
   for (const Moved& m : moved) EXPECT_EQ(Control(m.name)->geometry(), m.expected) << m.name;
 }
 
-TEST_F(MainWindow, StartStatesBeforeTheLinkIsUp) {
+TEST_F(MainWindow, StartStatesAndTabOrderBeforeTheLinkIsUp) {
   WriteSettings("Language=1\r\n");
   Open();
   struct State {
@@ -90,16 +90,12 @@ TEST_F(MainWindow, StartStatesBeforeTheLinkIsUp) {
                           {"cmdBefehl8", true},     {"txtBefehl1", false},           {"txtBefehl2", false},
                           {"txtBefehl3", true}};
   for (const State& s : states) EXPECT_EQ(Control(s.name)->isEnabled(), s.enabled) << s.name;
-  // The focus starts on the first enabled control in tab order.
-  EXPECT_EQ(QApplication::focusWidget(), Control("txtBefehl3"));
   EXPECT_EQ(Control<QLabel>("stbStatusPanel1")->text(), "Current state: Port closed.");
   EXPECT_EQ(Control<QLineEdit>("txtFilename")->text(),
             QString::fromStdString(platform.SettingsFolder() + "TelvaneDatalogging.txt"));
   EXPECT_EQ(Control<QLineEdit>("txtBefehl1")->toolTip(), "<STX>0,1,INFO?<ETX><179>");
-}
-
-TEST_F(MainWindow, TabOrderFollowsTheDesign) {
-  Open();
+  // The focus starts on the first enabled control, and the tab order follows the design.
+  EXPECT_EQ(QApplication::focusWidget(), Control("txtBefehl3"));
   const char* order[] = {"txtBefehl3", "txtBefehl4", "txtBefehl5", "txtBefehl6", "txtBefehl7", "txtBefehl8",
                          "cmdBefehl3", "cmdBefehl4", "cmdBefehl5", "cmdBefehl6", "cmdBefehl7", "cmdBefehl8",
                          "cmdQuit",    "cmdBlockcheck", "chkDatalogging", "txtFilename"};

@@ -8,7 +8,6 @@
 
 #include <QCheckBox>
 #include <functional>
-#include <map>
 
 #include "tests/console/ConsoleFixture.h"
 

@@ -28,33 +28,28 @@ class Settings : public ::testing::Test {
   std::vector<std::string> saved;
 };
 
-TEST_F(Settings, NoFileAnywhereGivesDefaultsAndCreatesNothing) {
+TEST_F(Settings, NoFileAnywhereLoadsDefaultsAndTheFirstSaveWritesThemInOrder) {
   fkt_LoadSettings();
   EXPECT_EQ(AppSettings.SettingsFolder, platform.SettingsFolder());
-  EXPECT_EQ(AppSettings.UdpPort, "8364");
-  EXPECT_EQ(AppSettings.UdpPortLocale, "8364");
   EXPECT_EQ(AppSettings.UdpAddress, kDefaultUdpAddress);
-  EXPECT_EQ(AppSettings.LocaleIpAddress, "testhost");
-  EXPECT_EQ(AppSettings.Peculiar, 1);
-  EXPECT_EQ(AppSettings.Language, 1);
-  EXPECT_EQ(AppSettings.PrefixOption, 0);
-  EXPECT_EQ(AppSettings.ReadjustOption, 0);
-  EXPECT_EQ(AppSettings.PrefixChars, "");
-  EXPECT_EQ(AppSettings.ReadjustChars, "");
-  EXPECT_EQ(AppSettings.DeleteSendChars, 0);
-  EXPECT_FALSE(fs::exists(fs::path(platform.commonAppData) / "Kelvor"));
+  EXPECT_FALSE(fs::exists(fs::path(platform.commonAppData) / "Kelvor"));  // loading creates nothing
   EXPECT_EQ(loaded, std::vector<std::string>{platform.SettingsFolder() + "DefaultCommands.icf"});
+  // Saving creates the missing folder and writes the eleven keys, defaults included.
+  AppSettings.UdpAddress = "127.0.0.1";
+  fkt_SaveSettings();
+  EXPECT_TRUE(platform.messages.empty());
+  EXPECT_EQ(ReadFile(SettingsIni()),
+            "[SETTINGS]\r\nUdpPort=8364\r\nUdpPortLocale=8364\r\nUdpAddress=127.0.0.1\r\n"
+            "LocaleIpAddress=testhost\r\nPeculiar=1\r\nLanguage=1\r\nPrefixOption=0\r\nReadjustOption=0\r\n"
+            "PrefixChars=\r\nReadjustChars=\r\nDeleteSendChars=0\r\n");
+  EXPECT_EQ(saved, std::vector<std::string>{platform.SettingsFolder() + "DefaultCommands.icf"});
 }
 
-TEST_F(Settings, TemplateBesideTheExecutableIsCopiedOnFirstStart) {
+TEST_F(Settings, TemplateBesideTheExecutableIsCopiedOnlyOnFirstStart) {
   WriteFile(TemplateIni(), "[SETTINGS]\r\nUdpAddress=127.0.0.9\r\n");
   fkt_LoadSettings();
   EXPECT_EQ(AppSettings.UdpAddress, "127.0.0.9");
   EXPECT_EQ(ReadFile(SettingsIni()), "[SETTINGS]\r\nUdpAddress=127.0.0.9\r\n");
-}
-
-TEST_F(Settings, TemplateIsIgnoredOnceTheFolderHasItsOwnFile) {
-  WriteFile(TemplateIni(), "[SETTINGS]\r\nUdpAddress=127.0.0.9\r\n");
   WriteFile(SettingsIni(), "[SETTINGS]\r\nUdpAddress=127.0.0.5\r\n");
   fkt_LoadSettings();
   EXPECT_EQ(AppSettings.UdpAddress, "127.0.0.5");
@@ -76,20 +71,7 @@ TEST_F(Settings, FlagsTakeWholeNumbersUpTo255AndDefaultsOtherwise) {
   }
 }
 
-TEST_F(Settings, FreshSaveWritesTheElevenKeysInOrder) {
-  fs::create_directories(platform.SettingsFolder());
-  fkt_LoadSettings();
-  AppSettings.UdpAddress = "127.0.0.1";
-  fkt_SaveSettings();
-  EXPECT_EQ(ReadFile(SettingsIni()),
-            "[SETTINGS]\r\nUdpPort=8364\r\nUdpPortLocale=8364\r\nUdpAddress=127.0.0.1\r\n"
-            "LocaleIpAddress=testhost\r\nPeculiar=1\r\nLanguage=1\r\nPrefixOption=0\r\nReadjustOption=0\r\n"
-            "PrefixChars=\r\nReadjustChars=\r\nDeleteSendChars=0\r\n");
-  EXPECT_EQ(saved, std::vector<std::string>{platform.SettingsFolder() + "DefaultCommands.icf"});
-}
-
 TEST_F(Settings, BlanksAroundPrefixAndSuffixAreLostOnTheWayThroughTheFile) {
-  fs::create_directories(platform.SettingsFolder());
   fkt_LoadSettings();
   AppSettings.PrefixChars = " <STX> ";
   AppSettings.ReadjustChars = "<ETX> ";
@@ -97,15 +79,6 @@ TEST_F(Settings, BlanksAroundPrefixAndSuffixAreLostOnTheWayThroughTheFile) {
   fkt_LoadSettings();
   EXPECT_EQ(AppSettings.PrefixChars, "<STX>");
   EXPECT_EQ(AppSettings.ReadjustChars, "<ETX>");
-}
-
-TEST_F(Settings, SaveCreatesAMissingSettingsFolder) {
-  fkt_LoadSettings();
-  AppSettings.UdpPort = "9000";
-  fkt_SaveSettings();
-  EXPECT_TRUE(platform.messages.empty());
-  fkt_LoadSettings();
-  EXPECT_EQ(AppSettings.UdpPort, "9000");
 }
 
 TEST_F(Settings, SaveThatFailsNamesTheFile) {

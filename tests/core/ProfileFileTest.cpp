@@ -39,18 +39,6 @@ INSTANTIATE_TEST_SUITE_P(
         ReadCase{"highBytesKept", "[S]\nK=\xE4\xFC<179>\n", "S", "K", "\xE4\xFC<179>"}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(ProfileFile, ValuesAreCutTo254Characters) {
-  const std::string longValue(300, 'x');
-  EXPECT_EQ(ProfileFile::FromText("[S]\nK=" + longValue + "\n").Get("S", "K", ""), std::string(254, 'x'));
-}
-
-TEST(ProfileFile, WritingANewFileGivesSectionAndKeysInOrder) {
-  ProfileFile file;
-  ASSERT_TRUE(file.Set("SETTINGS", "A", "1"));
-  ASSERT_TRUE(file.Set("SETTINGS", "B", ""));
-  EXPECT_EQ(file.Text(), "[SETTINGS]\r\nA=1\r\nB=\r\n");
-}
-
 TEST(ProfileFile, WritingKeepsEveryOtherByte) {
   // A key replaced in place, a key appended after the last line of its
   // section (before the blank line), a new section at the end; the LF-only

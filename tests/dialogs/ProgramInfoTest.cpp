@@ -3,7 +3,6 @@
 #include <utility>
 
 #include "dialogs/Dialogs.h"
-#include "dialogs/ProgramVersion.h"
 #include "tests/dialogs/DialogsFixture.h"
 
 namespace {
@@ -32,10 +31,6 @@ TEST_F(ProgramInfo, ShowsTheEnglishTextsAndTheLogoAndIgnoresEsc) {
   });
   ShowProgramInfoDialog(nullptr);
   EXPECT_EQ(shownCount, 1);
-}
-
-TEST(ProgramVersion, IsWrittenWithAVAndPlainNumbers) {
-  EXPECT_EQ(FormatProgramVersion(3, 12, 7), "V3.12.7");
 }
 
 }  // namespace

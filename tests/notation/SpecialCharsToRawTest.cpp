@@ -72,7 +72,6 @@ INSTANTIATE_TEST_SUITE_P(
         Conversion{"ZeroByte", "a<0>b<000>", Raw("a\0b\0"s)},
         Conversion{"HighestByte", "<255>", Raw("\xFF")},
         Conversion{"HighBytesPassThrough", "\xE4<228>\x80", Raw("\xE4\xE4\x80")},
-        Conversion{"CrLfNamed", "<CR><LF>", Raw("\r\n")},
         Conversion{"CrLfNumeric", "<13><10>", Raw("\r\n")},
         Conversion{"OpenWithoutCloseStaysLiteral", "a<b<CR>", Raw("a<b\r")},
         Conversion{"CloseWithoutOpenStaysLiteral", "x>y", Raw("x>y")},

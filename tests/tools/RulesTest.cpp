@@ -44,7 +44,7 @@ TEST(RequestPattern, MatchesWholeDatagramsAndCapturesWildcards) {
   }
 }
 
-TEST(ReplyLine, FillsPlaceholders) {
+TEST(ReplyLine, FillsPlaceholdersAndCorruptsOnlyTheBlockCheck) {
   const std::vector<std::string> captures{"42"};
   const struct {
     const char* reply;
@@ -63,10 +63,7 @@ TEST(ReplyLine, FillsPlaceholders) {
     EXPECT_EQ(e.bytes, c.bytes) << c.reply;
     EXPECT_FALSE(e.blockCheckCorrupted) << c.reply;
   }
-}
-
-TEST(ReplyLine, CorruptsOnlyTheBlockCheckAndKeepsBit7) {
-  std::mt19937_64 random(1);
+  // Corrupting changes only the block check, and keeps its bit 7.
   const RuleLine::Expansion framed =
       RuleLine::Parse("<STX>0,1,OK<ETX>{BCC}", LineUse::Reply).Expand({}, 1, random, true);
   EXPECT_EQ(framed.bytes, "\x02" "0,1,OK\x03\x87"s);

@@ -75,7 +75,6 @@ INSTANTIATE_TEST_SUITE_P(
         ExchangeCase{"notationError", "", {}, {"<STX><abc>"}, {}, 64, {"notation error 13: Type mismatch in '<STX><abc>'"}, 0},
         ExchangeCase{"notationErrorStopsStandardInput", "", {}, {}, std::string(kSample1) + "\n<256>\n" + kSample1 + "\n",
                      64, {"line 2: notation error 5"}, 1},
-        ExchangeCase{"waitWithoutUnit", "", {}, {"--wait", "5", kSample1}, {}, 64, {"'5' is not a time"}, 0},
         ExchangeCase{"remoteAddressRefused", "", {}, {"--to", "10.0.0.1:5", kSample1}, {}, 64, {"refusing 10.0.0.1"}, 0}),
     [](const auto& info) { return std::string(info.param.name); });
 
