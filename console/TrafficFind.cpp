@@ -1,43 +1,62 @@
 #include "console/TrafficFind.h"
 
 #include <algorithm>
-#include <functional>
-#include <string>
 
-#include "console/TrafficListModel.h"
 #include "core/CodePage.h"
+
+namespace {
+
+std::string Needle(std::string_view text, bool matchCase) {
+  std::string needle(text);
+  if (!matchCase) std::transform(needle.begin(), needle.end(), needle.begin(), Cp1252ToLower);
+  return needle;
+}
+
+// How many entries are looked at between two looks at the clock.
+constexpr std::uint64_t kEntriesPerClockCheck = 256;
+
+}  // namespace
+
+FindSearch::FindSearch(std::string_view text, bool matchCase, bool forward, std::optional<std::uint64_t> from,
+                       std::uint64_t count)
+    : needle_(Needle(text, matchCase)),
+      matchCase_(matchCase),
+      forward_(forward),
+      from_(from),
+      count_(needle_.empty() ? 0 : count),
+      searcher_(needle_.cbegin(), needle_.cend()) {
+  // All entries once: from the one after `from` to the end, then round from
+  // the other end back to `from` itself.
+  if (count_ == 0) return;
+  next_ = !from || *from >= count_ ? (forward ? 0 : count_ - 1)
+          : forward                ? (*from + 1) % count_
+                                   : (*from + count_ - 1) % count_;
+}
+
+std::optional<FindResult> FindSearch::Continue(const TrafficListModel& model,
+                                               std::chrono::steady_clock::time_point deadline) {
+  while (looked_ < count_) {
+    const std::string_view text = model.NotationText(next_, buffers_, !matchCase_);
+    if (std::search(text.begin(), text.end(), searcher_) != text.end()) {
+      const bool wrapped = from_ && *from_ < count_ && (forward_ ? next_ <= *from_ : next_ >= *from_);
+      looked_ = count_;
+      return FindResult{next_, wrapped};
+    }
+    next_ = forward_ ? (next_ + 1) % count_ : (next_ + count_ - 1) % count_;
+    ++looked_;
+    if (looked_ % kEntriesPerClockCheck == 0 && looked_ < count_ && std::chrono::steady_clock::now() >= deadline) {
+      return std::nullopt;
+    }
+  }
+  return FindResult{};
+}
+
+double FindSearch::Progress() const {
+  return count_ == 0 ? 1.0 : static_cast<double>(looked_) / static_cast<double>(count_);
+}
 
 FindResult FindEntry(const TrafficListModel& model, std::string_view text, bool matchCase, bool forward,
                      std::optional<std::uint64_t> from) {
-  const std::uint64_t count = model.ShownCount();
-  if (text.empty() || count == 0) return {};
-  std::string needle(text);
-  if (!matchCase) std::transform(needle.begin(), needle.end(), needle.begin(), Cp1252ToLower);
-
-  // Boyer-Moore with both of its rules, built once per step: entries that
-  // share a long part with the text looked for (numbered datagrams) cost one
-  // comparison of that part each, where the bad-character rule alone compares
-  // it again at every shift and the C library's memmem builds its tables anew
-  // for every entry.
-  const std::boyer_moore_searcher searcher(needle.begin(), needle.end());
-  TrafficListModel::TextBuffers buffers;
-  const auto holds = [&](std::uint64_t entry) {
-    const std::string_view text = model.NotationText(entry, buffers, !matchCase);
-    return std::search(text.begin(), text.end(), searcher) != text.end();
-  };
-
-  // Steps through all entries once: from the one after `from` to the end,
-  // then round from the other end back to `from` itself.
-  const std::uint64_t start = !from || *from >= count ? (forward ? 0 : count - 1)
-                              : forward               ? (*from + 1) % count
-                                                      : (*from + count - 1) % count;
-  std::uint64_t entry = start;
-  for (std::uint64_t step = 0; step < count; ++step) {
-    if (holds(entry)) {
-      const bool wrapped = from && *from < count && (forward ? entry <= *from : entry >= *from);
-      return {entry, wrapped};
-    }
-    entry = forward ? (entry + 1) % count : (entry + count - 1) % count;
-  }
-  return {};
+  FindSearch search(text, matchCase, forward, from, model.ShownCount());
+  return *search.Continue(model, std::chrono::steady_clock::time_point::max());
 }

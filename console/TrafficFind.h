@@ -2,21 +2,60 @@
 // Find in the traffic list: the next or the previous entry whose text in
 // notation (as Ctrl+C copies it: time, tag, "<2>" for STX) holds the text
 // looked for, without regard to case unless asked, going round the end of the
-// list. One step walks at most every entry once, reusing two buffers, so that
-// even a step that finds nothing in a million entries answers at once.
+// list. One step walks at most every entry once, reusing two buffers.
+//
+// A step can run in slices (FindSearch::Continue with a deadline), so that the
+// window stays responsive while a step reads a list of a hundred million
+// entries; FindEntry runs a whole step at once.
+#include <chrono>
 #include <cstdint>
+#include <functional>
 #include <optional>
+#include <string>
 #include <string_view>
 
-class TrafficListModel;
+#include "console/TrafficListModel.h"
 
 struct FindResult {
   std::optional<std::uint64_t> entry;  // nothing: no entry holds the text
   bool wrapped = false;                // found only after going round the end
 };
 
-// Looks among the entries views show, starting after `from` (before it when
-// searching backwards) or, without `from`, at the first (the last) entry.
-// The text is bytes in the 8-bit code page; an empty text finds nothing.
+class FindSearch {
+ public:
+  // Among the first `count` entries (those shown when the step began),
+  // starting after `from` (before it when searching backwards) or, without
+  // `from`, at the first (the last) entry. The text is bytes in the 8-bit
+  // code page; an empty text finds nothing.
+  FindSearch(std::string_view text, bool matchCase, bool forward, std::optional<std::uint64_t> from,
+             std::uint64_t count);
+  FindSearch(const FindSearch&) = delete;  // the searcher points into the text
+  FindSearch& operator=(const FindSearch&) = delete;
+
+  // Looks at entries until one holds the text, every entry has been looked
+  // at, or the deadline has passed (at least one entry is looked at). The
+  // step's result once it is over; nothing while entries remain.
+  std::optional<FindResult> Continue(const TrafficListModel& model, std::chrono::steady_clock::time_point deadline);
+  // The share of the entries looked at so far, 0 to 1.
+  double Progress() const;
+
+ private:
+  std::string needle_;
+  bool matchCase_;
+  bool forward_;
+  std::optional<std::uint64_t> from_;
+  std::uint64_t count_;
+  std::uint64_t next_ = 0;    // the entry to look at next
+  std::uint64_t looked_ = 0;  // entries looked at
+  // Boyer-Moore with both of its rules, built once per step: entries that
+  // share a long part with the text looked for (numbered datagrams) cost one
+  // comparison of that part each, where the bad-character rule alone compares
+  // it again at every shift and the C library's memmem builds its tables anew
+  // for every entry.
+  std::boyer_moore_searcher<std::string::const_iterator> searcher_;
+  TrafficListModel::TextBuffers buffers_;
+};
+
+// A whole step at once.
 FindResult FindEntry(const TrafficListModel& model, std::string_view text, bool matchCase, bool forward,
                      std::optional<std::uint64_t> from);

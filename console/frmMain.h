@@ -20,12 +20,14 @@
 #include <QMainWindow>
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "console/DataLog.h"
 #include "console/TrafficCounters.h"
+#include "console/TrafficFind.h"
 
 class QAction;
 class RunTimeError;
@@ -111,7 +113,11 @@ class frmMain : public QMainWindow {
   void ShowFindBar();
   void HideFindBar();
   // The next (or previous) entry holding the find bar's text; selects it.
+  // A step over a long list runs in slices between other events, with its
+  // progress in the find bar; another step, a change of the text, closing
+  // the bar or "Delete list" ends it.
   void FindStep(bool forward);
+  bool FindRunning() const { return findSearch_ != nullptr; }
   // Asks for a file and writes every entry listed now to it.
   void mnuFileSaveList_Click();
 
@@ -135,6 +141,8 @@ class frmMain : public QMainWindow {
   // Keys in the find bar: Enter finds, Shift+Enter finds backwards, Esc
   // closes the bar (not the program), F1..F8 press the slots. True if taken.
   bool FindBarKey(QEvent* event);
+  void ContinueFind();
+  void CancelFind();
   int FindBarHeight() const;
   void ApplyMinimumSize();
   void ScheduleCounterRefresh();
@@ -216,6 +224,10 @@ class frmMain : public QMainWindow {
   QCheckBox* chkFindMatchCase = nullptr;
   QLabel* labFindResult = nullptr;
   QPushButton* cmdFindClose = nullptr;
+  std::unique_ptr<FindSearch> findSearch_;  // the step in progress
+  QTimer* findSlice_ = nullptr;              // runs its next slice
+  static constexpr int kFindSliceMs = 30;
+  bool findForward_ = true;
   bool exporting_ = false;
 
   std::vector<QWidget*> tabOrder_;

@@ -10,12 +10,17 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTimer>
 #include <QToolBar>
+#include <chrono>
 
 #include "console/TrafficFind.h"
+#include "console/TrafficListModel.h"
 #include "console/TrafficView.h"
 #include "console/frmMain.h"
+#include "core/StringTable.h"
 #include "platform/ProgramFont.h"
+#include "platform/QtText.h"
 #include "platform/VirtualKey.h"
 #include "platform/WidgetBuilding.h"
 
@@ -47,8 +52,13 @@ void frmMain::CreateFindBar() {
   connect(cmdFindPrevious, &QPushButton::clicked, this, [this] { FindStep(false); });
   connect(cmdFindNext, &QPushButton::clicked, this, [this] { FindStep(true); });
   connect(cmdFindClose, &QPushButton::clicked, this, [this] { HideFindBar(); });
-  connect(txtFind, &QLineEdit::textChanged, labFindResult, &QLabel::clear);
-  connect(chkFindMatchCase, &QCheckBox::toggled, labFindResult, &QLabel::clear);
+  findSlice_ = new QTimer(this);
+  findSlice_->setSingleShot(true);
+  findSlice_->setInterval(0);
+  connect(findSlice_, &QTimer::timeout, this, [this] { ContinueFind(); });
+  connect(txtFind, &QLineEdit::textChanged, this, [this] { CancelFind(); });
+  connect(chkFindMatchCase, &QCheckBox::toggled, this, [this] { CancelFind(); });
+  connect(trafficList_, &TrafficListModel::Cleared, this, [this] { CancelFind(); });
   ApplyLanguageTexts();
 }
 
@@ -73,6 +83,7 @@ void frmMain::ShowFindBar() {
 
 void frmMain::HideFindBar() {
   if (findBar_ == nullptr || findBar_->isHidden()) return;
+  CancelFind();
   const int before = height();
   const int bar = FindBarHeight();
   const bool hadFocus = findBar_->isAncestorOf(QApplication::focusWidget());
@@ -84,11 +95,34 @@ void frmMain::HideFindBar() {
 }
 
 void frmMain::FindStep(bool forward) {
-  const FindResult found = FindEntry(*trafficList_, FromQString(txtFind->text()), chkFindMatchCase->isChecked(),
-                                     forward, lstSendReceive->CurrentEntry());
-  if (found.entry) lstSendReceive->SelectEntry(*found.entry);
-  const int outcome = !found.entry ? 8208 : !found.wrapped ? 0 : forward ? 8209 : 8210;
+  CancelFind();
+  findSearch_ = std::make_unique<FindSearch>(FromQString(txtFind->text()), chkFindMatchCase->isChecked(), forward,
+                                             lstSendReceive->CurrentEntry(), trafficList_->ShownCount());
+  findForward_ = forward;
+  ContinueFind();
+}
+
+void frmMain::ContinueFind() {
+  if (findSearch_ == nullptr) return;
+  const std::optional<FindResult> found =
+      findSearch_->Continue(*trafficList_, std::chrono::steady_clock::now() + std::chrono::milliseconds(kFindSliceMs));
+  if (!found) {
+    const auto percent = static_cast<int>(findSearch_->Progress() * 100);
+    labFindResult->setText(ToQString(fkt_FormatInsertParam(fkt_LoadResText(8216), std::to_string(percent))));
+    findSlice_->start();
+    return;
+  }
+  findSearch_.reset();
+  if (found->entry) lstSendReceive->SelectEntry(*found->entry);
+  const int outcome = !found->entry ? 8208 : !found->wrapped ? 0 : findForward_ ? 8209 : 8210;
   labFindResult->setText(outcome == 0 ? QString() : ResText(outcome));
+}
+
+void frmMain::CancelFind() {
+  if (findSearch_ == nullptr) return;
+  findSearch_.reset();
+  findSlice_->stop();
+  labFindResult->clear();
 }
 
 bool frmMain::FindBarKey(QEvent* event) {

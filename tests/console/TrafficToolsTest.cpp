@@ -3,6 +3,8 @@
 // find and export share, and find itself.
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -85,9 +87,14 @@ TEST(FormatDuration, MillisecondsSecondsAndHoursToTheMicrosecond) {
     bool comma;
     const char* text;
   } cases[] = {
-      {412, false, "0.412 ms"},           {12'345, true, "12,345 ms"},       {999'999, false, "999.999 ms"},
-      {1'000'000, false, "1.000 s"},      {59'999'999, false, "59.999 s"},   {3'723'456'789, false, "1:02:03.456"},
-      {90'061'000'000, true, "25:01:01,000"}, {-1'500, false, "-1.500 ms"},
+      {412, false, "0.412 ms"},
+      {12'345, true, "12,345 ms"},
+      {999'999, false, "999.999 ms"},
+      {1'000'000, false, "1.000 s"},
+      {59'999'999, false, "59.999 s"},
+      {3'723'456'789, false, "1:02:03.456"},
+      {90'061'000'000, true, "25:01:01,000"},
+      {-1'500, false, "-1.500 ms"},
   };
   for (const auto& c : cases) EXPECT_EQ(FormatDuration(c.us, c.comma), c.text) << c.us;
 }
@@ -106,15 +113,25 @@ class ListModel : public ::testing::Test {
 
 TEST_F(ListModel, NotationTextIsTheShownTextWithRawBytesInTheirDisplayForm) {
   model.Append(EntryKind::Outgoing, kTime, "<STX>a<ETX>");
-  model.Append(EntryKind::OutgoingRaw, kTime, "\x02" "a\x03");
-  model.Append(EntryKind::IncomingDisplay, kTime + 1500, "\x02" "b\x03");
-  model.Append(EntryKind::IncomingRaw, kTime, "\x02" "c\r\n");
+  model.Append(EntryKind::OutgoingRaw, kTime,
+               "\x02"
+               "a\x03");
+  model.Append(EntryKind::IncomingDisplay, kTime + 1500,
+               "\x02"
+               "b\x03");
+  model.Append(EntryKind::IncomingRaw, kTime,
+               "\x02"
+               "c\r\n");
   const char* expected[] = {"01:02:03.004  [OUT]  <STX>a<ETX>", "01:02:03.004  [OUT]  <2>a<3>",
                             "01:02:03.005  [IN]   <2>b<3>", "<2>c<13><10>"};
   for (std::uint64_t n = 0; n < 4; ++n) EXPECT_EQ(Notation(n), expected[n]) << n;
   // The list itself still shows raw bytes as raw bytes.
-  EXPECT_EQ(model.EntryText(1), "01:02:03.004  [OUT]  \x02" "a\x03");
-  EXPECT_EQ(model.EntryText(3), "\x02" "c\r\n");
+  EXPECT_EQ(model.EntryText(1),
+            "01:02:03.004  [OUT]  \x02"
+            "a\x03");
+  EXPECT_EQ(model.EntryText(3),
+            "\x02"
+            "c\r\n");
 }
 
 TEST_F(ListModel, ReceivedEntriesKnowTheTimeSinceTheLastSend) {
@@ -140,7 +157,9 @@ TEST_F(ListModel, ReceivedEntriesKnowTheTimeSinceTheLastSend) {
 
 TEST_F(ListModel, FindGoesRoundTheListInEitherDirection) {
   for (const char* text : {"alpha", "Beta <2>", "gamma", "beta"}) model.Append(EntryKind::Outgoing, kTime, text);
-  model.Append(EntryKind::IncomingDisplay, kTime, "\x02" "BETA\x03");  // "<2>BETA<3>"
+  model.Append(EntryKind::IncomingDisplay, kTime,
+               "\x02"
+               "BETA\x03");  // "<2>BETA<3>"
   model.Commit();
   constexpr bool kCase = true, kAnyCase = false, kForward = true, kBack = false, kWrapped = true;
   const struct {
@@ -167,12 +186,40 @@ TEST_F(ListModel, FindGoesRoundTheListInEitherDirection) {
   }
 }
 
+TEST_F(ListModel, AFindStepInSlicesFindsWhatTheWholeStepFinds) {
+  for (int n = 0; n < 1000; ++n) model.Append(EntryKind::IncomingDisplay, kTime, "entry " + std::to_string(n));
+  model.Commit();
+  const struct {
+    bool forward;
+    std::uint64_t from;
+    bool wrapped;
+  } cases[] = {{true, 100, false}, {true, 700, true}, {false, 300, true}};
+  for (const auto& c : cases) {
+    FindSearch search("entry 600", false, c.forward, c.from, model.ShownCount());
+    std::optional<FindResult> result;
+    int slices = 0;
+    // A deadline already past: each slice looks at as few entries as it may.
+    while (!result && slices < 1000) {
+      result = search.Continue(model, std::chrono::steady_clock::time_point::min());
+      ++slices;
+    }
+    ASSERT_TRUE(result) << c.from;
+    EXPECT_GT(slices, 1) << c.from;
+    EXPECT_EQ(result->entry, 600U) << c.from;
+    EXPECT_EQ(result->wrapped, c.wrapped) << c.from;
+    const FindResult whole = FindEntry(model, "entry 600", false, c.forward, c.from);
+    EXPECT_EQ(whole.entry, result->entry) << c.from;
+    EXPECT_EQ(whole.wrapped, result->wrapped) << c.from;
+  }
+}
+
 TEST_F(ListModel, AnExportThatIsCancelledOrOutlivesItsListLeavesTheFileAsItWas) {
   for (int n = 0; n < 40'000; ++n) model.Append(EntryKind::IncomingDisplay, kTime, "x");
   const auto path = platform.root / "list.txt";
   WriteFile(path, "old");
   int calls = 0;
-  const ExportResult cancelled = ExportList(model, model.EntryCount(), path, [&](std::uint64_t) { return ++calls < 2; });
+  const ExportResult cancelled =
+      ExportList(model, model.EntryCount(), path, [&](std::uint64_t) { return ++calls < 2; });
   EXPECT_TRUE(cancelled.cancelled);
   EXPECT_EQ(calls, 2);
   const ExportResult cleared = ExportList(model, model.EntryCount(), path, [&](std::uint64_t) {
