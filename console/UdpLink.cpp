@@ -17,7 +17,7 @@
 
 namespace {
 
-constexpr int kBatch = 32;                 // datagrams per recvmmsg call
+constexpr int kBatch = 32;                   // datagrams per recvmmsg call
 constexpr std::size_t kMaxDatagram = 65536;  // larger than any UDP payload
 // A name that failed to resolve is asked again after this long.
 constexpr std::chrono::seconds kRetryResolve{5};
@@ -26,13 +26,26 @@ constexpr std::chrono::seconds kRetryResolve{5};
 RunTimeError SocketError(int error) {
   int number = error;
   switch (error) {
-    case EACCES: number = 10013; break;
-    case EMSGSIZE: number = 10040; break;
-    case EADDRINUSE: number = 10048; break;
-    case EADDRNOTAVAIL: number = 10049; break;
-    case ENETUNREACH: number = 10051; break;
-    case EHOSTUNREACH: number = 10065; break;
-    default: break;
+    case EACCES:
+      number = 10013;
+      break;
+    case EMSGSIZE:
+      number = 10040;
+      break;
+    case EADDRINUSE:
+      number = 10048;
+      break;
+    case EADDRNOTAVAIL:
+      number = 10049;
+      break;
+    case ENETUNREACH:
+      number = 10051;
+      break;
+    case EHOSTUNREACH:
+      number = 10065;
+      break;
+    default:
+      break;
   }
   return {number, std::strerror(error)};
 }
@@ -90,19 +103,24 @@ const QHostAddress* UdpLink::Resolve(const std::string& host) {
     entry.failedAt = std::chrono::steady_clock::now();
     return &entry.address;
   }
-  QHostInfo::lookupHost(QString::fromStdString(host), this, [this, host](const QHostInfo& info) {
-    Resolution& r = resolved_[host];
-    r.pending = false;
-    r.address = QHostAddress();
-    for (const QHostAddress& a : info.addresses()) {
-      if (a.protocol() == QAbstractSocket::IPv4Protocol) {
-        r.address = a;
-        break;
-      }
-    }
-    r.failedAt = std::chrono::steady_clock::now();
-  });
+  lookups_[QHostInfo::lookupHost(QString::fromStdString(host), this, SLOT(HostLookedUp(QHostInfo)))] = host;
   return nullptr;
+}
+
+void UdpLink::HostLookedUp(const QHostInfo& info) {
+  const auto lookup = lookups_.find(info.lookupId());
+  if (lookup == lookups_.end()) return;
+  Resolution& r = resolved_[lookup->second];
+  lookups_.erase(lookup);
+  r.pending = false;
+  r.address = QHostAddress();
+  for (const QHostAddress& a : info.addresses()) {
+    if (a.protocol() == QAbstractSocket::IPv4Protocol) {
+      r.address = a;
+      break;
+    }
+  }
+  r.failedAt = std::chrono::steady_clock::now();
 }
 
 void UdpLink::Bind(const std::string& localPort, const std::string& localAddress) {
@@ -206,7 +224,8 @@ void UdpLink::Drain() {
     if (count < 0) failed = errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR;
     if (count <= 0) break;
     for (int i = 0; i < count; ++i) {
-      if (onDatagram_) onDatagram_(std::string_view(static_cast<const char*>(vectors[i].iov_base), messages[i].msg_len));
+      if (onDatagram_)
+        onDatagram_(std::string_view(static_cast<const char*>(vectors[i].iov_base), messages[i].msg_len));
     }
     // A handler may have closed the socket (a re-bind in a nested event loop).
     if (fd_ != fd) break;

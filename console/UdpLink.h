@@ -22,6 +22,7 @@
 // and input go on under any load. A receive error leaves the socket in the
 // error state and tells the failure handler.
 #include <QHostAddress>
+#include <QHostInfo>
 #include <QObject>
 #include <chrono>
 #include <functional>
@@ -80,6 +81,13 @@ class UdpLink : public QObject {
   const QHostAddress* Resolve(const std::string& host);
   void Drain();
 
+ private slots:
+  // The end of a lookup started by Resolve. (A slot named by its signature,
+  // not a functor: the functor form hands Qt an object that static analysis
+  // cannot see it take over, and reports as a leak.)
+  void HostLookedUp(const QHostInfo& info);
+
+ private:
   int fd_ = -1;
   int state_ = StateClosed;
   int localPort_ = 0;
@@ -87,6 +95,7 @@ class UdpLink : public QObject {
   long remotePort_ = 0;
   QSocketNotifier* notifier_ = nullptr;
   std::map<std::string, Resolution> resolved_;
+  std::map<int, std::string> lookups_;  // lookup id -> the text being resolved
   std::function<void(std::string_view)> onDatagram_;
   std::function<void()> onBatchEnd_;
   std::function<void()> onFailure_;
