@@ -197,16 +197,22 @@ int Rate(ConsoleUnderLoad& console, const Options& o) {
   return t.Lossless() && t.SenderKeptPace() ? 0 : 4;
 }
 
-int Latency(ConsoleUnderLoad& console, const Options& o) {
-  const TrialResult t = console.RunTrial(o.Number("--rate", 50'000, 1, 1e7), o.Number("--seconds", 10, 0.1, 600), true);
-  Print(t);
+// The "RESULT <what> at R/s: 10 ms timer lateness ..." line of a trial run
+// with the timer on; the exit status for it.
+int ReportLateness(const char* what, const TrialResult& t) {
   std::printf(
-      "RESULT latency at %.0f/s: 10 ms timer lateness p50 %.2f ms, p99 %.2f ms, max %.2f ms over %zu ticks;"
+      "RESULT %s at %.0f/s: 10 ms timer lateness p50 %.2f ms, p99 %.2f ms, max %.2f ms over %zu ticks;"
       " lossless %s\n",
-      t.requestedRate, Percentile(t.latenessMs, 0.50), Percentile(t.latenessMs, 0.99),
+      what, t.requestedRate, Percentile(t.latenessMs, 0.50), Percentile(t.latenessMs, 0.99),
       t.latenessMs.empty() ? 0.0 : *std::max_element(t.latenessMs.begin(), t.latenessMs.end()), t.latenessMs.size(),
       Yes(t.Lossless()).c_str());
   return t.Lossless() ? 0 : 4;
+}
+
+int Latency(ConsoleUnderLoad& console, const Options& o) {
+  const TrialResult t = console.RunTrial(o.Number("--rate", 50'000, 1, 1e7), o.Number("--seconds", 10, 0.1, 600), true);
+  Print(t);
+  return ReportLateness("latency", t);
 }
 
 double MiB(std::size_t bytes) { return static_cast<double>(bytes) / 1048576; }
@@ -296,13 +302,7 @@ int LongRows(ConsoleUnderLoad& console, const Options& o) {
   std::fflush(stdout);
   const TrialResult t = console.RunTrial(o.Number("--rate", 100, 1, 1e6), o.Number("--seconds", 10, 0.1, 600), true);
   Print(t);
-  std::printf(
-      "RESULT longrows latency at %.0f/s: 10 ms timer lateness p50 %.2f ms, p99 %.2f ms, max %.2f ms over %zu"
-      " ticks; lossless %s\n",
-      t.requestedRate, Percentile(t.latenessMs, 0.50), Percentile(t.latenessMs, 0.99),
-      t.latenessMs.empty() ? 0.0 : *std::max_element(t.latenessMs.begin(), t.latenessMs.end()), t.latenessMs.size(),
-      Yes(t.Lossless()).c_str());
-  return t.Lossless() ? 0 : 4;
+  return ReportLateness("longrows latency", t);
 }
 
 int ListDelay(ConsoleUnderLoad& console, const Options& o) {
