@@ -128,6 +128,10 @@ TrafficStore::Block& TrafficStore::DataBlockFor(std::size_t length) {
 }
 
 void TrafficStore::KeepWithinBudget() {
+  // Written blocks are freed as soon as the writer is done with them, one at
+  // a time. Freeing them only when the next block is made (to save the
+  // writer's lock on each append) frees several at once, and those longer
+  // pauses lost datagrams at 700,000/s with 10 million entries listed.
   if (!jobs_.empty()) Reap();
   if (memoryBytes_ - queuedBytes_ <= limits_.memoryBudget || memoryBytes_ < retryAbove_) return;
   // The block being filled always stays; of the others, the larger kind goes first.
