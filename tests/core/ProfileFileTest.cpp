@@ -90,6 +90,21 @@ TEST(ProfileFile, AKeyWrittenBehindACrAtTheEndOfTheFileStartsALineOfItsOwn) {
   EXPECT_EQ(file.Text(), "[S]\r\nK=v\r\nL=2\r\n");
 }
 
+TEST(ProfileFile, AValueIsCutTo254Characters) {
+  const std::string full(254, 'v');
+  const std::pair<std::string, std::string> cases[] = {
+      {full, full},
+      {full + "w", full},
+      {full + "wxyz", full},
+      {"\"" + full + "\"", full},  // the quotes are dropped before the cut
+      {full.substr(1) + "wx", full.substr(1) + "w"},
+  };
+  for (const auto& [raw, expected] : cases) {
+    EXPECT_EQ(ProfileFile::FromText("[S]\r\nK=" + raw + "\r\n").Get("S", "K", ""), expected) << raw.size();
+  }
+  EXPECT_EQ(ProfileFile::FromText("").Get("S", "K", full + "w"), full);  // the default too
+}
+
 TEST(ProfileFile, ALineBreakAnywhereIsRefusedAndChangesNothing) {
   // A value pasted with line breaks would otherwise add sections and keys.
   const std::string original = "[SETTINGS]\r\nParam3=old\r\nParam4=mine\r\n";
