@@ -73,6 +73,25 @@ class BackgroundBox : public QLineEdit {
   }
 };
 
+// A number field. A typed key reaches its text unchecked: the control's
+// key-up repair judges the result against the text before the key, so a wrong
+// key gives the old number back, unselected and with the caret where the key
+// was typed, rather than vanishing while a selection stays for the next key
+// to replace. The validator still guards what arrives without a key: a paste
+// from the context menu or the middle button, a drop.
+class SegmentField : public QLineEdit {
+ public:
+  using QLineEdit::QLineEdit;
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override {
+    const QValidator* guard = validator();
+    setValidator(nullptr);
+    QLineEdit::keyPressEvent(event);
+    setValidator(guard);
+  }
+};
+
 constexpr int kShiftOnly = 1;
 constexpr int kFirstDigit = 48;
 constexpr int kLastDigit = 57;
@@ -95,7 +114,7 @@ IpControl::IpControl(QWidget* parent) : QWidget(parent) {
 
   constexpr int kFieldStep = 480;  // twips from one field (or dot) to the next
   for (int n = 0; n < kSegments; ++n) {
-    auto* field = new QLineEdit(this);
+    auto* field = new SegmentField(this);
     field->setObjectName(QStringLiteral("txtSegment%1").arg(n + 1));
     field->setGeometry(TwipsRect(120 + n * kFieldStep, 45, 375, 255));
     field->setFrame(false);
