@@ -58,6 +58,9 @@ class IpControl : public QWidget {
  private:
   void txtSegment_KeyDown(int index);
   void txtSegment_KeyUp(int index, int keyCode, int shift);
+  // Runs when field `index` loses the focus: a key that went down in it and
+  // is still held is released elsewhere, so its repair is done here.
+  void RepairFieldLeftDuringKey(int index) noexcept;
   int SegmentIndex(const QObject* object) const;
 
   QLineEdit* Text1 = nullptr;
@@ -68,4 +71,6 @@ class IpControl : public QWidget {
   // they were before that key acted; one copy for all four fields.
   std::string rememberedText_;
   int rememberedCaret_ = 0;
+  // The field in which a key went down and has not yet come up, or -1.
+  int keyDownField_ = -1;
 };

@@ -112,6 +112,20 @@ INSTANTIATE_TEST_SUITE_P(
                    "192.[|0]20.003.004"}),
     [](const ::testing::TestParamInfo<TypingCase>& info) { return std::string(info.param.name); });
 
+TEST(IpControlKeys, AKeyStillHeldWhenTheOperatorClicksAwayIsUndone) {
+  // Its release goes to the field clicked, not to the one it typed into.
+  IpControl control;
+  control.show();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&control));
+  control.SetValue("127.0.0.1");
+  Field(control, 0)->setFocus();
+  Field(control, 0)->selectAll();
+  QTest::keyPress(Field(control, 0), Qt::Key_A);
+  QTest::mouseClick(Field(control, 2), Qt::LeftButton);
+  QTest::keyRelease(Field(control, 2), Qt::Key_A);
+  EXPECT_EQ(control.GetValue(), "127.0.0.1");
+}
+
 TEST(IpControlPaste, AFieldTakesNoPastedTextButANumberUpTo255) {
   // A paste from the context menu or the middle button brings no key with it.
   IpControl control;
