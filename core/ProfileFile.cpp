@@ -53,24 +53,30 @@ std::string CleanValue(const std::string& raw) {
   return value;
 }
 
+// A last line without LF (no line end, or only the CRs at the end of the
+// file) gets one, so that a line written behind it starts a line of its own.
+void EndWithLineFeed(std::string& terminator) {
+  if (terminator.find('\n') != std::string::npos) return;
+  terminator.append(terminator.empty() ? "\r\n" : "\n");
+}
+
 }  // namespace
 
 ProfileFile ProfileFile::FromText(std::string text) {
+  // Only LF ends a line. The CRs right before it (CR LF, or CR CR LF from a
+  // file converted twice) and those at the very end of the file belong to the
+  // line end; any other CR is part of the line. A file edited elsewhere with
+  // a lone CR inside a value thus keeps that value whole, and no key or
+  // section can begin behind the CR.
   ProfileFile file;
   std::size_t pos = 0;
   while (pos < text.size()) {
-    std::size_t end = text.find_first_of("\r\n", pos);
-    Line line;
-    if (end == std::string::npos) {
-      line.content = text.substr(pos);
-      pos = text.size();
-    } else {
-      line.content = text.substr(pos, end - pos);
-      std::size_t termLength = (text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n') ? 2 : 1;
-      line.terminator = text.substr(end, termLength);
-      pos = end + termLength;
-    }
-    file.lines_.push_back(std::move(line));
+    const std::size_t lf = text.find('\n', pos);
+    const std::size_t next = lf == std::string::npos ? text.size() : lf + 1;
+    std::size_t contentEnd = lf == std::string::npos ? text.size() : lf;
+    while (contentEnd > pos && text[contentEnd - 1] == '\r') --contentEnd;
+    file.lines_.push_back({text.substr(pos, contentEnd - pos), text.substr(contentEnd, next - contentEnd)});
+    pos = next;
   }
   return file;
 }
@@ -105,7 +111,8 @@ std::string ProfileFile::Get(const std::string& section, const std::string& key,
 
 bool ProfileFile::Set(const std::string& section, const std::string& key, const std::string& value) {
   const std::string keyLine = key + "=" + value;
-  if ((section + keyLine).find_first_of("\r\n") != std::string::npos) return false;
+  if ((section + key).find_first_of("\r\n") != std::string::npos) return false;
+  const bool valueHasLineBreak = value.find_first_of("\r\n") != std::string::npos;
   // Locate the first matching section: its header and the last line holding content.
   std::optional<std::size_t> header;
   std::size_t lastContent = 0;
@@ -122,6 +129,10 @@ bool ProfileFile::Set(const std::string& section, const std::string& key, const 
     std::string lineKey;
     std::string oldValue;
     if (SplitKeyLine(lines_[i].content, &lineKey, &oldValue) && EqualsIgnoreCase(lineKey, key)) {
+      // A value that cannot be written as one line is accepted only where
+      // the file holds it already (a lone CR read from a file edited
+      // elsewhere): its line stays as it is.
+      if (valueHasLineBreak) return CleanValue(oldValue) == value;
       lines_[i].content = keyLine;
       lines_[i].terminator = "\r\n";
       return true;
@@ -129,13 +140,14 @@ bool ProfileFile::Set(const std::string& section, const std::string& key, const 
     if (!Trim(lines_[i].content).empty()) lastContent = i;
   }
 
-  if (!lines_.empty() && lines_.back().terminator.empty()) lines_.back().terminator = "\r\n";
+  if (valueHasLineBreak) return false;
+  if (!lines_.empty()) EndWithLineFeed(lines_.back().terminator);
   if (!header) {
     lines_.push_back({"[" + section + "]", "\r\n"});
     lines_.push_back({keyLine, "\r\n"});
     return true;
   }
-  if (lines_[lastContent].terminator.empty()) lines_[lastContent].terminator = "\r\n";
+  EndWithLineFeed(lines_[lastContent].terminator);
   lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(lastContent) + 1, Line{keyLine, "\r\n"});
   return true;
 }

@@ -6,6 +6,10 @@
 // quotes (single or double) are dropped, a value is cut to 254 characters,
 // and a missing file, section or key reads as the caller's default.
 //
+// Only LF ends a line; the CRs right before it, or at the end of the file,
+// belong to the line end, and any other CR is part of the line (a value may
+// hold one in a file edited elsewhere).
+//
 // Writing replaces an existing key in place, appends a missing key at the end
 // of its section and a missing section at the end of the file, and keeps every
 // other byte of the file as it was. Lines it writes end with CR LF. A value
@@ -30,7 +34,9 @@ class ProfileFile {
   // The value of the first matching key of the first matching section.
   std::string Get(const std::string& section, const std::string& key, const std::string& defaultValue) const;
   // Sets one key the way a single profile write would. A line break (CR or
-  // LF) in any of the three is refused: false, and nothing changes.
+  // LF) in any of the three is refused: false, and nothing changes. Only a
+  // value that the key holds already, as read (a lone CR in a file edited
+  // elsewhere), is accepted with its line left as it stands.
   [[nodiscard]] bool Set(const std::string& section, const std::string& key, const std::string& value);
 
   std::string Text() const;
@@ -39,7 +45,7 @@ class ProfileFile {
  private:
   struct Line {
     std::string content;     // without its line end
-    std::string terminator;  // "\r\n", "\n", "\r" or "" on the last line
+    std::string terminator;  // the CRs and the LF that end it; no LF on the last line
   };
   std::vector<Line> lines_;
 };

@@ -73,6 +73,25 @@ class BackgroundBox : public QLineEdit {
   }
 };
 
+// A number field. A typed key reaches its text unchecked: the control's
+// key-up repair judges the result against the text before the key, so a wrong
+// key gives the old number back, unselected and with the caret where the key
+// was typed, rather than vanishing while a selection stays for the next key
+// to replace. The validator still guards what arrives without a key: a paste
+// from the context menu or the middle button, a drop.
+class SegmentField : public QLineEdit {
+ public:
+  using QLineEdit::QLineEdit;
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override {
+    const QValidator* guard = validator();
+    setValidator(nullptr);
+    QLineEdit::keyPressEvent(event);
+    setValidator(guard);
+  }
+};
+
 constexpr int kShiftOnly = 1;
 constexpr int kFirstDigit = 48;
 constexpr int kLastDigit = 57;
@@ -95,7 +114,7 @@ IpControl::IpControl(QWidget* parent) : QWidget(parent) {
 
   constexpr int kFieldStep = 480;  // twips from one field (or dot) to the next
   for (int n = 0; n < kSegments; ++n) {
-    auto* field = new QLineEdit(this);
+    auto* field = new SegmentField(this);
     field->setObjectName(QStringLiteral("txtSegment%1").arg(n + 1));
     field->setGeometry(TwipsRect(120 + n * kFieldStep, 45, 375, 255));
     field->setFrame(false);
@@ -228,6 +247,7 @@ void IpControl::fkt_FormsCheckIpAddressSegmentKeyCode(int& intKey, int intSelSta
 
 bool IpControl::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut) Text1->update();
+  if (event->type() == QEvent::FocusOut) RepairFieldLeftDuringKey(SegmentIndex(watched));
   const bool press = event->type() == QEvent::KeyPress;
   const bool release = event->type() == QEvent::KeyRelease;
   const int index = (press || release) ? SegmentIndex(watched) : -1;
@@ -272,9 +292,25 @@ void IpControl::txtSegment_KeyDown(int index) {
   const QLineEdit* field = txtSegment[static_cast<std::size_t>(index)];
   rememberedText_ = FromQString(field->text());
   rememberedCaret_ = field->cursorPosition();
+  keyDownField_ = index;
+}
+
+void IpControl::RepairFieldLeftDuringKey(int index) noexcept {
+  if (index < 0 || index != keyDownField_) return;
+  keyDownField_ = -1;
+  // The key's release goes to the field that has the focus now, so this
+  // field would keep what the key typed: give it back its text from before
+  // the key unless what it holds is a number from 0 to 255 anyway.
+  try {
+    QLineEdit& field = *txtSegment[static_cast<std::size_t>(index)];
+    if (!field.hasAcceptableInput()) field.setText(ToQString(rememberedText_));
+  } catch (...) {
+    // Silent like every repair of the control; the field keeps what it holds.
+  }
 }
 
 void IpControl::txtSegment_KeyUp(int index, int keyCode, int shift) {
+  keyDownField_ = -1;
   // Shift with an arrow extends a selection; it is left alone.
   if (IsArrowKey(keyCode) && shift == kShiftOnly) return;
   QLineEdit& field = *txtSegment[static_cast<std::size_t>(index)];

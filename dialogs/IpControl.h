@@ -2,10 +2,12 @@
 // An entry control for a dotted IPv4 address: four number fields behind one
 // box, separated by dots. It takes only decimal digits and keeps each field
 // within 0 .. 255: on every key release a field is checked against the text
-// it held when the key went down and repaired silently. After the third digit
-// the focus moves on to the next field; Left at the start and Right at the end
-// of a field move to the neighbour when the caret was already at that edge
-// before the key. The host writes and reads the address as dotted text.
+// it held when the key went down and repaired silently; what arrives without
+// a key (a paste from the menu, a drop) is taken only when it is such a
+// number. After the third digit, and at a dot typed after digits, the focus
+// moves on to the next field; Left at the start and Right at the end of a
+// field move to the neighbour when the caret was already at that edge before
+// the key. The host writes and reads the address as dotted text.
 #include <QWidget>
 #include <array>
 #include <cstdint>
@@ -56,6 +58,9 @@ class IpControl : public QWidget {
  private:
   void txtSegment_KeyDown(int index);
   void txtSegment_KeyUp(int index, int keyCode, int shift);
+  // Runs when field `index` loses the focus: a key that went down in it and
+  // is still held is released elsewhere, so its repair is done here.
+  void RepairFieldLeftDuringKey(int index) noexcept;
   int SegmentIndex(const QObject* object) const;
 
   QLineEdit* Text1 = nullptr;
@@ -66,4 +71,6 @@ class IpControl : public QWidget {
   // they were before that key acted; one copy for all four fields.
   std::string rememberedText_;
   int rememberedCaret_ = 0;
+  // The field in which a key went down and has not yet come up, or -1.
+  int keyDownField_ = -1;
 };

@@ -1,8 +1,11 @@
 // libFuzzer target for the profile reader and writer: arbitrary bytes are
 // parsed as a file, the program's keys are set to arbitrary values (line
-// breaks included), and the result is written out and parsed again. A crash,
+// breaks included) or to the values read, and the result is written out and
+// parsed again. A crash,
 // a sanitizer report, a hang or a broken invariant is a finding:
-// - a value, key or section holding CR or LF is refused and changes nothing;
+// - the file read and written back untouched is the same bytes;
+// - a value, key or section holding CR or LF changes nothing, and is refused
+//   unless it is the value the key holds already (a lone CR read from a file);
 // - every accepted key reads back as set (blanks around it and one pair of
 //   quotes dropped, cut to 254 characters);
 // - every line of the original file that is not a replaced key line is still
@@ -54,18 +57,18 @@ std::string Cleaned(const std::string& value) {
   return v;
 }
 
-// The lines of a text without their ends (CR LF, LF or CR).
+// The lines of a text without their ends: only LF ends a line, and the CRs
+// right before it, or at the end of the text, belong to the line end.
 std::vector<std::string> Lines(const std::string& text) {
   std::vector<std::string> lines;
   std::size_t pos = 0;
   while (pos < text.size()) {
-    const std::size_t end = text.find_first_of("\r\n", pos);
-    if (end == std::string::npos) {
-      lines.push_back(text.substr(pos));
-      break;
-    }
+    std::size_t end = text.find('\n', pos);
+    const std::size_t next = end == std::string::npos ? text.size() : end + 1;
+    if (end == std::string::npos) end = text.size();
+    while (end > pos && text[end - 1] == '\r') --end;
     lines.push_back(text.substr(pos, end - pos));
-    pos = end + (text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n' ? 2 : 1);
+    pos = next;
   }
   return lines;
 }
@@ -104,19 +107,25 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   FuzzedDataProvider input(data, size);
   const std::string original = input.ConsumeRandomLengthString(2048);
   ProfileFile file = ProfileFile::FromText(original);
+  Check(file.Text() == original);
 
   std::map<std::string, std::string> expected;  // lower-case key -> value read back
   while (input.remaining_bytes() > 0) {
     const std::string key = kKeys[input.ConsumeIntegralInRange<std::size_t>(0, std::size(kKeys) - 1)];
-    const std::string value = input.ConsumeRandomLengthString(300);
-    const bool hasLineBreak = value.find_first_of("\r\n") != std::string::npos;
-    const std::string before = hasLineBreak ? file.Text() : std::string();
-    const bool accepted = file.Set(kSection, key, value);
-    Check(accepted == !hasLineBreak);
-    if (!accepted) {
+    // Some keys are written back as read, as a save does with settings no
+    // one changed.
+    const std::string value = input.ConsumeBool() ? file.Get(kSection, key, "") : input.ConsumeRandomLengthString(300);
+    if (value.find_first_of("\r\n") != std::string::npos) {
+      const std::string before = file.Text();
+      const std::string current = file.Get(kSection, key, "x");
+      const bool present = current == file.Get(kSection, key, "y");  // not a default
+      const bool held = present && current == value;
+      Check(file.Set(kSection, key, value) == held);
       Check(file.Text() == before);
+      if (held) expected[Lower(key)] = value;
       continue;
     }
+    Check(file.Set(kSection, key, value));
     expected[Lower(key)] = Cleaned(value);
   }
 

@@ -4,17 +4,19 @@
 # the instrument stand-in and presses F1 only then.
 
 # A value of the SETTINGS section of an INI file, read exactly as the console
-# reads it (core/ProfileFile.cpp): CR, LF or CR LF end a line; only the first
-# [SETTINGS] section counts; names match without regard to case; blanks and
-# one pair of matching quotes around a value are dropped. Prints nothing when
+# reads it (core/ProfileFile.cpp): only LF ends a line, the CRs right before it
+# (or at the end of the file) belong to the line end, any other CR to the
+# line; only the first [SETTINGS] section counts; names match without regard
+# to case; blanks and one pair of matching quotes around a value are dropped.
+# Prints nothing when
 # the file or the key is missing (the console's defaults, the built-in
 # instrument address and the host name, never pass as loopback below).
 settings_value() {
   [ -r "$2" ] || return 0
   awk -v key="$1" '
     function trim(s) { gsub(/^[ \t]+|[ \t]+$/, "", s); return s }
-    BEGIN { RS = "\r\n|\r|\n" }
-    { line = trim($0) }
+    BEGIN { RS = "\n" }
+    { sub(/\r+$/, ""); line = trim($0) }
     substr(line, 1, 1) == "[" && index(line, "]") > 0 {
       if (in_section) exit
       in_section = tolower(trim(substr(line, 2, index(line, "]") - 2))) == "settings"

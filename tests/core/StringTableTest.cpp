@@ -32,8 +32,9 @@ INSTANTIATE_TEST_SUITE_P(
                       // No row in either language: the empty text.
                       LookupCase{0, 3154, ""}, LookupCase{1, 3154, ""},
                       // An English id asked for directly has no English row (id + 10000):
-                      // the fallback ends at the row itself.
-                      LookupCase{0, 11001, "File"}));
+                      // the fallback ends at the row itself. With English selected, only
+                      // the last step (the row under the id as given) finds it.
+                      LookupCase{0, 11001, "File"}, LookupCase{1, 11001, "File"}));
 
 TEST(StringTable, SingleLookupsGiveCodePageBytesAndNothingForMissingRows) {
   EXPECT_EQ(fkt_LoadResTextGerman(1301), std::string(1, '\xDC') + "bernehmen");

@@ -39,7 +39,7 @@ QString State(const IpControl& control) {
 
 struct TypingCase {
   const char* name;
-  const char* before;  // as State() shows it, without a selection
+  const char* before;  // as State() shows it
   const char* keys;    // a key sequence, "1, 9, 2" or "Shift+Left"
   const char* after;
 };
@@ -54,12 +54,27 @@ TEST_P(IpControlTyping, RepairsOnKeyUpAndMovesBetweenFields) {
   const QStringList before = QString::fromLatin1(c.before).split('.');
   for (int n = 0; n < 4; ++n) {
     QLineEdit* field = Field(control, n);
-    field->setText(QString(before[n]).remove('|'));
+    QString text = before[n];
+    // Markers taken out left to right, so each index holds in the plain text.
+    auto take = [&text](QChar marker) {
+      const int at = static_cast<int>(text.indexOf(marker));
+      if (at >= 0) text.remove(at, 1);
+      return at;
+    };
+    const int selectionStart = take('[');
+    const int caret = take('|');
+    const int selectionEnd = take(']');
+    field->setText(text);
     // Only the focused field's caret is placed; the others keep theirs where
     // setting the text left it, as after an operator's earlier typing.
-    if (before[n].contains('|')) {
-      field->setFocus();
-      field->setCursorPosition(static_cast<int>(before[n].indexOf('|')));
+    if (caret < 0) continue;
+    field->setFocus();
+    if (selectionStart < 0) {
+      field->setCursorPosition(caret);
+    } else if (caret == selectionStart) {
+      field->setSelection(selectionEnd, selectionStart - selectionEnd);
+    } else {
+      field->setSelection(selectionStart, selectionEnd - selectionStart);
     }
   }
   const QKeySequence keys(QString::fromLatin1(c.keys));
@@ -68,7 +83,7 @@ TEST_P(IpControlTyping, RepairsOnKeyUpAndMovesBetweenFields) {
     ASSERT_NE(keys[k].key(), Qt::Key_unknown) << c.keys;
     QTest::keyClick(QApplication::focusWidget(), keys[k].key(), keys[k].keyboardModifiers());
   }
-  EXPECT_EQ(State(control), QString::fromLatin1(c.after));
+  EXPECT_EQ(State(control).toStdString(), c.after);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -78,6 +93,12 @@ INSTANTIATE_TEST_SUITE_P(
         TypingCase{"KeypadDigitsMoveOnLikeTheMainKeys", "|.020.003.004", "Num+1, Num+9, Num+2", "192.[020|].003.004"},
         TypingCase{"DigitAbove255IsUndone", "|.020.003.004", "2, 5, 6", "25|.020.003.004"},
         TypingCase{"LetterIsUndoneWithTheCaretBack", "1|2.020.003.004", "A", "1|2.020.003.004"},
+        // The letter replaces the selection and is undone on release: the
+        // number comes back unselected with the caret at its start, and the
+        // length limit then holds the digit off.
+        TypingCase{"LetterOverASelectionGivesTheNumberBackUnselected", "[127|].000.000.001", "A, 9",
+                   "|127.000.000.001"},
+        TypingCase{"DigitOverASelectionReplacesIt", "[127|].000.000.001", "9", "9|.000.000.001"},
         TypingCase{"DotAfterDigitsMovesOn", "12|.020.003.004", ".", "12.[020|].003.004"},
         TypingCase{"DotInAnEmptyFieldDoesNothing", "|.020.003.004", ".", "|.020.003.004"},
         TypingCase{"DotInTheLastFieldDoesNothing", "192.020.003.4|", ".", "192.020.003.4|"},
@@ -90,6 +111,20 @@ INSTANTIATE_TEST_SUITE_P(
         TypingCase{"ShiftLeftSelectsButNeverLeaves", "192.0|20.003.004", "Shift+Left, Shift+Left",
                    "192.[|0]20.003.004"}),
     [](const ::testing::TestParamInfo<TypingCase>& info) { return std::string(info.param.name); });
+
+TEST(IpControlKeys, AKeyStillHeldWhenTheOperatorClicksAwayIsUndone) {
+  // Its release goes to the field clicked, not to the one it typed into.
+  IpControl control;
+  control.show();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&control));
+  control.SetValue("127.0.0.1");
+  Field(control, 0)->setFocus();
+  Field(control, 0)->selectAll();
+  QTest::keyPress(Field(control, 0), Qt::Key_A);
+  QTest::mouseClick(Field(control, 2), Qt::LeftButton);
+  QTest::keyRelease(Field(control, 2), Qt::Key_A);
+  EXPECT_EQ(control.GetValue(), "127.0.0.1");
+}
 
 TEST(IpControlPaste, AFieldTakesNoPastedTextButANumberUpTo255) {
   // A paste from the context menu or the middle button brings no key with it.

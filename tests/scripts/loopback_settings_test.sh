@@ -30,7 +30,10 @@ check "host names are not trusted"     refuse '[SETTINGS]\r\nUdpAddress=localhos
 check "short and octal forms"          refuse '[SETTINGS]\r\nUdpAddress=127.1\r\nLocaleIpAddress=0177.0.0.1\r\n'
 check "only the first section counts"  refuse '[SETTINGS]\r\nUdpAddress=10.1.2.3\r\n[Other]\r\n[SETTINGS]\r\nUdpAddress=127.0.0.1\r\nLocaleIpAddress=127.0.0.1\r\n'
 check "keys of another section"        refuse '[SET TINGS]\r\nUdpAddress=127.0.0.1\r\nLocaleIpAddress=127.0.0.1\r\n'
-check "a lone CR ends a line"          refuse '[SETTINGS]\rUdpAddress=10.1.2.3\rUdpAddress=127.0.0.1\rLocaleIpAddress=127.0.0.1\r'
+check "a lone CR ends no line"         refuse '[SETTINGS]\rUdpAddress=127.0.0.1\rLocaleIpAddress=127.0.0.1\r'
+check "no key behind a lone CR"        refuse '[SETTINGS]\r\nNote=x\rUdpAddress=127.0.0.1\r\nLocaleIpAddress=127.0.0.1\r\n'
+check "a lone CR stays in the value"   refuse '[SETTINGS]\r\nUdpAddress=127.0.0.1\r10.1.2.3\r\nLocaleIpAddress=127.0.0.1\r\n'
+check "CRs that end a line"            pass   '[SETTINGS]\r\r\nUdpAddress=127.0.0.1\r\r\nLocaleIpAddress=127.0.0.1\r'
 check "first key wins"                 refuse '[SETTINGS]\r\nUdpAddress=10.1.2.3\r\nUdpAddress=127.0.0.1\r\nLocaleIpAddress=127.0.0.1\r\n'
 check "mismatched quotes are kept"     refuse '[SETTINGS]\r\nUdpAddress="127.0.0.1\047\r\nLocaleIpAddress=127.0.0.1\r\n'
 # Root reads every file, so this case needs an ordinary user.
