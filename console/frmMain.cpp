@@ -22,6 +22,7 @@
 #include "core/StringTable.h"
 #include "dialogs/Dialogs.h"
 #include "dialogs/EventGuard.h"
+#include "platform/ElidedLabel.h"
 #include "platform/NotationField.h"
 #include "platform/ProgramFont.h"
 #include "platform/QtText.h"

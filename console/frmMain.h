@@ -30,6 +30,7 @@
 #include "console/TrafficFind.h"
 
 class QAction;
+class ElidedLabel;
 class RunTimeError;
 class TrafficListModel;
 class TrafficView;
@@ -208,11 +209,12 @@ class frmMain : public QMainWindow {
   // The status bar's counters, refreshed at most every kCounterRefreshMs
   // while traffic flows, and not at all while nothing changes.
   static constexpr int kCounterRefreshMs = 250;
-  QLabel* stbCounters = nullptr;
+  ElidedLabel* stbCounters = nullptr;
   TrafficCounters counters_;
   QTimer* counterRefresh_ = nullptr;
   // What the counters mean, in the current language: their tooltip, below
-  // the counters' full text (the label elides it at the window's own width).
+  // the counters' full text (the label shows a compact form where that does
+  // not fit).
   QString countersHelp_;
   QElapsedTimer sinceCounterRefresh_;
 

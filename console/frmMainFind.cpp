@@ -3,6 +3,11 @@
 // close button. While it shows, the window is taller by its height in the
 // normal state, so every control of the design keeps its place and size; a
 // maximized window gives the traffic list that much less height instead.
+//
+// Nothing in the bar moves while it is open: the outcome has a room of its
+// own at the end of the bar, as wide as the longest outcome in either
+// language, so a new outcome never pushes a button away from under the
+// mouse; only the field takes what a wider window adds.
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -12,7 +17,9 @@
 #include <QPushButton>
 #include <QTimer>
 #include <QToolBar>
+#include <algorithm>
 #include <chrono>
+#include <string>
 
 #include "console/TrafficFind.h"
 #include "console/TrafficListModel.h"
@@ -23,6 +30,26 @@
 #include "platform/QtText.h"
 #include "platform/VirtualKey.h"
 #include "platform/WidgetBuilding.h"
+
+namespace {
+
+// The field's least width: the rest of the bar's room at the window's
+// minimum width goes to it, and what a wider window adds.
+constexpr int kFindFieldMinTwips = 2400;
+
+// The width of the longest outcome a step can show, in either language, so
+// that the room stays the same when the language changes.
+int FindResultRoom(const QLabel& label) {
+  int widest = 0;
+  for (const auto load : {fkt_LoadResTextGerman, fkt_LoadResTextEnglish}) {
+    for (const std::string& text : {load(8208), load(8209), load(8210), fkt_FormatInsertParam(load(8216), "100")}) {
+      widest = std::max(widest, label.fontMetrics().horizontalAdvance(ToQString(text)));
+    }
+  }
+  return widest + label.contentsMargins().left() + label.contentsMargins().right();
+}
+
+}  // namespace
 
 void frmMain::CreateFindBar() {
   findBar_ = Named(new QToolBar(this), "findBar");
@@ -35,17 +62,16 @@ void frmMain::CreateFindBar() {
   labFind = Named(new QLabel(findBar_), "labFind");
   txtFind = Named(new QLineEdit(findBar_), "txtFind");
   txtFind->setFont(ConsoleFont());
-  txtFind->setMinimumWidth(Px(3600));
+  txtFind->setMinimumWidth(Px(kFindFieldMinTwips));
   cmdFindPrevious = Named(new QPushButton(findBar_), "cmdFindPrevious");
   cmdFindNext = Named(new QPushButton(findBar_), "cmdFindNext");
   chkFindMatchCase = Named(new QCheckBox(findBar_), "chkFindMatchCase");
   labFindResult = Named(new QLabel(findBar_), "labFindResult");
-  auto* spacer = new QWidget(findBar_);
-  spacer->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+  labFindResult->setFixedWidth(FindResultRoom(*labFindResult));
   cmdFindClose = Named(new QPushButton(QString::fromUtf16(u"\u2715"), findBar_), "cmdFindClose");
   cmdFindClose->setFlat(true);
   for (QWidget* w : std::initializer_list<QWidget*>{labFind, txtFind, cmdFindPrevious, cmdFindNext, chkFindMatchCase,
-                                                    labFindResult, spacer, cmdFindClose}) {
+                                                    labFindResult, cmdFindClose}) {
     findBar_->addWidget(w);
     w->installEventFilter(this);
   }

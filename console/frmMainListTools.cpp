@@ -11,8 +11,8 @@
 #include <QTimer>
 #include <algorithm>
 
+#include "console/CounterTexts.h"
 #include "console/ListExport.h"
-#include "console/TimeOfDay.h"
 #include "console/TrafficListModel.h"
 #include "console/TrafficView.h"
 #include "console/frmMain.h"
@@ -54,7 +54,7 @@ void frmMain::CreateListTools() {
   connect(mnuEditFind, &QAction::triggered, this, [this] { ShowFindBar(); });
 
   // The design's panel keeps the room its text needs; the counters take
-  // what is left, cut short with "..." at the window's minimum width.
+  // what is left, in their compact form at the window's minimum width.
   stbCounters = Named(new ElidedLabel(statusBar()), "stbCounters");
   statusBar()->addPermanentWidget(stbCounters);
 
@@ -74,18 +74,17 @@ void frmMain::ScheduleCounterRefresh() {
 void frmMain::RefreshCounters() {
   sinceCounterRefresh_.restart();
   const double rate = counters_.Sample(sinceCounterRefresh_.msecsSinceReference());
-  std::string text = fkt_FormatInsertParam(
-      fkt_LoadResText(8220), std::to_string(counters_.SentCount()), std::to_string(counters_.ReceivedCount()),
-      std::to_string(static_cast<std::uint64_t>(rate + 0.5)), std::to_string(counters_.BadFrameCount()));
-  if (const std::optional<std::int64_t> last = counters_.LastReply()) {
-    const bool comma = AppSettings.Language == 0;
-    text += "   " + fkt_FormatInsertParam(fkt_LoadResText(8222), FormatDuration(*last, comma),
-                                          FormatDuration(*counters_.MeanReply(), comma));
-  }
-  const QString shown = ToQString(text);
-  if (stbCounters->text() != shown) {
-    stbCounters->setText(shown);
-    stbCounters->setToolTip(shown + "\n\n" + countersHelp_);
+  QStringList forms = CounterForms({.sent = counters_.SentCount(),
+                                    .received = counters_.ReceivedCount(),
+                                    .receivedPerSecond = static_cast<std::uint64_t>(rate + 0.5),
+                                    .badFrames = counters_.BadFrameCount(),
+                                    .lastReply = counters_.LastReply(),
+                                    .meanReply = counters_.MeanReply()});
+  if (stbCounters->text() != forms.front()) {
+    const QString full = forms.takeFirst();
+    stbCounters->setText(full);
+    stbCounters->setShorterForms(forms);
+    stbCounters->setToolTip(full + "\n\n" + countersHelp_);
   }
   // Until the rate has fallen to zero, once more; then nothing until traffic.
   if (rate > 0) ScheduleCounterRefresh();

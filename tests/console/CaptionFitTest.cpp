@@ -9,9 +9,14 @@
 #include <QStyle>
 #include <QStyleOptionButton>
 
+#include "console/CounterTexts.h"
+#include "core/StringTable.h"
 #include "dialogs/frmProgramInfo.h"
 #include "dialogs/frmSettings.h"
 #include "dialogs/frmSpecialChar.h"
+#include "platform/ElidedLabel.h"
+#include "platform/QtText.h"
+#include "platform/Twips.h"
 #include "tests/console/ConsoleFixture.h"
 
 namespace {
@@ -48,11 +53,22 @@ std::vector<std::string> Clipped(const QWidget& window) {
     const int room = Room(w);
     if (need > room) {
       clipped.push_back(window.objectName().toStdString() + "/" + w.objectName().toStdString() + " \"" +
-                        text.toStdString() + "\": needs " + std::to_string(need) + " px, has " +
-                        std::to_string(room));
+                        text.toStdString() + "\": needs " + std::to_string(need) + " px, has " + std::to_string(room));
     }
   };
-  for (const QLabel* w : window.findChildren<QLabel*>()) check(*w, w->text());
+  for (const QLabel* w : window.findChildren<QLabel*>()) {
+    // A label that gives way must show one of its forms whole.
+    if (const auto* shortening = dynamic_cast<const ElidedLabel*>(w)) {
+      const QString shown = shortening->shownText();
+      if (shown != w->text() && !shortening->shorterForms().contains(shown)) {
+        clipped.push_back(window.objectName().toStdString() + "/" + w->objectName().toStdString() + " \"" +
+                          shown.toStdString() + "\": no form of \"" + w->text().toStdString() + "\" fits " +
+                          std::to_string(Room(*w)) + " px");
+      }
+      continue;
+    }
+    check(*w, w->text());
+  }
   for (const QAbstractButton* w : window.findChildren<QAbstractButton*>()) check(*w, w->text());
   for (const QGroupBox* w : window.findChildren<QGroupBox*>()) {
     // A frame's title sits inside its border, with a little room at each end.
@@ -79,6 +95,43 @@ TEST_P(CaptionsFit, InEveryWindow) {
   frmProgramInfo info;
   info.Form_Load();
   EXPECT_THAT(Clipped(info), ::testing::IsEmpty());
+}
+
+// At the window's minimum width, the link state (with the loopback settings
+// of a first run) keeps its whole text, and beside it the counters show one
+// of their forms whole, even with figures as large as a long flood leaves.
+TEST_P(CaptionsFit, InTheStatusBarAtTheMinimumWidth) {
+  WriteSettings("Language=" + std::to_string(GetParam()) + "\r\n");
+  frmMain& main = Open();
+  ASSERT_EQ(main.width(), Px(frmMain::kMinWidth - frmMain::kFrameWidth));
+  auto* link = main.findChild<QLabel*>("stbStatusPanel1");
+  auto* counters = main.findChild<ElidedLabel*>("stbCounters");
+  ASSERT_NE(link, nullptr);
+  ASSERT_NE(counters, nullptr);
+  link->setText(ToQString(fkt_LoadResText(1701)) +
+                "[ Local IP: 127.0.0.1 | Local Port: 8365 | Remote IP: 127.0.0.1 | Remote Port: 8364 ]");
+
+  const CounterReadings worst{.sent = 123'456,
+                              .received = 876'543,
+                              .receivedPerSecond = 1'234'567,
+                              .badFrames = 123'456,
+                              .lastReply = 12'345,
+                              .meanReply = 23'456};
+  const CounterReadings usual{
+      .sent = 42, .received = 45, .receivedPerSecond = 2, .badFrames = 3, .lastReply = 2'345, .meanReply = 2'100};
+  const struct {
+    const char* name;
+    CounterReadings readings;
+    qsizetype shownForm;  // 0 the full text, 1 compact with the mean, 2 without it
+  } cases[] = {{"worst", worst, 2}, {"usual", usual, 1}};
+  for (const auto& c : cases) {
+    QStringList forms = CounterForms(c.readings);
+    counters->setText(forms.takeFirst());
+    counters->setShorterForms(forms);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+    EXPECT_THAT(Clipped(main), ::testing::IsEmpty()) << c.name;
+    EXPECT_EQ(counters->shownText(), forms.value(c.shownForm - 1)) << c.name;
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(Languages, CaptionsFit, ::testing::Values(0, 1),

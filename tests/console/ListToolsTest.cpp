@@ -7,12 +7,18 @@
 #include <QToolTip>
 
 #include "console/EntryToolTip.h"
+#include "core/StringTable.h"
+#include "platform/QtText.h"
 #include "tests/console/LinkFixture.h"
 
 namespace {
 
-const QByteArray kGoodFrame("\x02" "0,1,OK\x03\x86");
-const QByteArray kBadFrame("\x02" "0,1,OK\x03\x87");
+const QByteArray kGoodFrame(
+    "\x02"
+    "0,1,OK\x03\x86");
+const QByteArray kBadFrame(
+    "\x02"
+    "0,1,OK\x03\x87");
 
 class ListTools : public LinkFixture {
  protected:
@@ -21,7 +27,10 @@ class ListTools : public LinkFixture {
   std::string ToolTip(std::uint64_t entry) { return EntryToolTip(window->TrafficList(), entry); }
   void ListSome() {
     window->fkt_SendLine("<STX>a<ETX>");
-    for (const char* received : {"\x02" "b\x03", "c", "d"}) window->fkt_ReceiveData(received);
+    for (const char* received : {"\x02"
+                                 "b\x03",
+                                 "c", "d"})
+      window->fkt_ReceiveData(received);
     window->fkt_SendLine("e");
     window->TrafficList().Commit();
   }
@@ -124,6 +133,53 @@ TEST_F(ListTools, FindBarOpensBelowTheMenuWithoutMovingAControlAndEscClosesOnlyI
   QTRY_COMPARE(window->height(), height);
   for (qsizetype n = 0; n < controls.size(); ++n) EXPECT_EQ(controls[n]->geometry(), before[n]) << n;
 }
+
+// The find bar at several window widths, in both languages: whatever its
+// result says, no control of the bar moves or changes size, and none is pushed
+// out of sight.
+class FindBarGeometry : public ConsoleFixture, public ::testing::WithParamInterface<int> {};
+
+TEST_P(FindBarGeometry, NoControlMovesWhateverTheResultSays) {
+  WriteSettings("Language=" + std::to_string(GetParam()) + "\r\n");
+  Open();
+  window->ShowFindBar();
+  auto* bar = Control<QToolBar>("findBar");
+  auto* result = Control<QLabel>("labFindResult");
+  std::vector<QWidget*> controls;
+  for (const char* name :
+       {"labFind", "txtFind", "cmdFindPrevious", "cmdFindNext", "chkFindMatchCase", "labFindResult", "cmdFindClose"}) {
+    controls.push_back(Control(name));
+  }
+  auto settle = [] { QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest); };
+  QStringList texts{QString()};
+  for (const int id : {8208, 8209, 8210}) texts << ToQString(fkt_LoadResText(id));
+  for (const char* percent : {"0", "40", "100"}) {
+    texts << ToQString(fkt_FormatInsertParam(fkt_LoadResText(8216), percent));
+  }
+  const int minimum = window->width();
+  for (const int width : {minimum, minimum + 90, minimum + 400}) {
+    window->resize(width, window->height());
+    result->clear();
+    settle();
+    std::vector<QRect> places;
+    for (QWidget* w : controls) places.push_back(w->geometry());
+    for (const QString& text : texts) {
+      result->setText(text);
+      settle();
+      for (std::size_t n = 0; n < controls.size(); ++n) {
+        const QWidget* w = controls[n];
+        EXPECT_EQ(w->geometry(), places[n])
+            << w->objectName().toStdString() << " at " << width << " px, \"" << text.toStdString() << "\"";
+        EXPECT_TRUE(w->isVisible() && bar->rect().contains(w->geometry()))
+            << w->objectName().toStdString() << " out of sight at " << width << " px";
+      }
+      EXPECT_LE(result->fontMetrics().horizontalAdvance(text), result->contentsRect().width()) << text.toStdString();
+    }
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Languages, FindBarGeometry, ::testing::Values(0, 1),
+                         [](const auto& info) { return info.param == 0 ? "German" : "English"; });
 
 TEST_F(ListTools, SaveListAsWritesEveryEntryAsCopiedAndReportsAFailure) {
   OpenLinked();
