@@ -52,6 +52,48 @@ void RunCommandHook(const CommandConfigHook& hook, const std::string& path, File
   }
 }
 
+// The settings folder and the folder above it must be safe from users outside
+// the operators' group: any of them could otherwise plant links or files for
+// the console to read and write. An exposed folder is reported once, at
+// start, with the policy and the commands that restore it; the console goes
+// on, as every file in the folder is opened as if planted anyway.
+void ReportExposedSettingsFolder(const std::string& settingsFolder) {
+  const std::string folder = settingsFolder.substr(0, settingsFolder.find_last_not_of('/') + 1);
+  const std::string parent = folder.substr(0, folder.rfind('/'));
+  std::string reasons;
+  std::string exposedPath;
+  for (const std::string& path : {parent, folder}) {
+    int reason = 0;
+    switch (SharedFolderExposure(path)) {
+      case FolderExposure::None:
+        continue;
+      case FolderExposure::ForeignLink:
+        reason = 8023;
+        break;
+      case FolderExposure::ForeignOwner:
+        reason = 8021;
+        break;
+      case FolderExposure::WritableByOthers:
+        reason = 8022;
+        break;
+    }
+    if (exposedPath.empty()) exposedPath = path;
+    reasons += "\r\n" + path + ": " + fkt_LoadResText(reason);
+  }
+  if (reasons.empty()) return;
+  // A link is replaced by a folder, never followed by chown or chmod.
+  auto restore = [](const std::string& path, const char* owner, const char* mode) {
+    std::string command;
+    if (SharedFolderExposure(path) == FolderExposure::ForeignLink) command += "rm " + path + "; mkdir " + path + "; ";
+    return command + "chown " + owner + " " + path + "; chmod " + mode + " " + path;
+  };
+  const std::string text = fkt_LoadResText(8020) + "\r\n" + exposedPath + reasons + "\r\n\r\n" +
+                           fkt_FormatInsertParam(fkt_LoadResText(8024), parent, folder) + "\r\n" +
+                           "getent group telvane >/dev/null || groupadd --system telvane; " +
+                           restore(parent, "root:root", "0755") + "; " + restore(folder, "root:telvane", "2775");
+  CurrentPlatform().ShowMessage(text, fkt_LoadResText(7420), MessageIcon::Error);
+}
+
 }  // namespace
 
 void SetCommandConfigHooks(CommandConfigHook load, CommandConfigHook save) {
@@ -106,6 +148,9 @@ bool fkt_LoadSettings() {
   AppSettings.PrefixChars = readText("PrefixChars", "");
   AppSettings.ReadjustChars = readText("ReadjustChars", "");
   AppSettings.DeleteSendChars = readFlag("DeleteSendChars", 0);
+
+  // Reported in the language just read.
+  ReportExposedSettingsFolder(AppSettings.SettingsFolder);
 
   RunCommandHook(g_loadCommands, AppSettings.SettingsFolder + kDefaultCommandsFileName, FileError::CannotRead);
   return true;

@@ -18,9 +18,11 @@ bool Save(const std::string& path, const std::string& section, const ProfileKeys
   for (const auto& [key, value] : keys) {
     if (!file.Set(section, key, value)) refused += (refused.empty() ? "" : ", ") + key;
   }
+  const bool existed = status.Ok();
   status = file.Save(path);
   if (!status.Ok()) {
-    ShowFileError(FileError::CannotWrite, path, status);
+    // A failed write never touches the old content: say so where there was one.
+    ShowFileError(existed ? FileError::NotReplaced : FileError::CannotWrite, path, status);
     return false;
   }
   if (!refused.empty()) ShowFileError(FileError::LineBreakRefused, path, refused);

@@ -5,12 +5,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <charconv>
 #include <climits>
 #include <csignal>
-#include <optional>
 #include <random>
 #include <utility>
 
@@ -59,25 +59,26 @@ class Descriptor {
   int fd_;
 };
 
+bool TrustedOwner(uid_t owner) { return owner == ::geteuid() || owner == 0; }
+
 struct LinkTarget {
   FileStatus status;
   std::string path;
 };
 
 // Where the symbolic link at `path` leads, if it may be followed: only a link
-// of the current user or of its folder's owner. Owner and target are read
-// from the same open link, so the link cannot be swapped in between.
+// whose owner could have written its target anyway, the current user or root.
+// (The folder's owner is not trusted for that: in a folder an operator owns,
+// the operator's link to a file only root may write would have root's next
+// save overwrite it.) Owner and target are read from the same open link, so
+// the link cannot be swapped in between.
 LinkTarget FollowLink(const std::string& path) {
   const Descriptor link(::open(path.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC));
   if (link.Get() < 0) return {SystemFailure(errno), {}};
   struct stat linkInfo {};
-  struct stat folderInfo {};
   if (::fstat(link.Get(), &linkInfo) != 0) return {SystemFailure(errno), {}};
   if (!S_ISLNK(linkInfo.st_mode)) return {SystemFailure(ELOOP), {}};
-  if (::stat(FolderOf(path).c_str(), &folderInfo) != 0) return {SystemFailure(errno), {}};
-  if (linkInfo.st_uid != ::geteuid() && linkInfo.st_uid != folderInfo.st_uid) {
-    return {Refused(FileRefusal::ForeignLink), {}};
-  }
+  if (!TrustedOwner(linkInfo.st_uid)) return {Refused(FileRefusal::ForeignLink), {}};
   std::array<char, PATH_MAX> buffer{};
   const ssize_t length = ::readlinkat(link.Get(), "", buffer.data(), buffer.size());
   if (length < 0) return {SystemFailure(errno), {}};
@@ -92,7 +93,14 @@ LinkTarget FollowLink(const std::string& path) {
 struct Opened {
   Descriptor fd;
   FileStatus status;
+  std::string path;  // the file opened: the link's target where a link was followed
 };
+
+Opened Unopened(FileStatus why) {
+  Opened none;
+  none.status = why;
+  return none;
+}
 
 // Opens a regular file with a single name, following at most one trusted link.
 Opened OpenChecked(const std::string& path, int flags) {
@@ -100,10 +108,10 @@ Opened OpenChecked(const std::string& path, int flags) {
   int fd = ::open(actual.c_str(), flags | kOpenFlags, 0666);
   if (fd < 0 && errno == ELOOP) {
     LinkTarget link = FollowLink(actual);
-    if (!link.status.Ok()) return {Descriptor(), link.status};
+    if (!link.status.Ok()) return Unopened(link.status);
     actual = std::move(link.path);
     fd = ::open(actual.c_str(), flags | kOpenFlags, 0666);
-    if (fd < 0 && errno == ELOOP) return {Descriptor(), Refused(FileRefusal::LinkChain)};
+    if (fd < 0 && errno == ELOOP) return Unopened(Refused(FileRefusal::LinkChain));
   }
   if (fd < 0) {
     const int error = errno;
@@ -111,16 +119,16 @@ Opened OpenChecked(const std::string& path, int flags) {
     // its own error; say what it is instead.
     struct stat info {};
     if (error != ENOENT && ::lstat(actual.c_str(), &info) == 0 && !S_ISREG(info.st_mode) && !S_ISLNK(info.st_mode)) {
-      return {Descriptor(), Refused(FileRefusal::NotRegular)};
+      return Unopened(Refused(FileRefusal::NotRegular));
     }
-    return {Descriptor(), SystemFailure(error)};
+    return Unopened(SystemFailure(error));
   }
   Descriptor owned(fd);
   struct stat info {};
-  if (::fstat(fd, &info) != 0) return {Descriptor(), SystemFailure(errno)};
-  if (!S_ISREG(info.st_mode)) return {Descriptor(), Refused(FileRefusal::NotRegular)};
-  if (info.st_nlink > 1) return {Descriptor(), Refused(FileRefusal::HardLinked)};
-  return {std::move(owned), {}};
+  if (::fstat(fd, &info) != 0) return Unopened(SystemFailure(errno));
+  if (!S_ISREG(info.st_mode)) return Unopened(Refused(FileRefusal::NotRegular));
+  if (info.st_nlink > 1) return Unopened(Refused(FileRefusal::HardLinked));
+  return {std::move(owned), {}, std::move(actual)};
 }
 
 FileStatus WriteAll(int fd, std::string_view bytes) {
@@ -135,13 +143,44 @@ FileStatus WriteAll(int fd, std::string_view bytes) {
   return {};
 }
 
-// The shared group's folder carries the setgid bit: its files are written
-// group-writable, so every operator of the group can keep them up to date.
-// Elsewhere a new file keeps the mode the umask gives it.
-std::optional<mode_t> NewFileMode(const std::string& folder) {
+// The process's umask, read without changing it (umask() can only be read by
+// setting it, which would race with other threads creating files).
+mode_t CurrentUmask() {
+  const Descriptor status(::open("/proc/self/status", O_RDONLY | O_CLOEXEC));
+  std::array<char, 4096> text{};
+  const ssize_t n = status.Get() < 0 ? -1 : ::read(status.Get(), text.data(), text.size() - 1);
+  const std::string_view lines(text.data(), n > 0 ? static_cast<std::size_t>(n) : 0);
+  const std::size_t at = lines.find("\nUmask:\t");
+  unsigned mask = 022;
+  if (at != std::string_view::npos) {
+    const std::string_view digits = lines.substr(at + 8, 4);
+    std::from_chars(digits.data(), digits.data() + digits.size(), mask, 8);
+  }
+  return static_cast<mode_t>(mask & 0777);
+}
+
+// The mode a file written into `folder` gets. The shared group's folder
+// carries the setgid bit: its files are 0664, so every operator of the group
+// can keep them up to date and everybody else can read them. Elsewhere a file
+// gets 0666 less the umask. A mode found on the file being replaced is never
+// taken over (a second user could have planted any mode there), except that a
+// file of the current user's own, outside the shared folder, stays as private
+// as it was (an exported list the user keeps 0600).
+mode_t PolicyMode(const std::string& folder, const struct stat* replaced) {
   struct stat info {};
   if (::stat(folder.c_str(), &info) == 0 && (info.st_mode & S_ISGID) != 0) return 0664;
-  return std::nullopt;
+  mode_t mode = 0666 & ~CurrentUmask();
+  if (replaced != nullptr && replaced->st_uid == ::geteuid()) mode &= replaced->st_mode;
+  return mode;
+}
+
+// Gives a file the folder policy's mode where the current user may (it is the
+// file's owner); another user's file keeps its mode, which is theirs to set.
+void ApplyPolicyMode(int fd, const std::string& folder) {
+  struct stat info {};
+  if (::fstat(fd, &info) != 0 || info.st_uid != ::geteuid()) return;
+  const mode_t mode = PolicyMode(folder, &info);
+  if ((info.st_mode & 07777) != mode) ::fchmod(fd, mode);
 }
 
 // Removes ".NAME.telvane-PID-..." files of the current user whose run has
@@ -165,12 +204,58 @@ void RemoveStaleTemporaries(const std::string& folder, const std::string& prefix
   ::closedir(dir);
 }
 
+FileStatus WriteAllAt(int fd, std::string_view bytes, off_t offset) {
+  while (!bytes.empty()) {
+    const ssize_t n = ::pwrite(fd, bytes.data(), bytes.size(), offset);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return SystemFailure(errno);
+    }
+    bytes.remove_prefix(static_cast<std::size_t>(n));
+    offset += n;
+  }
+  return {};
+}
+
+// Rewrites a file in its own blocks, for a folder that refuses a temporary
+// file. The old content stays whole until the room for the new one is on the
+// disk: the part that grows the file is written (and flushed) first, behind
+// the old content, and only then is the old content overwritten from the
+// start; the file is shortened last. A full disk therefore fails before a
+// byte of the old content has changed, and the growth is cut off again.
+// A kill in the middle leaves: during the growth, the old content followed by
+// part of the new content's tail; during the overwrite, the new content's
+// start followed by the rest of the old file; before the shortening, the new
+// content followed by the old content's tail.
 FileStatus WriteInPlace(const std::string& path, std::string_view bytes) {
   const Opened file = OpenChecked(path, O_WRONLY);
   if (!file.status.Ok()) return file.status;
-  if (::ftruncate(file.fd.Get(), 0) != 0) return SystemFailure(errno);
-  const FileStatus written = WriteAll(file.fd.Get(), bytes);
-  if (written.Ok() && ::fsync(file.fd.Get()) != 0) return SystemFailure(errno);
+  const int fd = file.fd.Get();
+  struct stat info {};
+  if (::fstat(fd, &info) != 0) return SystemFailure(errno);
+  const auto oldSize = static_cast<std::size_t>(info.st_size);
+
+  if (bytes.size() > oldSize) {
+    // Blocks reserved ahead spare a file system that supports it a part-
+    // written growth; the write behind the old content is the reservation
+    // everywhere else.
+    const int reserved = ::fallocate(fd, FALLOC_FL_KEEP_SIZE, 0, static_cast<off_t>(bytes.size()));
+    FileStatus grown = reserved == 0 || errno == EOPNOTSUPP || errno == ENOSYS ? FileStatus{} : SystemFailure(errno);
+    if (grown.Ok()) grown = WriteAllAt(fd, bytes.substr(oldSize), static_cast<off_t>(oldSize));
+    if (grown.Ok() && ::fsync(fd) != 0) grown = SystemFailure(errno);
+    if (!grown.Ok()) {
+      // Whatever was reserved or written goes again; the old content is whole.
+      if (::ftruncate(fd, static_cast<off_t>(oldSize)) != 0) return grown;
+      ::fsync(fd);
+      return grown;
+    }
+  }
+  FileStatus written = WriteAllAt(fd, bytes.substr(0, std::min(bytes.size(), oldSize)), 0);
+  if (written.Ok() && bytes.size() < oldSize && ::ftruncate(fd, static_cast<off_t>(bytes.size())) != 0) {
+    written = SystemFailure(errno);
+  }
+  if (written.Ok() && ::fsync(fd) != 0) written = SystemFailure(errno);
+  if (written.Ok()) ApplyPolicyMode(fd, FolderOf(file.path));
   return written;
 }
 
@@ -214,7 +299,6 @@ SafeFileWriter::SafeFileWriter(const std::string& path) : target_(path) {
     }
   }
 
-  std::optional<mode_t> mode;
   const std::string folder = FolderOf(target_);
   if (exists) {
     if (!S_ISREG(info.st_mode)) {
@@ -230,11 +314,8 @@ SafeFileWriter::SafeFileWriter(const std::string& path) : target_(path) {
       status_ = Refused(FileRefusal::ReadOnly);
       return;
     }
-    mode = info.st_mode & 0666;
-  } else {
-    mode = NewFileMode(folder);
   }
-  mode_ = mode ? *mode : 0;
+  mode_ = PolicyMode(folder, exists ? &info : nullptr);
   existed_ = exists;
 
   const std::string prefix = std::string(".").append(NameOf(target_)).append(".telvane-");
@@ -273,7 +354,7 @@ FileStatus SafeFileWriter::Write(std::string_view bytes) {
 
 FileStatus SafeFileWriter::Commit() {
   if (!status_.Ok()) return status_;
-  if (mode_ != 0 && ::fchmod(fd_, mode_) != 0) status_ = SystemFailure(errno);
+  if (::fchmod(fd_, mode_) != 0) status_ = SystemFailure(errno);
   if (status_.Ok() && ::fsync(fd_) != 0) status_ = SystemFailure(errno);
   if (status_.Ok() && ::close(std::exchange(fd_, -1)) != 0) status_ = SystemFailure(errno);
   if (status_.Ok() && ::rename(temp_.c_str(), target_.c_str()) != 0) {
@@ -299,7 +380,7 @@ int SafeOpenLog(const std::string& path, FileStatus* status) {
   // A new file first: O_EXCL neither follows a link nor touches what exists.
   Descriptor fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | kOpenFlags, 0666));
   if (fd.Get() >= 0) {
-    if (const std::optional<mode_t> mode = NewFileMode(FolderOf(path))) ::fchmod(fd.Get(), *mode);
+    ApplyPolicyMode(fd.Get(), FolderOf(path));
     *status = {};
     return fd.Release();
   }
@@ -317,6 +398,20 @@ int SafeOpenLog(const std::string& path, FileStatus* status) {
     *status = SystemFailure(errno);
     return -1;
   }
+  ApplyPolicyMode(file.fd.Get(), FolderOf(file.path));
   *status = {};
   return file.fd.Release();
+}
+
+FolderExposure SharedFolderExposure(const std::string& folder) {
+  struct stat info {};
+  if (::lstat(folder.c_str(), &info) != 0) return FolderExposure::None;  // not there: nothing to expose
+  if (S_ISLNK(info.st_mode)) {
+    if (!TrustedOwner(info.st_uid)) return FolderExposure::ForeignLink;
+    if (::stat(folder.c_str(), &info) != 0) return FolderExposure::None;
+  }
+  if (!TrustedOwner(info.st_uid)) return FolderExposure::ForeignOwner;
+  // A sticky folder still lets everybody create the names that are missing.
+  if ((info.st_mode & S_IWOTH) != 0) return FolderExposure::WritableByOthers;
+  return FolderExposure::None;
 }

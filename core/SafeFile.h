@@ -7,9 +7,10 @@
 // a FIFO, a device, a directory, a setuid program, a hard link. This module
 // treats every file it is given that way:
 //  - A symbolic link in the last component is followed only when the link
-//    belongs to the current user or to the owner of its folder (the rule the
-//    kernel applies with fs.protected_symlinks, applied here because many
-//    machines run with it off), and never into a second link.
+//    belongs to the current user or to root, who could have written its
+//    target anyway (stricter than the kernel's fs.protected_symlinks, which
+//    also trusts the folder's owner and which many machines run with off),
+//    and never into a second link.
 //  - Files are opened without blocking and must be regular files with a
 //    single hard link; anything else is refused before a byte is read,
 //    written or truncated.
@@ -18,10 +19,12 @@
 //    target (".NAME.telvane-PID-N") and renames it over the old file, so a
 //    crash never leaves half a file; temporary files that a killed run of the
 //    same user left behind are removed on the next write. Where the folder is
-//    not writable but the file is, the file is rewritten in place.
-//  - No setuid, setgid, sticky or execute bit is ever copied: a replaced file
-//    keeps only its read and write bits; a new file gets 0666 less the umask,
-//    or 0664 in a folder with the setgid bit (the shared group's folder).
+//    not writable but the file is, the file is rewritten in place, with the
+//    room for the new content taken before the old content is overwritten.
+//  - A file written gets the folder policy's mode, never a mode found on the
+//    file it replaces: 0664 in a folder with the setgid bit (the shared
+//    group's folder), elsewhere 0666 less the umask, where a file of the
+//    current user's own keeps no more read and write bits than it had.
 //  - A file that exists but cannot be read is never replaced by the callers:
 //    they read before they write and stop at a refusal.
 #include <cstddef>
@@ -94,7 +97,7 @@ class SafeFileWriter {
   std::string target_;
   std::string temp_;
   int fd_ = -1;
-  unsigned mode_ = 0;  // the mode bits the new file gets; 0: as created
+  unsigned mode_ = 0;  // the mode the new file gets
   FileStatus status_;
   bool existed_ = false;
   bool folderRefused_ = false;
@@ -102,3 +105,16 @@ class SafeFileWriter {
 // Opens the data log for writing and empties it, creating it when missing.
 // Returns the descriptor, or -1 with the reason in *status.
 int SafeOpenLog(const std::string& path, FileStatus* status);
+
+// How a folder of shared files is open to users who should not change it.
+// Its owner must be root or the current user (an owner may change anything
+// in it), and users outside its group must not write in it; a link where the
+// folder belongs counts as the folder only when root or the current user
+// made it. A missing folder exposes nothing.
+enum class FolderExposure {
+  None,
+  ForeignLink,       // a symbolic link of another user
+  ForeignOwner,      // owned by neither root nor the current user
+  WritableByOthers,  // writable by users outside its group
+};
+FolderExposure SharedFolderExposure(const std::string& folder);

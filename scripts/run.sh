@@ -32,15 +32,13 @@ scripts/install-deps.sh
 # who runs this (directly or through sudo) becomes an operator.
 $SUDO sh packaging/settings-folder.sh
 operator=${SUDO_USER:-$(id -un)}
-if [ "$operator" != root ] && ! id -nG "$operator" | tr ' ' '\n' | grep -qx "$group"; then
-  $SUDO usermod -a -G "$group" "$operator"
+if [ "$operator" != root ] && ! id -nG -- "$operator" | tr ' ' '\n' | grep -qx "$group"; then
+  $SUDO usermod -a -G "$group" -- "$operator"
   echo "Added $operator to the group $group (the operators of this machine)."
 fi
 
 cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DTELVANE_WERROR=ON
-# The instrument stand-in in build/bin, with the address and port it answers on.
-standin='telvane-sim --listen @ADDRESS@:@PORT@'
-cmake --build build -j"$(nproc)" --target telvane "${standin%% *}"
+cmake --build build -j"$(nproc)" --target telvane telvane-sim
 
 # settings_value, is_loopback, settings_file, loopback_settings
 . scripts/loopback-settings.sh
@@ -54,18 +52,27 @@ cleanup() {
 }
 trap cleanup EXIT
 
+# Run as root, the stand-in drops to the user who called sudo (or to nobody):
+# it needs no privilege, and it answers whatever reaches its port.
+standin_user=()
+if [ "$(id -u)" -eq 0 ]; then
+  if [[ "${SUDO_UID:-}" =~ ^[1-9][0-9]*$ && "${SUDO_GID:-}" =~ ^[0-9]+$ ]]; then
+    standin_user=(setpriv --reuid="$SUDO_UID" --regid="$SUDO_GID" --init-groups --)
+  else
+    standin_user=(setpriv --reuid=nobody --regid=nogroup --clear-groups --)
+  fi
+fi
+
 exchange_possible=false
 settings=$(settings_file "$settings_folder")
-if loopback_settings "$settings"; then
-  address=$(settings_value UdpAddress "$settings")
-  port=$(settings_value UdpPort "$settings")
+if loopback_settings "$settings" && listen=$(standin_listen "$settings"); then
   local_port=$(settings_value UdpPortLocale "$settings")
-  if [ "$address:${port:-8364}" = "$(settings_value LocaleIpAddress "$settings"):${local_port:-8364}" ]; then
+  [[ "$local_port" =~ ^[0-9]{1,5}$ ]] && local_port=$((10#$local_port))
+  if [ "$listen" = "$(settings_value LocaleIpAddress "$settings"):${local_port:-8364}" ]; then
     echo "$settings sends to its own local address and port; the instrument stand-in is not started."
   else
-    standin_line=${standin//@ADDRESS@/$address}
-    read -r -a standin_argv <<<"${standin_line//@PORT@/${port:-8364}}"
-    "build/bin/${standin_argv[0]}" "${standin_argv[@]:1}" >"$work/standin.log" 2>&1 &
+    # One argument per value, never split on blanks.
+    "${standin_user[@]}" build/bin/telvane-sim --listen="$listen" >"$work/standin.log" 2>&1 &
     standin_pid=$!
     # The stand-in prints a line once it listens.
     for _ in $(seq 50); do [ -s "$work/standin.log" ] || ! kill -0 "$standin_pid" 2>/dev/null && break; sleep 0.1; done
@@ -73,7 +80,7 @@ if loopback_settings "$settings"; then
       echo "Instrument stand-in: $(head -n 1 "$work/standin.log")"
       exchange_possible=true
     else
-      echo "The instrument stand-in did not start (is $address:${port:-8364} in use?):"
+      echo "The instrument stand-in did not start (is $listen in use?):"
       cat "$work/standin.log"
       standin_pid=""
     fi

@@ -1,4 +1,6 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <string>
@@ -61,8 +63,8 @@ TEST_F(Settings, FlagsTakeWholeNumbersUpTo255AndDefaultsOtherwise) {
     const char* stored;
     int expectedLanguage;
   };
-  const Case cases[] = {{"0", 0}, {"1", 1}, {"2", 2}, {"255", 255}, {"abc", 1}, {"300", 1},
-                        {"", 1},  {"-1", 1}, {"1.5", 1}, {"&H1", 1}, {"007", 7}};
+  const Case cases[] = {{"0", 0}, {"1", 1},  {"2", 2},   {"255", 255}, {"abc", 1}, {"300", 1},
+                        {"", 1},  {"-1", 1}, {"1.5", 1}, {"&H1", 1},   {"007", 7}};
   for (const Case& c : cases) {
     WriteFile(SettingsIni(), std::string("[SETTINGS]\r\nLanguage=") + c.stored + "\r\nPeculiar=x\r\n");
     fkt_LoadSettings();
@@ -79,6 +81,50 @@ TEST_F(Settings, BlanksAroundPrefixAndSuffixAreLostOnTheWayThroughTheFile) {
   fkt_LoadSettings();
   EXPECT_EQ(AppSettings.PrefixChars, "<STX>");
   EXPECT_EQ(AppSettings.ReadjustChars, "<ETX>");
+}
+
+TEST_F(Settings, ASettingsFolderOthersMayChangeIsReportedOnceAtStart) {
+  // Loaded as usual, the console goes on; the box names the folder, why, and
+  // how to restore the policy.
+  const fs::path kelvor = fs::path(platform.commonAppData) / "Kelvor";
+  WriteFile(SettingsIni(), "[SETTINGS]\r\nUdpAddress=127.0.0.7\r\nLanguage=1\r\n");
+  struct Case {
+    const char* name;
+    mode_t kelvorMode;
+    mode_t folderMode;
+    uid_t kelvorOwner;   // 0: the current user
+    const char* reason;  // nullptr: nothing to report
+  };
+  const Case cases[] = {
+      {"policy", 0755, 02775, 0, nullptr},
+      {"legacy folder", 0755, 0777, 0, "Every user may write in it."},
+      {"legacy parent", 0777, 02775, 0, "Every user may write in it."},
+      {"operator's parent", 0755, 02775, 4242, "It belongs neither to root nor to you."},
+  };
+  for (const Case& c : cases) {
+    if (c.kelvorOwner != 0 && ::geteuid() != 0) continue;  // chown needs root
+    ::chmod(kelvor.c_str(), c.kelvorMode);
+    ::chmod(SettingsIni().parent_path().c_str(), c.folderMode);
+    ASSERT_EQ(::chown(kelvor.c_str(), c.kelvorOwner == 0 ? ::geteuid() : c.kelvorOwner, ::getegid()), 0);
+    platform.messages.clear();
+    fkt_LoadSettings();
+    EXPECT_EQ(AppSettings.UdpAddress, "127.0.0.7") << c.name;
+    if (c.reason == nullptr) {
+      EXPECT_TRUE(platform.messages.empty()) << c.name;
+      continue;
+    }
+    ASSERT_EQ(platform.messages.size(), 1U) << c.name;
+    const std::string& text = platform.messages[0].text;
+    EXPECT_EQ(text.rfind("The settings folder is open to users outside the operators' group", 0), 0U) << text;
+    EXPECT_NE(text.find(c.reason), std::string::npos) << text;
+    EXPECT_NE(text.find("chown root:telvane " + SettingsIni().parent_path().string() + "; chmod 2775 " +
+                        SettingsIni().parent_path().string()),
+              std::string::npos)
+        << text;
+    fkt_SaveSettings();
+    EXPECT_EQ(platform.messages.size(), 1U) << c.name;  // once, at start
+  }
+  EXPECT_EQ(::chown(kelvor.c_str(), ::geteuid(), ::getegid()), 0);
 }
 
 TEST_F(Settings, SaveThatFailsNamesTheFile) {
