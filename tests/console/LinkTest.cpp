@@ -1,4 +1,5 @@
 // The link supervision against real sockets on 127.0.0.1.
+#include <gmock/gmock.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -6,7 +7,6 @@
 #include <QAction>
 #include <QDialog>
 #include <filesystem>
-#include <gmock/gmock.h>
 
 #include "dialogs/ModalSeam.h"
 #include "tests/console/LinkFixture.h"
@@ -17,8 +17,9 @@ using Link = LinkFixture;
 
 TEST_F(Link, FirstTickBindsAndShowsTheOpenStateWithAddresses) {
   OpenLinked();
-  const QString expected = QString("Current state: Port opened.[ Local IP: 127.0.0.1 | Local Port: %1 | "
-                                   "Remote IP: 127.0.0.1 | Remote Port: %2 ]")
+  const QString expected = QString(
+                               "Current state: Port opened.[ Local IP: 127.0.0.1 | Local Port: %1 | "
+                               "Remote IP: 127.0.0.1 | Remote Port: %2 ]")
                                .arg(localPort)
                                .arg(peer.localPort());
   EXPECT_EQ(Status(), expected);
@@ -92,6 +93,17 @@ TEST_F(Link, OpenLinkRestsUntilTheSettingsChange) {
   const std::uint64_t settled = w.SupervisionTicks();
   QTest::qWait(100);
   EXPECT_EQ(w.SupervisionTicks(), settled);
+}
+
+TEST_F(Link, LocalPortChangedBehindTheDialogMovesTheLink) {
+  frmMain& w = OpenLinked();
+  const int moved = FreeUdpPort();
+  AppSettings.UdpPortLocale = std::to_string(moved);
+  NotifySettingsChanged();  // no re-bind request: only the comparison can move it
+  EXPECT_TRUE(QTest::qWaitFor([&] { return w.Link().LocalPort() == moved; }, 2000));
+  EXPECT_TRUE(Status().contains(QString("Local Port: %1 |").arg(moved)));
+  localPort = moved;
+  PeerSend("to the new port");
 }
 
 // The descriptor of this process's UDP socket bound to `port`, or -1.
