@@ -117,8 +117,12 @@ void frmMain::timTimer_Timer() {
     const long wantedRemotePort = PortNumber(AppSettings.UdpPort);
     const long wantedLocalPort = PortNumber(AppSettings.UdpPortLocale);
 
+    // Local port 0 asks for any free port: whichever the bind took satisfies
+    // it. (Compared as a number, it would differ from every port the bind can
+    // take, and each tick would move the link to a new one.)
+    const bool localPortDiffers = wantedLocalPort != 0 && localPort != wantedLocalPort;
     const bool rebind = remoteHost != AppSettings.UdpAddress || state != UdpLink::StateBound || RebindRequested ||
-                        remotePort != wantedRemotePort || localPort != wantedLocalPort;
+                        remotePort != wantedRemotePort || localPortDiffers;
     if (rebind) {
       rebound = true;
       wskPort->Close();

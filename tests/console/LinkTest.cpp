@@ -106,6 +106,29 @@ TEST_F(Link, LocalPortChangedBehindTheDialogMovesTheLink) {
   PeerSend("to the new port");
 }
 
+TEST_F(Link, LocalPortZeroTakesAnyFreePortAndKeepsIt) {
+  localPort = 0;
+  frmMain& w = OpenLinked();
+  const int bound = w.Link().LocalPort();
+  EXPECT_GT(bound, 0);
+  EXPECT_TRUE(Status().contains("Local Port: 0 |"));
+  // The port taken satisfies "any port": the link rests on it, so answers
+  // sent to it arrive.
+  QTest::qWait(30);
+  const std::uint64_t ticks = w.SupervisionTicks();
+  QTest::qWait(100);
+  EXPECT_EQ(w.SupervisionTicks(), ticks);
+  EXPECT_EQ(w.Link().LocalPort(), bound);
+  localPort = bound;
+  PeerSend("answer");
+
+  // A number again moves the link to that port.
+  const int fixed = FreeUdpPort();
+  AppSettings.UdpPortLocale = std::to_string(fixed);
+  NotifySettingsChanged();
+  EXPECT_TRUE(QTest::qWaitFor([&] { return w.Link().LocalPort() == fixed; }, 2000));
+}
+
 // The descriptor of this process's UDP socket bound to `port`, or -1.
 int SocketOnPort(int port) {
   for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) {
