@@ -93,6 +93,9 @@ bool frmMain::fkt_InterfaceOpen() {
 
 void frmMain::RequestRebind() {
   RebindRequested = true;
+  // The re-bind looks host names up again, even where the link is down and
+  // still holds an answer from before the settings dialog was opened.
+  wskPort->ForgetHostAddresses();
   WakeSupervision();
 }
 
