@@ -24,6 +24,7 @@
 #include <limits>
 #include <memory>
 #include <mutex>
+#include <system_error>
 #include <thread>
 
 #include "core/StringTable.h"
@@ -157,16 +158,24 @@ void QtPlatform::LookUpHost(const std::string& name, HostLookupDone done) {
   const std::string resolverName = ascii ? name : QUrl::toAce(ToQString(name)).toStdString();
 
   auto channel = std::make_shared<HostLookupChannel>();
-  new HostLookupReceiver(std::move(done), channel);  // owned by the application object until it delivers
+  // Owned by the application object until it delivers.
+  auto* receiver = new HostLookupReceiver(std::move(done), channel);
   // A thread of its own that nobody waits for: a resolver that hangs keeps
   // neither the window nor the program's exit waiting.
-  std::thread([channel, resolverName] {
-    std::vector<std::string> addresses = resolverName.empty() ? std::vector<std::string>{} : ResolveIpv4(resolverName);
-    const std::lock_guard lock(channel->mutex);
-    if (channel->receiver == nullptr) return;
-    channel->addresses = std::move(addresses);
-    QMetaObject::invokeMethod(channel->receiver, "Deliver", Qt::QueuedConnection);
-  }).detach();
+  try {
+    std::thread([channel, resolverName] {
+      std::vector<std::string> addresses =
+          resolverName.empty() ? std::vector<std::string>{} : ResolveIpv4(resolverName);
+      const std::lock_guard lock(channel->mutex);
+      if (channel->receiver == nullptr) return;
+      channel->addresses = std::move(addresses);
+      QMetaObject::invokeMethod(channel->receiver, "Deliver", Qt::QueuedConnection);
+    }).detach();
+  } catch (const std::system_error&) {
+    // No thread to be had: the name counts as not found this time, and the
+    // caller asks again as it would after any other "not found".
+    QMetaObject::invokeMethod(receiver, "Deliver", Qt::QueuedConnection);
+  }
 }
 
 std::vector<NetworkAdapterInfo> QtPlatform::NetworkAdapters() {
