@@ -6,21 +6,21 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include <QHostInfo>
+#include <QPointer>
 #include <QSocketNotifier>
 #include <array>
 #include <cerrno>
 #include <charconv>
 #include <cstring>
+#include <optional>
 
+#include "core/Platform.h"
 #include "core/RunTimeError.h"
 
 namespace {
 
 constexpr int kBatch = 32;                   // datagrams per recvmmsg call
 constexpr std::size_t kMaxDatagram = 65536;  // larger than any UDP payload
-// A name that failed to resolve is asked again after this long.
-constexpr std::chrono::seconds kRetryResolve{5};
 
 // Socket errors as the numbered errors operators know from other consoles.
 RunTimeError SocketError(int error) {
@@ -59,6 +59,18 @@ int ParsePort(const std::string& text) {
   return port;
 }
 
+// The address a host text stands for by itself: empty is any address, an
+// IPv4 literal itself, an IPv6 literal a null address (the link is IPv4).
+// Nothing for a name, which must be looked up.
+std::optional<QHostAddress> LiteralAddress(const std::string& host) {
+  if (host.empty()) return QHostAddress(QHostAddress::AnyIPv4);
+  QHostAddress literal;
+  if (!literal.setAddress(QString::fromStdString(host))) return std::nullopt;
+  return literal.protocol() == QAbstractSocket::IPv4Protocol ? literal : QHostAddress();
+}
+
+RunTimeError HostNotFound(const std::string& host) { return {11001, "Host not found: " + host}; }
+
 sockaddr_in ToSockaddr(const QHostAddress& address, int port) {
   sockaddr_in sa{};
   sa.sin_family = AF_INET;
@@ -82,61 +94,93 @@ void UdpLink::Close() {
   localPort_ = 0;
 }
 
-const QHostAddress* UdpLink::Resolve(const std::string& host) {
-  auto it = resolved_.find(host);
-  if (it != resolved_.end()) {
-    const Resolution& r = it->second;
-    if (r.pending) return nullptr;
-    if (!r.address.isNull()) return &r.address;
-    if (std::chrono::steady_clock::now() - r.failedAt < kRetryResolve) return &r.address;  // null: failed
-    resolved_.erase(it);
-  }
-
-  Resolution& entry = resolved_[host];
-  QHostAddress literal;
-  if (host.empty()) {
-    entry = {false, QHostAddress(QHostAddress::AnyIPv4), {}};
-    return &entry.address;
-  }
-  if (literal.setAddress(QString::fromStdString(host))) {
-    entry = {false, literal.protocol() == QAbstractSocket::IPv4Protocol ? literal : QHostAddress(), {}};
-    entry.failedAt = std::chrono::steady_clock::now();
-    return &entry.address;
-  }
-  lookups_[QHostInfo::lookupHost(QString::fromStdString(host), this, SLOT(HostLookedUp(QHostInfo)))] = host;
-  return nullptr;
+UdpLink::HostLookup& UdpLink::LookUpForThisAttempt(const std::string& name) {
+  const auto found = hosts_.find(name);
+  if (found == hosts_.end()) return StartLookup(name, false);
+  HostLookup& lookup = found->second;
+  if (lookup.attempt == attempt_) return lookup;
+  if (!lookup.pending) return StartLookup(name, false);
+  // Never two lookups of one name at once; but this answer may be older than
+  // the reason for this attempt, so the name is asked once more after it.
+  lookup.askAgain = true;
+  lookup.attempt = attempt_;
+  return lookup;
 }
 
-void UdpLink::HostLookedUp(const QHostInfo& info) {
-  const auto lookup = lookups_.find(info.lookupId());
-  if (lookup == lookups_.end()) return;
-  Resolution& r = resolved_[lookup->second];
-  lookups_.erase(lookup);
-  r.pending = false;
-  r.address = QHostAddress();
-  for (const QHostAddress& a : info.addresses()) {
-    if (a.protocol() == QAbstractSocket::IPv4Protocol) {
-      r.address = a;
+UdpLink::HostLookup& UdpLink::StartLookup(const std::string& name, bool afterNotFound) {
+  const int id = ++lastLookupId_;
+  HostLookup& lookup = hosts_[name];
+  lookup = HostLookup{};
+  lookup.id = id;
+  lookup.attempt = attempt_;
+  lookup.afterNotFound = afterNotFound;
+  // The answer is taken by lookup id, so one meant for a lookup this link has
+  // since replaced is dropped; and not at all once the link is gone.
+  CurrentPlatform().LookUpHost(name,
+                               [link = QPointer<UdpLink>(this), name, id](const std::vector<std::string>& addresses) {
+                                 if (link != nullptr) link->HostLookedUp(name, id, addresses);
+                               });
+  return lookup;  // map nodes stay put; the answer may already be in
+}
+
+void UdpLink::HostLookedUp(const std::string& name, int id, const std::vector<std::string>& addresses) {
+  const auto found = hosts_.find(name);
+  if (found == hosts_.end() || found->second.id != id) return;
+  HostLookup& lookup = found->second;
+  if (lookup.askAgain) {
+    // This answer may be older than the attempt that now wants the name.
+    if (name == localHost_ || name == remoteHost_) {
+      StartLookup(name, lookup.afterNotFound);
+    } else {
+      hosts_.erase(found);
+    }
+    return;
+  }
+  lookup.pending = false;
+  lookup.address = QHostAddress();
+  for (const std::string& text : addresses) {
+    const QHostAddress address(QString::fromStdString(text));
+    if (address.protocol() == QAbstractSocket::IPv4Protocol) {
+      lookup.address = address;
       break;
     }
   }
-  r.failedAt = std::chrono::steady_clock::now();
+}
+
+void UdpLink::ForgetUnusedHosts() {
+  std::erase_if(hosts_, [this](const auto& entry) {
+    return !entry.second.pending && entry.first != localHost_ && entry.first != remoteHost_;
+  });
 }
 
 void UdpLink::Bind(const std::string& localPort, const std::string& localAddress) {
   Close();
   const int port = ParsePort(localPort);
+  localHost_ = localAddress;
+  ForgetUnusedHosts();
   // Only the local address takes part in the bind. The remote host is the
   // target of later sends: a name that is invalid or not yet resolved makes
   // those sends fail, never receiving.
-  const QHostAddress* local = Resolve(localAddress);
-  if (local == nullptr) {
-    state_ = StateResolving;
-    throw RunTimeError(11002, "Resolving host name");
+  const std::optional<QHostAddress> literal = LiteralAddress(localAddress);
+  QHostAddress local;
+  if (literal) {
+    local = *literal;
+  } else {
+    const HostLookup& lookup = LookUpForThisAttempt(localAddress);
+    if (lookup.pending) {
+      // After "not found" the link stays in error until the name is found,
+      // rather than flicker between the two states at every tick.
+      state_ = lookup.afterNotFound ? StateError : StateResolving;
+      if (lookup.afterNotFound) throw HostNotFound(localAddress);
+      throw RunTimeError(11002, "Resolving host name " + localAddress);
+    }
+    local = lookup.address;
+    // A name not found is asked again at once; the next tick takes the answer.
+    if (local.isNull()) StartLookup(localAddress, true);
   }
-  if (local->isNull()) {
+  if (local.isNull()) {
     state_ = StateError;
-    throw RunTimeError(11001, "Host not found");
+    throw HostNotFound(localAddress);
   }
 
   fd_ = ::socket(AF_INET, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
@@ -151,11 +195,13 @@ void UdpLink::Bind(const std::string& localPort, const std::string& localAddress
     ::setsockopt(fd_, SOL_SOCKET, SO_RCVBUF, &size, sizeof size);
   }
   // No address sharing: a port held by another socket makes the bind fail.
-  const sockaddr_in sa = ToSockaddr(*local, port);
+  const sockaddr_in sa = ToSockaddr(local, port);
   if (::bind(fd_, reinterpret_cast<const sockaddr*>(&sa), sizeof sa) != 0) {
     const int error = errno;
     Close();
     state_ = StateError;
+    // The address is not one of the machine's: the name may have moved.
+    if (error == EADDRNOTAVAIL && !literal) StartLookup(localAddress, true);
     throw SocketError(error);
   }
   sockaddr_in bound{};
@@ -163,6 +209,8 @@ void UdpLink::Bind(const std::string& localPort, const std::string& localAddress
   ::getsockname(fd_, reinterpret_cast<sockaddr*>(&bound), &length);
   localPort_ = ntohs(bound.sin_port);
   state_ = StateBound;
+  // This attempt is over: the next bind or re-bind looks the names up again.
+  ++attempt_;
 
   notifier_ = new QSocketNotifier(fd_, QSocketNotifier::Read, this);
   connect(notifier_, &QSocketNotifier::activated, this, [this] { Drain(); });
@@ -175,16 +223,35 @@ void UdpLink::SetRemotePort(long port) {
 
 void UdpLink::SetRemoteHost(const std::string& host) {
   remoteHost_ = host;
-  // Starts resolving a name now, so that it is ready by the first send.
-  Resolve(host);
+  ForgetUnusedHosts();
+  if (LiteralAddress(host)) return;
+  // Looked up now, so that the answer is there by the first send; a name
+  // not found is asked again.
+  const auto found = hosts_.find(host);
+  if (found != hosts_.end() && !found->second.pending && found->second.address.isNull()) {
+    StartLookup(host, true);
+  } else {
+    LookUpForThisAttempt(host);
+  }
 }
 
 void UdpLink::SendData(const std::string& bytes) {
   if (state_ != StateBound) throw RunTimeError(10057, "Socket is not connected");
-  const QHostAddress* remote = Resolve(remoteHost_);
-  if (remote == nullptr) throw RunTimeError(11002, "Host name " + remoteHost_ + " is still being resolved");
-  if (remote->isNull()) throw RunTimeError(11001, "Host not found: " + remoteHost_);
-  const sockaddr_in to = ToSockaddr(*remote, static_cast<int>(remotePort_));
+  QHostAddress remote;
+  if (const std::optional<QHostAddress> literal = LiteralAddress(remoteHost_)) {
+    remote = *literal;
+  } else {
+    const auto found = hosts_.find(remoteHost_);
+    if (found == hosts_.end() || found->second.pending) {
+      if (found == hosts_.end()) StartLookup(remoteHost_, false);
+      throw RunTimeError(11002, "Host name " + remoteHost_ + " is still being resolved");
+    }
+    remote = found->second.address;
+    // Not found: asked again now, so the next send takes the fresh answer.
+    if (remote.isNull()) StartLookup(remoteHost_, true);
+  }
+  if (remote.isNull()) throw HostNotFound(remoteHost_);
+  const sockaddr_in to = ToSockaddr(remote, static_cast<int>(remotePort_));
   for (;;) {
     const ssize_t sent =
         ::sendto(fd_, bytes.data(), bytes.size(), 0, reinterpret_cast<const sockaddr*>(&to), sizeof to);

@@ -10,10 +10,17 @@
 // datagrams that batch is what keeps the one window thread ahead.
 //
 // Host names (the local address defaults to the machine's host name) are
-// resolved asynchronously and cached per text, so the window thread never
-// blocks. Only the local name takes part in Bind (which fails, leaving the
-// socket closed, until it is resolved); the remote name is needed only by
-// SendData, which fails while it is unresolved or invalid.
+// looked up through the platform without blocking, and again for every
+// attempt to open the link: a name may have moved since (hosts file, DHCP).
+// The answers of one attempt serve its binds until one of them opens the
+// link; the next attempt (the link dropped, or ForgetHostAddresses) asks
+// again. A name is never looked up twice at once: an attempt that finds a
+// lookup from an earlier one under way waits for it and then asks once more,
+// since that answer may predate whatever made it bind anew. A name that was
+// not found is asked again at the next bind, re-bind or send. Only the local
+// name takes part in Bind (which fails, leaving the socket resolving or in
+// error, until it is found); the remote name is needed only by SendData,
+// which fails while it is not found or not yet looked up.
 //
 // Receiving: when the socket is readable, pending datagrams are drained in
 // one slice of at most kSliceBudget; each datagram goes to the datagram
@@ -22,9 +29,9 @@
 // and input go on under any load. A receive error leaves the socket in the
 // error state and tells the failure handler.
 #include <QHostAddress>
-#include <QHostInfo>
 #include <QObject>
 #include <chrono>
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <string>
@@ -48,7 +55,8 @@ class UdpLink : public QObject {
 
   int State() const { return state_; }
   const std::string& RemoteHost() const { return remoteHost_; }
-  // The destination of later sends; a name starts resolving at once.
+  // The destination of later sends; a name is looked up at once unless a
+  // lookup serving this attempt is under way or answered.
   void SetRemoteHost(const std::string& host);
   long RemotePort() const { return remotePort_; }
   // Throws RunTimeError for a number that is no UDP port.
@@ -60,6 +68,9 @@ class UdpLink : public QObject {
   // Binds to the local address and port (decimal text). Throws RunTimeError
   // and leaves the socket closed, resolving or in the error state.
   void Bind(const std::string& localPort, const std::string& localAddress);
+  // Host names answered so far serve no later bind or re-bind: the next ones
+  // look them up again (the operator may have moved a name meanwhile).
+  void ForgetHostAddresses() { ++attempt_; }
   // Sends one datagram to RemoteHost:RemotePort. Throws RunTimeError.
   void SendData(const std::string& bytes);
 
@@ -72,20 +83,23 @@ class UdpLink : public QObject {
   int ReceiveBufferBytes() const;
 
  private:
-  struct Resolution {
+  // One host name's lookup and its answer.
+  struct HostLookup {
+    int id = 0;
     bool pending = true;
-    QHostAddress address;
-    std::chrono::steady_clock::time_point failedAt;
+    QHostAddress address;        // the answer; null: the name is not known
+    std::uint64_t attempt = 0;   // the attempt to open the link it serves
+    bool askAgain = false;       // a later attempt wants it: look up once more when it ends
+    bool afterNotFound = false;  // asked again after "not found": the link stays in error meanwhile
   };
-  // The address for a text, or nothing yet (lookup started or pending).
-  const QHostAddress* Resolve(const std::string& host);
+  // The lookup of a name that serves the current attempt, started if needed.
+  HostLookup& LookUpForThisAttempt(const std::string& name);
+  // Looks the name up for the current attempt, replacing what was known of it.
+  HostLookup& StartLookup(const std::string& name, bool afterNotFound);
+  void HostLookedUp(const std::string& name, int id, const std::vector<std::string>& addresses);
+  // Drops the answers for names neither end of the link uses any more.
+  void ForgetUnusedHosts();
   void Drain();
-
- private slots:
-  // The end of a lookup started by Resolve. (A slot named by its signature,
-  // not a functor: the functor form hands Qt an object that static analysis
-  // cannot see it take over, and reports as a leak.)
-  void HostLookedUp(const QHostInfo& info);
 
  private:
   int fd_ = -1;
@@ -94,8 +108,12 @@ class UdpLink : public QObject {
   std::string remoteHost_;
   long remotePort_ = 0;
   QSocketNotifier* notifier_ = nullptr;
-  std::map<std::string, Resolution> resolved_;
-  std::map<int, std::string> lookups_;  // lookup id -> the text being resolved
+  std::string localHost_;  // the local address of the last Bind
+  std::map<std::string, HostLookup> hosts_;
+  int lastLookupId_ = 0;
+  // Counts the attempts to open the link: one ends when the link opens, or
+  // by ForgetHostAddresses.
+  std::uint64_t attempt_ = 0;
   std::function<void(std::string_view)> onDatagram_;
   std::function<void()> onBatchEnd_;
   std::function<void()> onFailure_;

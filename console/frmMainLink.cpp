@@ -46,8 +46,12 @@ bool frmMain::fkt_InterfaceUpdateState() {
   if (state < 0 || state > 9) return false;
   // The tick refreshes the panel twice every 10 ms; the text is built again
   // only when something it shows has changed.
-  const StatusInputs inputs{state, AppSettings.Language, AppSettings.LocaleIpAddress, AppSettings.UdpPortLocale,
-                            AppSettings.UdpAddress, AppSettings.UdpPort};
+  const StatusInputs inputs{state,
+                            AppSettings.Language,
+                            AppSettings.LocaleIpAddress,
+                            AppSettings.UdpPortLocale,
+                            AppSettings.UdpAddress,
+                            AppSettings.UdpPort};
   if (inputs == shownStatus_) return state == 1 || state == 7;
   shownStatus_ = inputs;
   std::string text = fkt_LoadResText(1700 + state);
@@ -80,9 +84,8 @@ bool frmMain::fkt_InterfaceOpen() {
     fkt_InterfaceUpdateState();
   } catch (const RunTimeError& error) {
     fkt_InterfaceEnableControls(false);
-    const std::string text =
-        fkt_FormatInsertParam(fkt_LoadResText(1602), fkt_LoadResText(1605), "\r\n", error.Description(), "\r\n",
-                              std::to_string(error.Number()));
+    const std::string text = fkt_FormatInsertParam(fkt_LoadResText(1602), fkt_LoadResText(1605), "\r\n",
+                                                   error.Description(), "\r\n", std::to_string(error.Number()));
     CurrentPlatform().ShowMessage(text, fkt_LoadResText(1603), MessageIcon::Error);
   }
   return true;
@@ -90,6 +93,9 @@ bool frmMain::fkt_InterfaceOpen() {
 
 void frmMain::RequestRebind() {
   RebindRequested = true;
+  // The re-bind looks host names up again, even where the link is down and
+  // still holds an answer from before the settings dialog was opened.
+  wskPort->ForgetHostAddresses();
   WakeSupervision();
 }
 
@@ -114,8 +120,12 @@ void frmMain::timTimer_Timer() {
     const long wantedRemotePort = PortNumber(AppSettings.UdpPort);
     const long wantedLocalPort = PortNumber(AppSettings.UdpPortLocale);
 
-    const bool rebind = remoteHost != AppSettings.UdpAddress || state != UdpLink::StateBound ||
-                        RebindRequested || remotePort != wantedRemotePort || localPort != wantedLocalPort;
+    // Local port 0 asks for any free port: whichever the bind took satisfies
+    // it. (Compared as a number, it would differ from every port the bind can
+    // take, and each tick would move the link to a new one.)
+    const bool localPortDiffers = wantedLocalPort != 0 && localPort != wantedLocalPort;
+    const bool rebind = remoteHost != AppSettings.UdpAddress || state != UdpLink::StateBound || RebindRequested ||
+                        remotePort != wantedRemotePort || localPortDiffers;
     if (rebind) {
       rebound = true;
       wskPort->Close();

@@ -8,6 +8,7 @@
 // All texts crossing this interface are bytes in the 8-bit code page.
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -17,6 +18,10 @@ struct NetworkAdapterInfo {
   std::array<std::uint8_t, 6> hardwareAddress{};
   std::string ipv4Address;  // the card's first IPv4 address, "0.0.0.0" without one
 };
+
+// The answer to a host-name lookup: the name's IPv4 addresses in dotted form,
+// in the order the system gives them; none when the name is not known.
+using HostLookupDone = std::function<void(const std::vector<std::string>& ipv4Addresses)>;
 
 enum class MessageIcon { None, Information, Error };
 
@@ -37,6 +42,10 @@ class Platform {
   // The folder of the program's own executable, with a trailing "/".
   virtual std::string ExecutableFolder() = 0;
   virtual std::string HostName() = 0;
+  // Looks a host name up without making the caller wait. `done` runs once, on
+  // the calling thread: from its event loop once the answer is there, or
+  // within the call when the answer is known at once.
+  virtual void LookUpHost(const std::string& name, HostLookupDone done) = 0;
   virtual std::vector<NetworkAdapterInfo> NetworkAdapters() = 0;
   // Folders for large scratch files private to the user (the traffic list's
   // store), most preferred first; a missing folder may be created.

@@ -1,5 +1,9 @@
 #include "platform/QtPlatform.h"
 
+#include <arpa/inet.h>
+#include <netdb.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
 #include <QApplication>
@@ -13,9 +17,15 @@
 #include <QMessageBox>
 #include <QNetworkInterface>
 #include <QStandardPaths>
+#include <QUrl>
+#include <algorithm>
 #include <array>
 #include <climits>
 #include <limits>
+#include <memory>
+#include <mutex>
+#include <system_error>
+#include <thread>
 
 #include "core/StringTable.h"
 #include "platform/QtText.h"
@@ -27,9 +37,7 @@ QWidget* DialogOwner() {
   return QApplication::activeWindow();
 }
 
-QString Caption(const std::string& caption) {
-  return ToQString(caption.empty() ? fkt_LoadResText(1000) : caption);
-}
+QString Caption(const std::string& caption) { return ToQString(caption.empty() ? fkt_LoadResText(1000) : caption); }
 
 // "description|pattern" to Qt's "description (pattern)" form.
 QString QtFilter(const std::string& filter) {
@@ -55,6 +63,67 @@ std::optional<std::string> Run(QFileDialog& dialog) {
   return QFile::encodeName(dialog.selectedFiles().constFirst()).toStdString();
 }
 
+// The IPv4 addresses the system's resolver (hosts file, DNS) gives for a
+// name now. Asked directly rather than through Qt's lookup, which keeps each
+// answer for a minute and so would hide a name that has just moved.
+std::vector<std::string> ResolveIpv4(const std::string& name) {
+  addrinfo hints{};
+  hints.ai_family = AF_INET;
+  hints.ai_socktype = SOCK_DGRAM;
+  addrinfo* found = nullptr;
+  std::vector<std::string> addresses;
+  if (::getaddrinfo(name.c_str(), nullptr, &hints, &found) != 0) return addresses;
+  for (const addrinfo* entry = found; entry != nullptr; entry = entry->ai_next) {
+    std::array<char, INET_ADDRSTRLEN> text{};
+    const auto* address = reinterpret_cast<const sockaddr_in*>(entry->ai_addr);
+    if (::inet_ntop(AF_INET, &address->sin_addr, text.data(), text.size()) != nullptr)
+      addresses.emplace_back(text.data());
+  }
+  ::freeaddrinfo(found);
+  return addresses;
+}
+
+// One lookup's answer on its way from the resolver's thread to the thread
+// that asked. The receiver there may go first (it belongs to the application
+// object, which goes at exit); the mutex makes "still there? then post" one
+// step.
+struct HostLookupChannel {
+  std::mutex mutex;
+  QObject* receiver = nullptr;
+  std::vector<std::string> addresses;
+};
+
+class HostLookupReceiver : public QObject {
+  Q_OBJECT
+
+ public:
+  HostLookupReceiver(HostLookupDone done, std::shared_ptr<HostLookupChannel> channel)
+      : QObject(QCoreApplication::instance()), done_(std::move(done)), channel_(std::move(channel)) {
+    channel_->receiver = this;
+  }
+  ~HostLookupReceiver() override {
+    const std::lock_guard lock(channel_->mutex);
+    channel_->receiver = nullptr;
+  }
+  HostLookupReceiver(const HostLookupReceiver&) = delete;
+  HostLookupReceiver& operator=(const HostLookupReceiver&) = delete;
+
+ private slots:
+  void Deliver() {
+    std::vector<std::string> addresses;
+    {
+      const std::lock_guard lock(channel_->mutex);
+      addresses = std::move(channel_->addresses);
+    }
+    deleteLater();
+    done_(addresses);
+  }
+
+ private:
+  HostLookupDone done_;
+  std::shared_ptr<HostLookupChannel> channel_;
+};
+
 }  // namespace
 
 std::string QtPlatform::CommonAppDataPath() { return "/var/lib"; }
@@ -73,6 +142,40 @@ std::string QtPlatform::HostName() {
   ::gethostname(buffer.data(), 64);
   buffer[63] = '\0';
   return buffer.data();
+}
+
+void QtPlatform::LookUpHost(const std::string& name, HostLookupDone done) {
+  // The answer comes through the event loop: without an application there
+  // is none, and the name counts as unknown.
+  if (QCoreApplication::instance() == nullptr) {
+    done({});
+    return;
+  }
+  // An international name goes to the resolver in its ASCII form; a plain
+  // one as it stands (the ASCII form would refuse a hosts-file name such as
+  // "lab_pc").
+  const bool ascii = std::all_of(name.begin(), name.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+  const std::string resolverName = ascii ? name : QUrl::toAce(ToQString(name)).toStdString();
+
+  auto channel = std::make_shared<HostLookupChannel>();
+  // Owned by the application object until it delivers.
+  auto* receiver = new HostLookupReceiver(std::move(done), channel);
+  // A thread of its own that nobody waits for: a resolver that hangs keeps
+  // neither the window nor the program's exit waiting.
+  try {
+    std::thread([channel, resolverName] {
+      std::vector<std::string> addresses =
+          resolverName.empty() ? std::vector<std::string>{} : ResolveIpv4(resolverName);
+      const std::lock_guard lock(channel->mutex);
+      if (channel->receiver == nullptr) return;
+      channel->addresses = std::move(addresses);
+      QMetaObject::invokeMethod(channel->receiver, "Deliver", Qt::QueuedConnection);
+    }).detach();
+  } catch (const std::system_error&) {
+    // No thread to be had: the name counts as not found this time, and the
+    // caller asks again as it would after any other "not found".
+    QMetaObject::invokeMethod(receiver, "Deliver", Qt::QueuedConnection);
+  }
 }
 
 std::vector<NetworkAdapterInfo> QtPlatform::NetworkAdapters() {
@@ -112,7 +215,7 @@ void QtPlatform::ShowMessage(const std::string& text, const std::string& caption
   QMessageBox box(DialogOwner());
   box.setWindowTitle(Caption(caption));
   box.setText(ToQString(text));
-  box.setIcon(icon == MessageIcon::Error ? QMessageBox::Critical
+  box.setIcon(icon == MessageIcon::Error         ? QMessageBox::Critical
               : icon == MessageIcon::Information ? QMessageBox::Information
                                                  : QMessageBox::NoIcon);
   box.setStandardButtons(QMessageBox::Ok);
@@ -150,3 +253,5 @@ std::unique_ptr<QInputDialog> NewInputBox(const std::string& prompt, const std::
 void QtPlatform::InputBox(const std::string& prompt, const std::string& title, const std::string& defaultText) {
   NewInputBox(prompt, title, defaultText)->exec();
 }
+
+#include "QtPlatform.moc"

@@ -1,7 +1,7 @@
 #pragma once
 // The platform of the running program on Linux: /var/lib as the all-users
 // data folder, the executable's folder from /proc/self/exe, Qt for network
-// cards, boxes and dialogs; the user's cache folder, then the temporary
+// cards, host-name lookups, boxes and dialogs; the user's cache folder, then the temporary
 // folder, for scratch files.
 #include <memory>
 #include <string>
@@ -21,6 +21,9 @@ class QtPlatform : public Platform {
   std::string CommonAppDataPath() override;
   std::string ExecutableFolder() override;
   std::string HostName() override;
+  // Asks the system's resolver on a thread of its own; the answer comes
+  // through the application's event loop. Called on the application's thread.
+  void LookUpHost(const std::string& name, HostLookupDone done) override;
   std::vector<NetworkAdapterInfo> NetworkAdapters() override;
   std::vector<std::string> ScratchFolders() override;
   void DoEvents() override;

@@ -1,24 +1,53 @@
 // The link supervision against real sockets on 127.0.0.1.
+#include <arpa/inet.h>
+#include <gmock/gmock.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
 #include <QAction>
 #include <QDialog>
+#include <array>
 #include <filesystem>
-#include <gmock/gmock.h>
 
+#include "core/RunTimeError.h"
 #include "dialogs/ModalSeam.h"
+#include "platform/QtPlatform.h"
 #include "tests/console/LinkFixture.h"
 
 namespace {
 
 using Link = LinkFixture;
 
+// The descriptor of this process's UDP socket bound to `port`, or -1.
+int SocketOnPort(int port) {
+  for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) {
+    const int fd = std::stoi(entry.path().filename().string());
+    sockaddr_in address{};
+    socklen_t length = sizeof address;
+    if (::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) == 0 && address.sin_family == AF_INET &&
+        ntohs(address.sin_port) == port) {
+      return fd;
+    }
+  }
+  return -1;
+}
+
+// The local address of this process's UDP socket bound to `port`, or "".
+std::string AddressOfSocketOnPort(int port) {
+  const int fd = SocketOnPort(port);
+  sockaddr_in address{};
+  socklen_t length = sizeof address;
+  if (fd < 0 || ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) != 0) return "";
+  std::array<char, INET_ADDRSTRLEN> text{};
+  return ::inet_ntop(AF_INET, &address.sin_addr, text.data(), text.size());
+}
+
 TEST_F(Link, FirstTickBindsAndShowsTheOpenStateWithAddresses) {
   OpenLinked();
-  const QString expected = QString("Current state: Port opened.[ Local IP: 127.0.0.1 | Local Port: %1 | "
-                                   "Remote IP: 127.0.0.1 | Remote Port: %2 ]")
+  const QString expected = QString(
+                               "Current state: Port opened.[ Local IP: 127.0.0.1 | Local Port: %1 | "
+                               "Remote IP: 127.0.0.1 | Remote Port: %2 ]")
                                .arg(localPort)
                                .arg(peer.localPort());
   EXPECT_EQ(Status(), expected);
@@ -94,18 +123,38 @@ TEST_F(Link, OpenLinkRestsUntilTheSettingsChange) {
   EXPECT_EQ(w.SupervisionTicks(), settled);
 }
 
-// The descriptor of this process's UDP socket bound to `port`, or -1.
-int SocketOnPort(int port) {
-  for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) {
-    const int fd = std::stoi(entry.path().filename().string());
-    sockaddr_in address{};
-    socklen_t length = sizeof address;
-    if (::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) == 0 && address.sin_family == AF_INET &&
-        ntohs(address.sin_port) == port) {
-      return fd;
-    }
-  }
-  return -1;
+TEST_F(Link, LocalPortChangedBehindTheDialogMovesTheLink) {
+  frmMain& w = OpenLinked();
+  const int moved = FreeUdpPort();
+  AppSettings.UdpPortLocale = std::to_string(moved);
+  NotifySettingsChanged();  // no re-bind request: only the comparison can move it
+  EXPECT_TRUE(QTest::qWaitFor([&] { return w.Link().LocalPort() == moved; }, 2000));
+  EXPECT_TRUE(Status().contains(QString("Local Port: %1 |").arg(moved)));
+  localPort = moved;
+  PeerSend("to the new port");
+}
+
+TEST_F(Link, LocalPortZeroTakesAnyFreePortAndKeepsIt) {
+  localPort = 0;
+  frmMain& w = OpenLinked();
+  const int bound = w.Link().LocalPort();
+  EXPECT_GT(bound, 0);
+  EXPECT_TRUE(Status().contains("Local Port: 0 |"));
+  // The port taken satisfies "any port": the link rests on it, so answers
+  // sent to it arrive.
+  QTest::qWait(30);
+  const std::uint64_t ticks = w.SupervisionTicks();
+  QTest::qWait(100);
+  EXPECT_EQ(w.SupervisionTicks(), ticks);
+  EXPECT_EQ(w.Link().LocalPort(), bound);
+  localPort = bound;
+  PeerSend("answer");
+
+  // A number again moves the link to that port.
+  const int fixed = FreeUdpPort();
+  AppSettings.UdpPortLocale = std::to_string(fixed);
+  NotifySettingsChanged();
+  EXPECT_TRUE(QTest::qWaitFor([&] { return w.Link().LocalPort() == fixed; }, 2000));
 }
 
 TEST_F(Link, SocketThatFailsOnItsOwnIsBoundAgainAtOnce) {
@@ -165,6 +214,133 @@ TEST_F(Link, HostNamesAreResolvedWithoutBlocking) {
   EXPECT_TRUE(QTest::qWaitFor([&] { return w.Link().State() == UdpLink::StateBound; }, 5000));
   w.fkt_SendLine("ping");
   EXPECT_EQ(PeerReceive(), QByteArray("ping"));
+}
+
+// Host names move while the console runs (hosts file, DHCP). The fake
+// platform's table stands in for the system's: "bench7" is the machine's
+// name, "instrument" the instrument's.
+
+TEST_F(Link, LocalNameIsLookedUpAgainAtEveryBind) {
+  platform.hosts["bench7"] = {"127.0.0.2"};
+  WriteSettings(LoopbackSettings("", "bench7"));
+  frmMain& w = Open();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return w.Link().State() == UdpLink::StateBound; }, 2000));
+  EXPECT_EQ(AddressOfSocketOnPort(localPort), "127.0.0.2");
+
+  // The settings dialog closes: the re-bind asks for the name again.
+  platform.hosts["bench7"] = {"127.0.0.3"};
+  w.RequestRebind();
+  EXPECT_TRUE(QTest::qWaitFor([&] { return AddressOfSocketOnPort(localPort) == "127.0.0.3"; }, 2000));
+
+  // Moved to an address that is not the machine's, the link goes down; it
+  // comes up as soon as the name is back, with no dialog and no restart.
+  platform.hosts["bench7"] = {"198.51.100.7"};
+  w.RequestRebind();
+  EXPECT_TRUE(QTest::qWaitFor([&] { return Status() == "Zustand: Error while connecting."; }, 2000));
+  platform.hosts["bench7"] = {"127.0.0.4"};
+  EXPECT_TRUE(QTest::qWaitFor([&] { return AddressOfSocketOnPort(localPort) == "127.0.0.4"; }, 1000));
+  EXPECT_TRUE(Control("txtSend")->isEnabled());
+}
+
+TEST_F(Link, LookupUnderWayIsAskedOnceAndAnAnswerOlderThanTheRebindIsNotUsed) {
+  platform.holdLookups = true;
+  platform.hosts["bench7"] = {"127.0.0.2"};
+  WriteSettings(LoopbackSettings("", "bench7"));
+  frmMain& w = Open();
+  // The window goes on while the name is looked up; the ticks wait for the one lookup.
+  EXPECT_TRUE(QTest::qWaitFor([&] { return Status() == "Current state: Resolving Host name."; }, 2000));
+  const std::uint64_t waiting = w.SupervisionTicks();
+  QTest::qWait(50);
+  EXPECT_GE(w.SupervisionTicks() - waiting, 3U);
+  EXPECT_EQ(platform.lookedUp, std::vector<std::string>{"bench7"});
+  platform.AnswerLookups();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return AddressOfSocketOnPort(localPort) == "127.0.0.2"; }, 2000));
+
+  // The open link rests: no tick, no lookup.
+  QTest::qWait(30);
+  const std::uint64_t resting = w.SupervisionTicks();
+  QTest::qWait(100);
+  EXPECT_EQ(w.SupervisionTicks(), resting);
+  EXPECT_EQ(platform.lookedUp.size(), 1U);
+
+  // A second re-bind while the first one's lookup is under way: that answer
+  // may predate it, so it is not used, and the name is asked once more.
+  platform.hosts["bench7"] = {"127.0.0.3"};
+  w.RequestRebind();
+  EXPECT_TRUE(QTest::qWaitFor([&] { return platform.lookedUp.size() == 2; }, 2000));
+  w.RequestRebind();
+  QTest::qWait(30);
+  EXPECT_EQ(platform.lookedUp.size(), 2U);
+  platform.AnswerLookups();
+  EXPECT_EQ(platform.lookedUp.size(), 3U);
+  QTest::qWait(30);
+  EXPECT_EQ(w.Link().State(), UdpLink::StateResolving);
+  platform.hosts["bench7"] = {"127.0.0.4"};
+  platform.AnswerLookups();
+  EXPECT_TRUE(QTest::qWaitFor([&] { return AddressOfSocketOnPort(localPort) == "127.0.0.4"; }, 2000));
+}
+
+TEST_F(Link, LocalNameNotFoundIsAskedAgainAtTheNextTickAndShowsAsError) {
+  platform.holdLookups = true;
+  WriteSettings(LoopbackSettings("", "bench7"));
+  frmMain& w = Open();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return platform.lookedUp.size() == 1; }, 2000));
+  platform.AnswerLookups();  // not known
+  EXPECT_TRUE(QTest::qWaitFor([&] { return platform.lookedUp.size() == 2; }, 1000));
+  // While it is asked again the status shows the error steadily, not the
+  // resolving state in between.
+  QTest::qWait(50);
+  EXPECT_EQ(w.Link().State(), UdpLink::StateError);
+  EXPECT_EQ(Status(), "Zustand: Error while connecting.");
+  EXPECT_EQ(platform.lookedUp.size(), 2U);
+  EXPECT_TRUE(platform.messages.empty());
+
+  platform.hosts["bench7"] = {"127.0.0.1"};
+  platform.AnswerLookups();
+  EXPECT_TRUE(QTest::qWaitFor([&] { return w.Link().State() == UdpLink::StateBound; }, 1000));
+  PeerSend("found");
+}
+
+TEST_F(Link, RemoteNameIsLookedUpAgainAtEveryRebind) {
+  platform.hosts["instrument"] = {"127.0.0.1"};
+  WriteSettings(LoopbackSettings("", "127.0.0.1", "instrument"));
+  frmMain& w = Open();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return w.Link().State() == UdpLink::StateBound; }, 2000));
+  w.fkt_SendLine("one");
+  EXPECT_EQ(PeerReceive(), QByteArray("one"));
+
+  // The name moves to where another socket listens on the same port. Sends
+  // keep to the open link's answer until the next re-bind.
+  QUdpSocket moved;
+  ASSERT_TRUE(moved.bind(QHostAddress("127.0.0.2"), peer.localPort()));
+  platform.hosts["instrument"] = {"127.0.0.2"};
+  const std::size_t lookups = platform.lookedUp.size();
+  w.fkt_SendLine("two");
+  EXPECT_EQ(PeerReceive(), QByteArray("two"));
+  EXPECT_EQ(platform.lookedUp.size(), lookups);
+  w.RequestRebind();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !w.IsRebindRequested(); }, 2000));
+  w.fkt_SendLine("three");
+  EXPECT_TRUE(QTest::qWaitFor([&] { return moved.hasPendingDatagrams(); }, 2000));
+  EXPECT_FALSE(peer.hasPendingDatagrams());
+
+  // Not found at a re-bind: the send says so, and the next send asks again.
+  platform.hosts.erase("instrument");
+  w.RequestRebind();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !w.IsRebindRequested(); }, 2000));
+  platform.hosts["instrument"] = {"127.0.0.1"};
+  EXPECT_THROW(w.fkt_SendLine("four"), RunTimeError);
+  w.fkt_SendLine("five");
+  EXPECT_EQ(PeerReceive(), QByteArray("five"));
+}
+
+TEST(QtPlatformLookup, AnswersThroughTheEventLoop) {
+  QtPlatform system;
+  std::optional<std::vector<std::string>> answer;
+  system.LookUpHost("localhost", [&](const std::vector<std::string>& addresses) { answer = addresses; });
+  EXPECT_FALSE(answer.has_value());  // the caller never waits for it
+  ASSERT_TRUE(QTest::qWaitFor([&] { return answer.has_value(); }, 5000));
+  EXPECT_THAT(*answer, ::testing::Contains("127.0.0.1"));
 }
 
 }  // namespace

@@ -41,6 +41,27 @@ std::optional<std::string> FakePlatform::AskSaveFileName(const FileDialogRequest
   return NextFileAnswer();
 }
 
+void FakePlatform::LookUpHost(const std::string& name, HostLookupDone done) {
+  lookedUp.push_back(name);
+  if (holdLookups) {
+    heldLookups_.emplace_back(name, std::move(done));
+  } else {
+    Answer(name, done);
+  }
+}
+
+void FakePlatform::AnswerLookups() {
+  // An answer may start the next lookup; that one waits for the next call.
+  auto held = std::move(heldLookups_);
+  heldLookups_.clear();
+  for (const auto& [name, done] : held) Answer(name, done);
+}
+
+void FakePlatform::Answer(const std::string& name, const HostLookupDone& done) const {
+  const auto host = hosts.find(name);
+  done(host == hosts.end() ? std::vector<std::string>{} : host->second);
+}
+
 std::string ReadFile(const std::filesystem::path& path) {
   std::ifstream in(path, std::ios::binary);
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};

@@ -1,9 +1,11 @@
 #pragma once
-// A platform for tests: folders point into a temporary directory, and every
-// box or dialog is recorded and answered from a preset queue instead of
-// opening a window.
+// A platform for tests: folders point into a temporary directory, every box
+// or dialog is recorded and answered from a preset queue instead of opening a
+// window, and host names are looked up in a table the test sets (no lookup
+// ever leaves the process).
 #include <deque>
 #include <filesystem>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -34,6 +36,12 @@ class FakePlatform : public Platform {
   std::string commonAppData;
   std::string executableFolder;
   std::string hostName = "testhost";
+  // Host names and their IPv4 addresses; a name not listed is not known.
+  std::map<std::string, std::vector<std::string>> hosts{{"localhost", {"127.0.0.1"}}};
+  // Lookups are answered within the call, or, while this is set, only by
+  // AnswerLookups, so a test can hold them under way.
+  bool holdLookups = false;
+  std::vector<std::string> lookedUp;  // every name asked for, in order
   std::vector<NetworkAdapterInfo> adapters;
   std::vector<std::string> scratchFolders;  // root/cache
 
@@ -47,6 +55,9 @@ class FakePlatform : public Platform {
   std::string CommonAppDataPath() override { return commonAppData; }
   std::string ExecutableFolder() override { return executableFolder; }
   std::string HostName() override { return hostName; }
+  void LookUpHost(const std::string& name, HostLookupDone done) override;
+  // Answers the lookups held so far, oldest first, from `hosts` as it is now.
+  void AnswerLookups();
   std::vector<NetworkAdapterInfo> NetworkAdapters() override { return adapters; }
   std::vector<std::string> ScratchFolders() override { return scratchFolders; }
   void DoEvents() override {}
@@ -64,6 +75,9 @@ class FakePlatform : public Platform {
 
  private:
   std::optional<std::string> NextFileAnswer();
+  void Answer(const std::string& name, const HostLookupDone& done) const;
+
+  std::vector<std::pair<std::string, HostLookupDone>> heldLookups_;
 };
 
 // Whole-file helpers for tests.
