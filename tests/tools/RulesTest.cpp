@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "tools/sim/RuleLine.h"
+#include "tools/common/RuleLine.h"
 #include "tools/sim/RulesFile.h"
 
 namespace {

@@ -29,7 +29,7 @@
 #include <vector>
 
 #include "tools/common/Endpoint.h"
-#include "tools/sim/RuleLine.h"
+#include "tools/common/RuleLine.h"
 
 struct Rule {
   std::string name;
