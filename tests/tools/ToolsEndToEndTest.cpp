@@ -52,8 +52,11 @@ INSTANTIATE_TEST_SUITE_P(
                      {"[OUT]  <STX>0,1,INFO?<LF><ETX><185>", "V1.0<10><3><144>"}, 1},
         ExchangeCase{"wildcardEchoedAfterDelay", "", {}, {"-b", "-c", "2", "<STX>0,1,SET,42<ETX>"}, {}, 0,
                      {"[IN]   <6>", "[IN]   <2>0,1,SET,42,OK<3><194>"}, 2},
-        ExchangeCase{"delayLongerThanTheWait", "", {}, {"--bcc", "--wait", "20ms", "<STX>0,1,SET,42<ETX>"}, {}, 1,
-                     {"no reply within 20ms"}, 0},
+        // SET is acknowledged at once and confirmed 50 ms later: a shorter wait sees the <ACK> only.
+        ExchangeCase{"acknowledgedAtOnceConfirmedLater", "", {}, {"-b", "-c", "2", "-w", "45ms", "<STX>0,1,SET,42<ETX>"},
+                     {}, 0, {"[IN]   <6>"}, 1},
+        ExchangeCase{"delayLongerThanTheWait", "[Rule d]\nRequest=d\nReply=x\nDelay=200ms\n", {}, {"-w", "20ms", "d"}, {},
+                     1, {"no reply within 20ms"}, 0},
         ExchangeCase{"badBlockCheckRefused", "", {}, {"<STX>0,1,INFO?<ETX><178>"}, {}, 0, {"[IN]   <21>"}, 1},
         ExchangeCase{"noRuleNoAnswer", "", {}, {"--wait", "100ms", "hello"}, {}, 1, {}, 0},
         // Rules of our own: a default answer, counters and numbers, a periodic line.
@@ -77,6 +80,27 @@ INSTANTIATE_TEST_SUITE_P(
                      64, {"line 2: notation error 5"}, 1},
         ExchangeCase{"remoteAddressRefused", "", {}, {"--to", "10.0.0.1:5", kSample1}, {}, 64, {"refusing 10.0.0.1"}, 0}),
     [](const auto& info) { return std::string(info.param.name); });
+
+TEST(SimulatorTiming, EachReplyGoesOutAtItsOwnDelayAfterTheRulesDelay) {
+  SimProcess sim({}, "[Rule r]\nRequest=go\nReply=+300ms third\nReply=first\nReply=+150ms second\nDelay=100ms\n");
+  ASSERT_FALSE(sim.Address().isEmpty());
+  const SendResult result = RunSend(sim, {"--count", "3", "--wait", "5s", "go"});
+  ASSERT_EQ(result.status, 0) << result.out << result.err;
+  // Each reply time is measured from before the request left, so it is at
+  // least the reply's due time, however late the simulator runs.
+  static const QRegularExpression reply("\\[IN\\]   (\\S+)  \\(([0-9.]+) ms\\)");
+  std::vector<std::pair<std::string, double>> replies;
+  for (auto match = reply.globalMatch(QString::fromStdString(result.out)); match.hasNext();) {
+    const QRegularExpressionMatch m = match.next();
+    replies.emplace_back(m.captured(1).toStdString(), m.captured(2).toDouble());
+  }
+  ASSERT_EQ(replies.size(), 3U) << result.out;
+  const std::pair<const char*, double> expected[] = {{"first", 100}, {"second", 250}, {"third", 400}};
+  for (std::size_t i = 0; i < 3; ++i) {
+    EXPECT_EQ(replies[i].first, expected[i].first) << result.out;
+    EXPECT_GE(replies[i].second, expected[i].second) << result.out;
+  }
+}
 
 // The simulator's own lines with times and the sender's port taken out.
 std::string Replies(const std::string& simOutput) {

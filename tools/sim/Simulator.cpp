@@ -71,7 +71,8 @@ void Simulator::Handle(const Datagram& datagram, Clock::time_point now) {
   std::size_t rule = 0;
   while (rule < rules_.rules.size() && !rules_.rules[rule].request.Match(datagram.bytes, &captures)) ++rule;
   const bool matched = rule < rules_.rules.size();
-  std::string note = JoinNotes(BadBlockCheckNote(datagram.bytes), matched ? "rule " + rules_.rules[rule].name : "no rule");
+  std::string note =
+      JoinNotes(BadBlockCheckNote(datagram.bytes), matched ? "rule " + rules_.rules[rule].name : "no rule");
   note = JoinNotes(note, StartOrStopPeriodic(datagram.bytes, now));
   PrintLine(out_, ExchangeLine(kTagIn, datagram.from.Text(), fkt_RawToSpecialChars(datagram.bytes), note));
   if (matched) Answer(rule, captures, datagram.from, now);
@@ -102,12 +103,13 @@ void Simulator::Answer(std::size_t rule, const std::vector<std::string>& capture
   ++state.count;
   std::chrono::microseconds jitter{0};
   if (faults_.jitter.count() > 0) {
-    jitter = std::chrono::microseconds(
-        std::uniform_int_distribution<std::int64_t>(0, faults_.jitter.count())(state.random));
+    jitter =
+        std::chrono::microseconds(std::uniform_int_distribution<std::int64_t>(0, faults_.jitter.count())(state.random));
   }
-  const std::string note = "rule " + answering.name + (faults_.jitter.count() > 0 ? ", jitter " + Milliseconds(jitter) : "");
-  for (const RuleLine& reply : answering.replies) {
-    Schedule(reply, captures, state.count, state.random, to, now + answering.delay + jitter, note);
+  const std::string note =
+      "rule " + answering.name + (faults_.jitter.count() > 0 ? ", jitter " + Milliseconds(jitter) : "");
+  for (const TimedLine& reply : answering.replies) {
+    Schedule(reply.line, captures, state.count, state.random, to, now + answering.delay + reply.after + jitter, note);
   }
 }
 
@@ -122,8 +124,8 @@ void Simulator::RunPeriodic(Clock::time_point now) {
     const std::optional<Endpoint> to = periodic.to ? periodic.to : lastPeer_;
     if (!to) continue;  // nobody to send to until a first datagram arrives
     ++state.count;
-    for (const RuleLine& line : periodic.sends) {
-      Schedule(line, {}, state.count, state.random, *to, now, "periodic " + periodic.name);
+    for (const TimedLine& send : periodic.sends) {
+      Schedule(send.line, {}, state.count, state.random, *to, now + send.after, "periodic " + periodic.name);
     }
   }
 }
