@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "tests/tools/ToolProcess.h"
+#include "tools/common/UdpSocket.h"
 
 namespace {
 
@@ -132,6 +133,43 @@ TEST(SimulatorFaults, SameSeedSameFaults) {
   EXPECT_EQ(Occurrences(runs[0], "jitter"), 10);
 }
 
+TEST(SimulatorOutput, AFloodPrintsAtMostTheLimitAndCountsTheRest) {
+  SimProcess sim({"--print-limit", "10"});
+  ASSERT_FALSE(sim.Address().isEmpty());
+  std::string error;
+  const std::optional<Endpoint> to = ParseEndpoint(sim.Address().toStdString(), {}, &error);
+  std::optional<UdpSocket> flood = UdpSocket::Bind(*ParseEndpoint("127.0.0.1:0", {false, true}, &error), &error);
+  ASSERT_TRUE(to && flood) << error;
+  // 300 requests at once, then until 100 answers are back: far more than 10
+  // lines in the first second.
+  for (int i = 0; i < 300; ++i) ASSERT_TRUE(flood->SendTo("\x02" "0,1,INFO?\x03\xB3", *to, &error)) << error;
+  int answers = 0;
+  const auto deadline = UdpSocket::Clock::now() + std::chrono::seconds(20);
+  while (answers < 100 && flood->ReceiveUntil(deadline)) ++answers;
+  ASSERT_EQ(answers, 100);
+
+  std::string printed;
+  ASSERT_EQ(sim.Stop(&printed), 0);
+  static const QRegularExpression stopped("stopped after (\\d+) datagrams received, (\\d+) sent");
+  static const QRegularExpression summary("\\[\\.\\.\\.\\]  not printed: (\\d+) received(, (\\d+) sent)?");
+  const QString text = QString::fromStdString(printed);
+  const QRegularExpressionMatch totals = stopped.match(text);
+  ASSERT_TRUE(totals.hasMatch()) << printed;
+  int heldReceived = 0;
+  int heldSent = 0;
+  int summaries = 0;
+  for (auto match = summary.globalMatch(text); match.hasNext(); ++summaries) {
+    const QRegularExpressionMatch m = match.next();
+    heldReceived += m.captured(1).toInt();
+    heldSent += m.captured(3).toInt();
+  }
+  EXPECT_GE(summaries, 1) << printed;
+  // Every datagram is either on its own line or counted in a summary.
+  EXPECT_EQ(Occurrences(printed, "[IN]") + heldReceived, totals.captured(1).toInt()) << printed;
+  EXPECT_EQ(Occurrences(printed, "[OUT]") + heldSent, totals.captured(2).toInt()) << printed;
+  EXPECT_LE(Occurrences(printed, "[IN]") + Occurrences(printed, "[OUT]"), 10 * (summaries + 1)) << printed;
+}
+
 TEST(SimulatorExit, StopsCleanlyAndRefusesWhatItCannotDo) {
   SimProcess sim({});
   ASSERT_EQ(RunSend(sim, {kSample1}).status, 0);
@@ -146,9 +184,11 @@ TEST(SimulatorExit, StopsCleanlyAndRefusesWhatItCannotDo) {
   EXPECT_EQ(RunTool(TELVANE_SIM, {"--listen", "10.0.0.1:8364"}).status, 64);
   EXPECT_EQ(RunTool(TELVANE_SIM, {"--rules", "/nonexistent/rules.ini"}).status, 64);
   EXPECT_EQ(RunTool(TELVANE_SIM, {"--drop", "101"}).status, 64);
+  EXPECT_EQ(RunTool(TELVANE_SIM, {"--print-limit", "-1"}).status, 64);
   const SendResult help = RunTool(TELVANE_SIM, {"--help"});
   EXPECT_EQ(help.status, 0);
   EXPECT_NE(help.out.find("--rules FILE"), std::string::npos);
+  EXPECT_NE(help.out.find("--print-limit N"), std::string::npos);
 }
 
 }  // namespace
