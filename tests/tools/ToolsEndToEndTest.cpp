@@ -103,6 +103,43 @@ TEST(SimulatorTiming, EachReplyGoesOutAtItsOwnDelayAfterTheRulesDelay) {
   }
 }
 
+TEST(LateReplies, AReplyAfterItsWaitIsNeverCreditedToALaterLine) {
+  // Each request is answered at once and once more 200 ms later.
+  SimProcess sim({}, "[Rule x]\nRequest=x\nReply=x1\nReply=+200ms x2\n[Rule y]\nRequest=y\nReply=y1\nReply=+200ms y2\n");
+  ASSERT_FALSE(sim.Address().isEmpty());
+  SendSession send(sim, {"--wait", "5s"});
+  send.Write("x\n");
+  ASSERT_TRUE(sim.WaitFor("  x2  "));  // on its way while telvane-send waits for line 2
+  send.Write("\ny\n");
+  ASSERT_TRUE(sim.WaitFor("  y2  "));  // arrived after the last exchange
+  const SendResult result = send.Finish();
+  EXPECT_EQ(result.status, 0) << result.out << result.err;
+  EXPECT_EQ(Occurrences(result.out, "[IN]"), 2) << result.out;
+  EXPECT_EQ(Occurrences(result.out, "[IN]   x1  ("), 1) << result.out;
+  EXPECT_EQ(Occurrences(result.out, "[IN]   y1  ("), 1) << result.out;
+  // Line 2 is empty, so y is line 3.
+  static const QRegularExpression late(
+      "^telvane-send: late reply to line 1, 2\\d\\d\\.\\d{3} ms after it: x2\n"
+      "telvane-send: late reply to line 3, 2\\d\\d\\.\\d{3} ms after it: y2\n$");
+  EXPECT_TRUE(late.match(QString::fromStdString(result.err)).hasMatch()) << result.err;
+}
+
+TEST(LateReplies, AReplyToALineWithoutOneIsPutDownToThatLine) {
+  // Every reply comes 750 ms after its request, longer than the wait: line
+  // 1's reply arrives while line 3 waits, or before line 3 is sent.
+  SimProcess sim({}, "[Rule slow]\nRequest=a{*}\nReply=reply to {1}\nDelay=750ms\n");
+  ASSERT_FALSE(sim.Address().isEmpty());
+  const std::string lines = "a1\na2\na3\n";
+  const SendResult result = RunSend(sim, {"--wait", "300ms"}, &lines);
+  const std::string printed = result.out + result.err;
+  EXPECT_EQ(result.status, 1) << printed;
+  EXPECT_NE(result.err.find("line 1: no reply within 300ms"), std::string::npos) << printed;
+  EXPECT_NE(result.err.find("line 2: no reply within 300ms"), std::string::npos) << printed;
+  const bool noted = printed.find("line 1 had no reply in time, this may be its reply, 7") != std::string::npos;
+  const bool late = printed.find("late reply to line 1, 7") != std::string::npos;
+  EXPECT_TRUE(noted || late) << printed;
+}
+
 // The simulator's own lines with times and the sender's port taken out.
 std::string Replies(const std::string& simOutput) {
   static const QRegularExpression variable("\\d\\d:\\d\\d:\\d\\d\\.\\d{3}|127\\.0\\.0\\.1:\\d+|seed \\d+");
