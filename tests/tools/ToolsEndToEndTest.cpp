@@ -4,6 +4,7 @@
 
 #include <QRegularExpression>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -25,6 +26,9 @@ struct ExchangeCase {
   int replies = -1;                  // [IN] lines, when it matters
 };
 
+// A failing case is named, not dumped as bytes.
+void PrintTo(const ExchangeCase& c, std::ostream* out) { *out << c.name; }
+
 class Exchange : public ::testing::TestWithParam<ExchangeCase> {};
 
 TEST_P(Exchange, PrintsAndExitsAsDocumented) {
@@ -39,6 +43,9 @@ TEST_P(Exchange, PrintsAndExitsAsDocumented) {
     EXPECT_EQ(Occurrences(result.out, "[IN]"), c.replies) << printed;
   }
 }
+
+// The answer to INFO?, with the right block check.
+const char* const kInfoAnswer = "<STX>0,1,INFO,{*}<ETX>{BCC}";
 
 const char* const kPeriodicRules =
     "[Rule go]\nRequest=go\nReply=ok\n[Periodic tick]\nEvery=20ms\nStart=go\nSend=t{COUNT}\n";
@@ -75,6 +82,25 @@ INSTANTIATE_TEST_SUITE_P(
                      {}, 2},
         ExchangeCase{"rawReplyBytes", "", {}, {"--raw", kSample1}, {}, 0,
                      {"\x02" "0,1,INFO,SIMULATED INSTRUMENT,V1.0\x03\x9A"}, 0},
+        // --expect: only matching replies count; a wrong answer is printed and exits 3.
+        ExchangeCase{"expectMatches", "", {}, {"--expect", kInfoAnswer, kSample1}, {}, 0, {"[IN]   <2>0,1,INFO,"}, 1},
+        ExchangeCase{"expectWrongAnswer", "", {}, {"-b", "-w", "200ms", "--expect", kInfoAnswer, "<STX>0,1,SET,42<ETX>"},
+                     {}, 3, {"[IN]   <6>  (", "does not match --expect)", "no reply matching --expect within 200ms (2 that did not match)"},
+                     2},
+        ExchangeCase{"expectEachOfTheCount", "", {}, {"-b", "-c", "2", "-w", "200ms", "--expect", "<ACK>", "<STX>0,1,SET,42<ETX>"},
+                     {}, 3, {"1 of 2 replies matching --expect within 200ms (1 that did not match)"}, 2},
+        ExchangeCase{"expectSkipsWhatTheStreamSendsBesides", kPeriodicRules, {}, {"-c", "3", "-w", "5s", "--expect", "t{*}", "go"},
+                     {}, 0, {"[IN]   ok  (", "does not match --expect)", "[IN]   t1", "[IN]   t3"}, 4},
+        ExchangeCase{"expectRawWritesOnlyWhatMatches", "", {}, {"-r", "-b", "--expect", "<STX>{*}", "<STX>0,1,SET,42<ETX>"},
+                     {}, 0, {"reply that does not match --expect: <6>", "\x02" "0,1,SET,42,OK\x03\xC2"}, 0},
+        ExchangeCase{"expectBadBlockCheckIsNoMatch", "", {"--corrupt", "100"}, {"-w", "200ms", "--expect", kInfoAnswer, kSample1},
+                     {}, 3, {"bad block check <155>, expected <154>", "no reply matching --expect"}, 1},
+        ExchangeCase{"expectOnEachLineOfStandardInput", "", {}, {"-b", "-w", "200ms", "--expect", "<STX>0,1,INFO,{*}"},
+                     "<STX>0,1,INFO?<ETX>\n<STX>0,1,STOP<ETX>\n<STX>0,1,INFO?<ETX>\n", 3,
+                     {"line 2: no reply matching --expect within 200ms (1 that did not match)"}, 3},
+        ExchangeCase{"expectUnknownPlaceholder", "", {}, {"--expect", "{1}", kSample1}, {}, 64,
+                     {"--expect: unknown placeholder {1} in a request"}, 0},
+        ExchangeCase{"expectNotationError", "", {}, {"--expect", "<abc>", kSample1}, {}, 64, {"--expect: notation error 13"}, 0},
         // Mistakes in the call: nothing is sent.
         ExchangeCase{"notationError", "", {}, {"<STX><abc>"}, {}, 64, {"notation error 13: Type mismatch in '<STX><abc>'"}, 0},
         ExchangeCase{"notationErrorStopsStandardInput", "", {}, {}, std::string(kSample1) + "\n<256>\n" + kSample1 + "\n",

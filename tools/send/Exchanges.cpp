@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <utility>
+#include <vector>
 
 #include "notation/BlockCheck.h"
 #include "notation/Notation.h"
@@ -39,6 +40,7 @@ void Exchanges::Run(const std::string& line, int number) {
   if (Prints()) PrintLine(stdout, ExchangeLine(kTagOut, "", notation, ""));
 
   std::uint64_t counted = 0;
+  std::uint64_t others = 0;
   while (options_.count == 0 || counted < options_.count) {
     std::optional<Datagram> reply = socket_.ReceiveUntil(deadline);
     if (!reply) break;
@@ -47,12 +49,13 @@ void Exchanges::Run(const std::string& line, int number) {
     } else if (reply->arrived - sent.at > options_.wait) {
       held_ = std::move(reply);  // read in time, but it came after the wait
       break;
-    } else {
-      TakeReply(*reply, sent);
+    } else if (TakeReply(*reply, sent)) {
       ++counted;
+    } else {
+      ++others;
     }
   }
-  Conclude(sent, counted);
+  Conclude(sent, counted, others);
 }
 
 void Exchanges::TakeLate() {
@@ -77,7 +80,9 @@ void Exchanges::ReportLate(const Datagram& datagram) {
   std::fprintf(stderr, "%s: %s\n", kTool, line.c_str());
 }
 
-void Exchanges::TakeReply(const Datagram& datagram, const SentLine& sent) {
+bool Exchanges::TakeReply(const Datagram& datagram, const SentLine& sent) {
+  std::vector<std::string> captures;
+  const bool counts = !options_.expect || options_.expect->Match(datagram.bytes, &captures);
   const std::string bad = BadBlockCheckNote(datagram.bytes);
   if (!bad.empty()) Worst(kBadBlockCheck);
 
@@ -88,24 +93,39 @@ void Exchanges::TakeReply(const Datagram& datagram, const SentLine& sent) {
     note += "; line " + std::to_string(earlier.number) + " had no reply in time, this may be its reply, " +
             Milliseconds(datagram.arrived - earlier.at) + " after it";
   }
+  if (!counts) note = JoinNotes(note, "does not match --expect");
 
   if (options_.raw) {
-    std::fwrite(datagram.bytes.data(), 1, datagram.bytes.size(), stdout);
-    std::fflush(stdout);
-    if (!bad.empty()) std::fprintf(stderr, "%s: reply with %s\n", kTool, bad.c_str());
+    if (counts) {
+      std::fwrite(datagram.bytes.data(), 1, datagram.bytes.size(), stdout);
+      std::fflush(stdout);
+    } else if (!options_.quiet) {
+      std::fprintf(stderr, "%s: %sreply that does not match --expect: %s\n", kTool, Prefix(sent.number).c_str(),
+                   Shown(datagram).c_str());
+    }
+    if (counts && !bad.empty()) std::fprintf(stderr, "%s: reply with %s\n", kTool, bad.c_str());
   } else if (Prints()) {
     const std::string peer = datagram.from == to_ ? "" : "from " + datagram.from.Text();
     PrintLine(stdout, ExchangeLine(kTagIn, peer, fkt_RawToSpecialChars(datagram.bytes), JoinNotes(note, bad)));
   }
+  return counts;
 }
 
-void Exchanges::Conclude(const SentLine& sent, std::uint64_t counted) {
-  if (counted > 0) return;
-  unanswered_.push_back(sent);
-  Worst(kNoReply);
-  if (!options_.quiet) {
-    std::fprintf(stderr, "%s: %sno reply within %s\n", kTool, Prefix(sent.number).c_str(), options_.waitText.c_str());
+void Exchanges::Conclude(const SentLine& sent, std::uint64_t counted, std::uint64_t others) {
+  // Without a pattern any reply will do; with one, `count` matching replies
+  // are the answer asked for (at least one when every reply is taken).
+  const std::uint64_t needed = options_.expect ? std::max<std::uint64_t>(options_.count, 1) : 1;
+  if (counted >= needed) return;
+  if (counted == 0 && others == 0) unanswered_.push_back(sent);
+  Worst(others > 0 ? kUnexpectedReply : kNoReply);
+  if (options_.quiet) return;
+  std::string what = "no reply within " + options_.waitText;
+  if (options_.expect && (counted > 0 || others > 0)) {
+    what = (counted == 0 ? "no reply" : std::to_string(counted) + " of " + std::to_string(needed) + " replies") +
+           " matching --expect within " + options_.waitText;
+    if (others > 0) what += " (" + std::to_string(others) + " that did not match)";
   }
+  std::fprintf(stderr, "%s: %s%s\n", kTool, Prefix(sent.number).c_str(), what.c_str());
 }
 
 std::string Exchanges::Prefix(int number) const {

@@ -20,16 +20,20 @@
 #include <string>
 #include <string_view>
 
+#include "tools/common/RuleLine.h"
 #include "tools/common/UdpSocket.h"
 
 // The exit statuses of a run; when several apply, the highest.
-enum ExitStatus { kReplied = 0, kNoReply = 1, kBadBlockCheck = 2 };
+enum ExitStatus { kReplied = 0, kNoReply = 1, kBadBlockCheck = 2, kUnexpectedReply = 3 };
 
 struct SendOptions {
   bool bcc = false;  // append the block check to each line
   std::chrono::microseconds wait = std::chrono::milliseconds(500);
   std::string waitText = "500ms";  // as given, for messages
   std::uint64_t count = 1;         // replies to wait for; 0: every reply until the wait ends
+  // With a pattern, only matching replies count, `count` of them are needed,
+  // and a run that gets others instead ends with kUnexpectedReply.
+  std::optional<RuleLine> expect;
   bool raw = false;
   bool quiet = false;
   bool numberLines = false;  // name lines by number (standard input)
@@ -58,9 +62,9 @@ class Exchanges {
   void Worst(int status) { worst_ = std::max(worst_, status); }
   void TakeLate();
   void ReportLate(const Datagram& datagram);
-  // Prints a reply inside the exchange of `sent`.
-  void TakeReply(const Datagram& datagram, const SentLine& sent);
-  void Conclude(const SentLine& sent, std::uint64_t counted);
+  // Prints a reply inside the exchange of `sent`; true when it counts.
+  bool TakeReply(const Datagram& datagram, const SentLine& sent);
+  void Conclude(const SentLine& sent, std::uint64_t counted, std::uint64_t others);
   // "line 3: " on standard input, nothing for the one line of the command line.
   std::string Prefix(int number) const;
   // The datagram in display form, with where it came from when that is not

@@ -7,10 +7,12 @@
 #include <cstdio>
 #include <iostream>
 #include <optional>
+#include <stdexcept>
 #include <string>
 
 #include "core/RunTimeError.h"
 #include "tools/common/CommandLine.h"
+#include "tools/common/RuleLine.h"
 #include "tools/common/UdpSocket.h"
 #include "tools/send/Exchanges.h"
 
@@ -34,6 +36,12 @@ input and makes one exchange per non-empty line, in order.
                            (default 500ms)
   -c, --count N            stop waiting after N replies (default 1; 0: take
                            every reply until the wait ends)
+      --expect PATTERN     count only replies that match PATTERN, written as
+                           a request of telvane-sim's rules: the notation,
+                           {*} for any bytes, {BCC} for the right block
+                           check ('<STX>0,1,INFO,{*}<ETX>{BCC}'); others are
+                           printed and skipped, and N matching replies are
+                           needed (at least one with --count 0)
   -r, --raw                write the replies' bytes unchanged to standard
                            output, and nothing else
   -q, --quiet              print nothing; only the exit status tells
@@ -46,12 +54,13 @@ error as "late reply to line N" and not counted.
 
 Exit status: 0 every line got a reply (framed replies with the right block
 check), 1 a line got no reply in time or could not be sent, 2 a framed reply
-had a wrong block check, 64 bad usage or a notation error (its number and
-description on standard error; later lines are not sent). When several
-apply, the highest.
+had a wrong block check, 3 with --expect: a line got replies, but not the
+ones expected, 64 bad usage or a notation error (its number and description
+on standard error; later lines are not sent). When several apply, the
+highest.
 )";
 
-enum Option { kAllowRemote = 1000 };
+enum Option { kAllowRemote = 1000, kExpect };
 
 struct Options {
   SendOptions send;
@@ -65,8 +74,9 @@ Options Parse(int argc, char** argv) {
   static const option kLong[] = {
       {"to", required_argument, nullptr, 't'},    {"from", required_argument, nullptr, 'f'},
       {"bcc", no_argument, nullptr, 'b'},         {"wait", required_argument, nullptr, 'w'},
-      {"count", required_argument, nullptr, 'c'}, {"raw", no_argument, nullptr, 'r'},
-      {"quiet", no_argument, nullptr, 'q'},       {"allow-remote", no_argument, nullptr, kAllowRemote},
+      {"count", required_argument, nullptr, 'c'}, {"expect", required_argument, nullptr, kExpect},
+      {"raw", no_argument, nullptr, 'r'},         {"quiet", no_argument, nullptr, 'q'},
+      {"allow-remote", no_argument, nullptr, kAllowRemote},
       {"help", no_argument, nullptr, 'h'},        {"version", no_argument, nullptr, kVersionOption},
       {nullptr, 0, nullptr, 0}};
   Options o;
@@ -81,6 +91,13 @@ Options Parse(int argc, char** argv) {
         send.waitText = value;
         break;
       case 'c': send.count = WholeNumberOption(kTool, "--count", value, 1'000'000); break;
+      case kExpect:
+        try {
+          send.expect = RuleLine::Parse(value, LineUse::Request);
+        } catch (const std::runtime_error& error) {
+          UsageError(kTool, std::string("--expect: ") + error.what());
+        }
+        break;
       case 'r': send.raw = true; break;
       case 'q': send.quiet = true; break;
       case kAllowRemote: o.allowRemote = true; break;
