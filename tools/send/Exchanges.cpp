@@ -11,6 +11,9 @@
 namespace {
 
 constexpr const char* kTool = "telvane-send";
+// Lines kept waiting for a late reply at most; a run of millions of lines
+// against a silent instrument must not grow without end.
+constexpr std::size_t kMostUnanswered = 1000;
 
 std::string Milliseconds(std::chrono::system_clock::duration time) {
   char text[48];
@@ -28,6 +31,7 @@ void Exchanges::Run(const std::string& line, int number) {
   const std::string raw = fkt_SpecialCharsToRaw(notation);
   TakeLate();
 
+  // The system clock, which the kernel stamps arrivals with.
   const SentLine sent{number, SystemClock::now()};
   const UdpSocket::Clock::time_point deadline = UdpSocket::Clock::now() + options_.wait;
   std::string error;
@@ -116,7 +120,10 @@ void Exchanges::Conclude(const SentLine& sent, std::uint64_t counted, std::uint6
   // are the answer asked for (at least one when every reply is taken).
   const std::uint64_t needed = options_.expect ? std::max<std::uint64_t>(options_.count, 1) : 1;
   if (counted >= needed) return;
-  if (counted == 0 && others == 0) unanswered_.push_back(sent);
+  if (counted == 0 && others == 0) {
+    if (unanswered_.size() == kMostUnanswered) unanswered_.pop_front();
+    unanswered_.push_back(sent);
+  }
   Worst(others > 0 ? kUnexpectedReply : kNoReply);
   if (options_.quiet) return;
   std::string what = "no reply within " + options_.waitText;

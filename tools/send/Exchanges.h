@@ -18,7 +18,6 @@
 #include <deque>
 #include <optional>
 #include <string>
-#include <string_view>
 
 #include "tools/common/RuleLine.h"
 #include "tools/common/UdpSocket.h"
