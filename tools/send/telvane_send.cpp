@@ -49,8 +49,9 @@ input and makes one exchange per non-empty line, in order.
   -h, --help               show this help and exit
       --version            show the version and exit
 
-Replies that arrive after a line's wait has ended are reported on standard
-error as "late reply to line N" and not counted.
+A reply that arrives between exchanges (after a line's wait, before the
+next line is sent or the run ends) is reported on standard error as "late
+reply to line N" and not counted.
 
 Exit status: 0 every line got a reply (framed replies with the right block
 check), 1 a line got no reply in time or could not be sent, 2 a framed reply
