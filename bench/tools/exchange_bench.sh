@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Exchanges per second that one telvane-send process sustains against
 # telvane-sim, reading many lines from standard input, and the reply time of
-# each exchange (sent to reply received, as telvane-send prints it) as
+# each exchange (sent to reply arrived, as telvane-send prints it) as
 # p50 / p99 / max. Everything on 127.0.0.1; the simulator runs the built-in
-# rules and prints every exchange, as it does for an operator.
+# rules and prints its exchanges as it does for an operator (at most 100
+# lines a second, then a count of the rest).
 #
 #   bash bench/tools/exchange_bench.sh [--bin build/bin] [--lines 100000]
 set -euo pipefail

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "tools/sim/RuleLine.h"
+#include "tools/common/RuleLine.h"
 #include "tools/sim/RulesFile.h"
 
 namespace {
@@ -86,12 +86,38 @@ TEST(RulesFile, ReadsSectionsInOrderWithTheDefaultLast) {
   EXPECT_EQ(rules.rules[1].name, "Rule 2");
   EXPECT_EQ(rules.rules[2].name, "Default");
   std::mt19937_64 random(1);
-  EXPECT_EQ(rules.rules[2].replies[0].Expand({}, 1, random, false).bytes, "\x15");  // blanks around it dropped
+  EXPECT_EQ(rules.rules[2].replies[0].line.Expand({}, 1, random, false).bytes, "\x15");  // blanks around it dropped
   ASSERT_EQ(rules.periodic.size(), 1U);
   EXPECT_EQ(rules.periodic[0].every, std::chrono::milliseconds(500));
   EXPECT_EQ(rules.periodic[0].to->Text(), "127.0.0.2:9");
   EXPECT_TRUE(rules.periodic[0].start.has_value());
   EXPECT_FALSE(rules.periodic[0].stop.has_value());
+}
+
+TEST(RulesFile, EachReplyAndSendMayNameItsOwnDelay) {
+  const struct {
+    const char* value;
+    long long afterMicroseconds;
+    std::string bytes;
+  } cases[] = {
+      {"<ACK>", 0, "\x06"},
+      {"+50ms <STX>0,1,OK<ETX>{BCC}", 50'000, "\x02" "0,1,OK\x03\x86"s},
+      {"+0.25s\t \tdone", 250'000, "done"},  // tabs and blanks between delay and line
+      {"+1s", 1'000'000, ""},                // an empty datagram, a second later
+      {"+0ms +x", 0, "+x"},                  // only the first + names a delay
+      {"<43>50ms x", 0, "+50ms x"},          // a literal + at the start
+      {"a +50ms", 0, "a +50ms"},
+  };
+  for (const auto& c : cases) {
+    const std::string text =
+        std::string("[Rule r]\nRequest=q\nReply=") + c.value + "\n[Periodic p]\nEvery=1s\nSend=" + c.value + "\n";
+    const Rules rules = ParseRules(text, "rules", {});
+    std::mt19937_64 random(1);
+    for (const TimedLine& line : {rules.rules[0].replies[0], rules.periodic[0].sends[0]}) {
+      EXPECT_EQ(line.after.count(), c.afterMicroseconds) << c.value;
+      EXPECT_EQ(line.line.Expand({}, 1, random, false).bytes, c.bytes) << c.value;
+    }
+  }
 }
 
 TEST(RulesFile, FaultsNameTheirLine) {
@@ -106,6 +132,18 @@ TEST(RulesFile, FaultsNameTheirLine) {
       {"[Rule a]\nRequest=<abc>\n", "rules:2: Request: notation error 13"},
       {"[Rule a]\nRequest=a\nReply={RANDOM:5:1}\n", "rules:3: Reply: {RANDOM:5:1} needs two numbers"},
       {"[Rule a]\nRequest=a\nDelay=5\n", "rules:3: Delay: '5' is not a time"},
+      // A reply's own delay is hostile text like any other: refused with its line, never taken as a wait.
+      {"[Rule a]\nRequest=a\nReply=+\n", "rules:3: Reply: a line that starts with + names its delay first"},
+      {"[Rule a]\nRequest=a\nReply=+5 <ACK>\n", "names its delay first, as in +50ms <ACK>: '5' is not a time"},
+      {"[Rule a]\nRequest=a\nReply=+-5ms <ACK>\n", "rules:3: Reply: a line that starts with + names its delay first"},
+      {"[Rule a]\nRequest=a\nReply=+OK\n", "(a literal + at the start is written <43>)"},
+      {"[Rule a]\nRequest=a\nReply=+50msx\n", "'50msx' is not a time"},
+      {"[Rule a]\nRequest=a\nReply=+86401s x\n", "at most one day"},
+      {"[Rule a]\nRequest=a\nReply=+99999999999999999999999999ms x\n", "rules:3: Reply: a line that starts with +"},
+      {"[Rule a]\nRequest=a\nReply=+1e9s x\n", "rules:3: Reply: a line that starts with +"},
+      {"[Rule a]\nRequest=a\nReply=+nans x\n", "rules:3: Reply: a line that starts with +"},
+      {"[Rule a]\nRequest=a\nReply=+50ms <abc>\n", "rules:3: Reply: notation error 13"},
+      {"[Periodic p]\nEvery=1s\nSend=+1d x\n", "rules:3: Send: a line that starts with + names its delay first"},
       {"[Rule a]\nRequest=a\nrequest=b\n", "rules:3: 'request' given twice"},
       {"[Rule a]\njunk\n", "rules:2: expected KEY=VALUE"},
       {"[Rules a]\n", "rules:1: unknown section [Rules a]"},

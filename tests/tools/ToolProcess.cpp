@@ -1,5 +1,6 @@
 #include "tests/tools/ToolProcess.h"
 
+#include <QDeadlineTimer>
 #include <QFile>
 #include <QRegularExpression>
 
@@ -30,11 +31,37 @@ SimProcess::~SimProcess() {
   }
 }
 
+bool SimProcess::WaitFor(const std::string& part) {
+  const QDeadlineTimer deadline(20000);
+  for (;;) {
+    printed_ += process_.readAllStandardOutput().toStdString();
+    if (printed_.find(part) != std::string::npos) return true;
+    if (deadline.hasExpired() || !process_.waitForReadyRead(static_cast<int>(deadline.remainingTime()))) return false;
+  }
+}
+
 int SimProcess::Stop(std::string* out) {
   process_.terminate();
   process_.waitForFinished(5000);
-  *out = process_.readAllStandardOutput().toStdString();
+  *out = printed_ + process_.readAllStandardOutput().toStdString();
   return process_.exitStatus() == QProcess::NormalExit ? process_.exitCode() : -1;
+}
+
+SendSession::SendSession(const SimProcess& sim, const QStringList& arguments) {
+  process_.start(TELVANE_SEND, QStringList{"--to", sim.Address()} + arguments);
+  process_.waitForStarted(5000);
+}
+
+void SendSession::Write(const std::string& text) {
+  process_.write(text.data(), static_cast<qint64>(text.size()));
+  process_.waitForBytesWritten(5000);
+}
+
+SendResult SendSession::Finish() {
+  process_.closeWriteChannel();
+  process_.waitForFinished(30000);
+  return {process_.exitStatus() == QProcess::NormalExit ? process_.exitCode() : -1,
+          process_.readAllStandardOutput().toStdString(), process_.readAllStandardError().toStdString()};
 }
 
 SendResult RunTool(const QString& program, const QStringList& arguments, const std::string* input) {

@@ -24,6 +24,8 @@ class SimProcess {
 
   // "127.0.0.1:PORT", empty when the simulator did not start.
   QString Address() const { return address_; }
+  // Waits until it has printed `part` (at most 20 s); false if it did not.
+  bool WaitFor(const std::string& part);
   // Stops it with SIGTERM; its exit status, and all it printed in *out.
   int Stop(std::string* out);
 
@@ -31,6 +33,19 @@ class SimProcess {
   QTemporaryDir folder_;
   QProcess process_;
   QString address_;
+  std::string printed_;  // read by WaitFor
+};
+
+// telvane-send reading standard input as a script feeds it, line by line.
+class SendSession {
+ public:
+  SendSession(const SimProcess& sim, const QStringList& arguments);
+  void Write(const std::string& text);
+  // Closes its standard input and waits for it to end.
+  SendResult Finish();
+
+ private:
+  QProcess process_;
 };
 
 // Runs a tool to its end, feeding it `input` on standard input when given.

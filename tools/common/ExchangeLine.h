@@ -13,7 +13,7 @@
 inline constexpr std::string_view kTagIn = "  [IN]   ";
 inline constexpr std::string_view kTagOut = "  [OUT]  ";
 inline constexpr std::string_view kTagDrop = "  [DROP] ";  // a reply held back on purpose
-inline constexpr std::string_view kTagLate = "  [LATE] ";  // a reply after its exchange had ended
+inline constexpr std::string_view kTagNotPrinted = "  [...]  ";  // how many lines a flood left out
 
 // The current UTC time of day, "HH:MM:SS.mmm".
 std::string UtcTimeOfDay();

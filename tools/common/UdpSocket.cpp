@@ -15,6 +15,9 @@ std::optional<UdpSocket> UdpSocket::Bind(const Endpoint& local, std::string* err
     return std::nullopt;
   }
   UdpSocket socket(fd);
+  // The kernel stamps each datagram with its arrival (read in TryReceive).
+  const int on = 1;
+  ::setsockopt(fd, SOL_SOCKET, SO_TIMESTAMPNS, &on, sizeof on);
   if (::bind(fd, reinterpret_cast<const sockaddr*>(&local.address), sizeof local.address) != 0) {
     *error = "cannot bind " + local.Text() + ": " + std::strerror(errno);
     return std::nullopt;
@@ -62,13 +65,30 @@ bool UdpSocket::SendTo(std::string_view bytes, const Endpoint& to, std::string* 
 
 std::optional<Datagram> UdpSocket::TryReceive() {
   Datagram datagram;
-  socklen_t length = sizeof datagram.from.address;
-  const ssize_t size = ::recvfrom(fd_, buffer_.data(), buffer_.size(), 0,
-                                  reinterpret_cast<sockaddr*>(&datagram.from.address), &length);
+  iovec data{buffer_.data(), buffer_.size()};
+  alignas(cmsghdr) char control[CMSG_SPACE(sizeof(timespec))];
+  msghdr message{};
+  message.msg_name = &datagram.from.address;
+  message.msg_namelen = sizeof datagram.from.address;
+  message.msg_iov = &data;
+  message.msg_iovlen = 1;
+  message.msg_control = control;
+  message.msg_controllen = sizeof control;
+  const ssize_t size = ::recvmsg(fd_, &message, 0);
   // Errors reported on a datagram socket (a refused earlier send) are not
   // datagrams; they are skipped like an empty queue.
   if (size < 0) return std::nullopt;
   datagram.bytes.assign(buffer_.data(), static_cast<std::size_t>(size));
+  datagram.arrived = std::chrono::system_clock::now();  // should the stamp be missing
+  for (cmsghdr* header = CMSG_FIRSTHDR(&message); header; header = CMSG_NXTHDR(&message, header)) {
+    if (header->cmsg_level == SOL_SOCKET && header->cmsg_type == SCM_TIMESTAMPNS) {
+      timespec stamp{};
+      std::memcpy(&stamp, CMSG_DATA(header), sizeof stamp);
+      datagram.arrived =
+          std::chrono::system_clock::time_point(std::chrono::duration_cast<std::chrono::system_clock::duration>(
+              std::chrono::seconds(stamp.tv_sec) + std::chrono::nanoseconds(stamp.tv_nsec)));
+    }
+  }
   return datagram;
 }
 

@@ -11,14 +11,17 @@
 struct Datagram {
   std::string bytes;
   Endpoint from;
+  // When the kernel took it in, not when it was read: a reply that waited in
+  // the socket while the reader was busy still has its true time.
+  std::chrono::system_clock::time_point arrived;
 };
 
 class UdpSocket {
  public:
   using Clock = std::chrono::steady_clock;
 
-  // A socket bound to `local` (port 0: a free port), or nothing with the
-  // reason in *error.
+  // A socket bound to `local` (port 0: a free port) that stamps each
+  // datagram with its arrival, or nothing with the reason in *error.
   static std::optional<UdpSocket> Bind(const Endpoint& local, std::string* error);
 
   UdpSocket(UdpSocket&& other) noexcept;

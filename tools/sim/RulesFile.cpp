@@ -103,7 +103,7 @@ class Parser {
       rule_.request = RuleLine::Parse(value, LineUse::Request);
       requestSeen_ = true;
     } else if (key == "reply") {
-      rule_.replies.push_back(RuleLine::Parse(value, LineUse::Reply));
+      rule_.replies.push_back(Timed(value));
     } else if (key == "delay") {
       rule_.delay = Time(value);
     } else {
@@ -117,8 +117,9 @@ class Parser {
       periodic_.every = Time(value);
       if (periodic_.every.count() == 0) throw std::runtime_error("must be longer than 0 ms");
     } else if (key == "send") {
-      periodic_.sends.push_back(RuleLine::Parse(value, LineUse::Reply));
-      if (periodic_.sends.back().HighestCapture() > 0) throw std::runtime_error("has no request whose {*} it could repeat");
+      periodic_.sends.push_back(Timed(value));
+      if (periodic_.sends.back().line.HighestCapture() > 0)
+        throw std::runtime_error("has no request whose {*} it could repeat");
     } else if (key == "to") {
       std::string error;
       periodic_.to = ParseEndpoint(value, addresses_, &error);
@@ -132,6 +133,26 @@ class Parser {
     }
   }
 
+  // "+50ms <ACK>": the delay up to the first blank, then the line.
+  static TimedLine Timed(const std::string& value) {
+    TimedLine timed;
+    std::string_view line = value;
+    if (line.starts_with('+')) {
+      const std::size_t blank = line.find_first_of(" \t");
+      const std::string delay(line.substr(1, blank == std::string_view::npos ? blank : blank - 1));
+      std::string error;
+      const auto after = ParseWaitTime(delay, &error);
+      if (!after) {
+        throw std::runtime_error("a line that starts with + names its delay first, as in +50ms <ACK>: " + error +
+                                 " (a literal + at the start is written <43>)");
+      }
+      timed.after = *after;
+      line = blank == std::string_view::npos ? std::string_view() : Trimmed(line.substr(blank));
+    }
+    timed.line = RuleLine::Parse(std::string(line), LineUse::Reply);
+    return timed;
+  }
+
   static std::chrono::microseconds Time(const std::string& value) {
     std::string error;
     const auto time = ParseWaitTime(value, &error);
@@ -142,9 +163,9 @@ class Parser {
   void FinishSection() {
     if (kind_ == Kind::Rule || kind_ == Kind::Default) {
       if (!requestSeen_) Fail("[Rule " + rule_.name + "] has no Request", sectionLine_);
-      for (const RuleLine& reply : rule_.replies) {
-        if (reply.HighestCapture() > rule_.request.Wildcards()) {
-          Fail("a Reply uses {" + std::to_string(reply.HighestCapture()) + "}, but the Request has only " +
+      for (const TimedLine& reply : rule_.replies) {
+        if (reply.line.HighestCapture() > rule_.request.Wildcards()) {
+          Fail("a Reply uses {" + std::to_string(reply.line.HighestCapture()) + "}, but the Request has only " +
                    std::to_string(rule_.request.Wildcards()) + " {*}",
                sectionLine_);
         }

@@ -29,8 +29,12 @@ std::string Milliseconds(std::chrono::microseconds time) {
 
 }  // namespace
 
-Simulator::Simulator(Rules rules, UdpSocket socket, FaultSettings faults, std::uint64_t seed, std::FILE* out)
-    : rules_(std::move(rules)), socket_(std::move(socket)), faults_(faults), out_(out) {
+Simulator::Simulator(Rules rules, UdpSocket socket, FaultSettings faults, std::uint64_t seed, std::FILE* out,
+                     std::uint64_t linesPerSecond)
+    : rules_(std::move(rules)),
+      socket_(std::move(socket)),
+      faults_(faults),
+      printer_(linesPerSecond, [out](const std::string& line, bool error) { PrintLine(error ? stderr : out, line); }) {
   for (std::size_t i = 0; i < rules_.rules.size(); ++i) ruleStates_.push_back({0, SeededRandom(seed, 1, i)});
   const Clock::time_point now = Clock::now();
   for (std::size_t i = 0; i < rules_.periodic.size(); ++i) {
@@ -45,6 +49,7 @@ void Simulator::Run(int stopFd) {
     const Clock::time_point now = Clock::now();
     RunPeriodic(now);
     SendDue(now);
+    printer_.Tick(now);
     timespec timeout{};
     const std::optional<Clock::time_point> wake = NextWake();
     if (wake) {
@@ -53,7 +58,10 @@ void Simulator::Run(int stopFd) {
       timeout.tv_nsec = static_cast<long>(left.count() % 1'000'000'000);
     }
     if (::ppoll(watched.data(), watched.size(), wake ? &timeout : nullptr, nullptr) < 0) continue;
-    if (watched[1].revents != 0) return;
+    if (watched[1].revents != 0) {
+      printer_.Flush();
+      return;
+    }
     if (watched[0].revents != 0) {
       for (int i = 0; i < kReceiveBatch; ++i) {
         const std::optional<Datagram> datagram = socket_.TryReceive();
@@ -71,9 +79,13 @@ void Simulator::Handle(const Datagram& datagram, Clock::time_point now) {
   std::size_t rule = 0;
   while (rule < rules_.rules.size() && !rules_.rules[rule].request.Match(datagram.bytes, &captures)) ++rule;
   const bool matched = rule < rules_.rules.size();
-  std::string note = JoinNotes(BadBlockCheckNote(datagram.bytes), matched ? "rule " + rules_.rules[rule].name : "no rule");
-  note = JoinNotes(note, StartOrStopPeriodic(datagram.bytes, now));
-  PrintLine(out_, ExchangeLine(kTagIn, datagram.from.Text(), fkt_RawToSpecialChars(datagram.bytes), note));
+  const std::string periodicNote = StartOrStopPeriodic(datagram.bytes, now);
+  printer_.Print(ExchangePrinter::Kind::Received, now, [&] {
+    const std::string note =
+        JoinNotes(JoinNotes(BadBlockCheckNote(datagram.bytes), matched ? "rule " + rules_.rules[rule].name : "no rule"),
+                  periodicNote);
+    return ExchangeLine(kTagIn, datagram.from.Text(), fkt_RawToSpecialChars(datagram.bytes), note);
+  });
   if (matched) Answer(rule, captures, datagram.from, now);
 }
 
@@ -102,12 +114,13 @@ void Simulator::Answer(std::size_t rule, const std::vector<std::string>& capture
   ++state.count;
   std::chrono::microseconds jitter{0};
   if (faults_.jitter.count() > 0) {
-    jitter = std::chrono::microseconds(
-        std::uniform_int_distribution<std::int64_t>(0, faults_.jitter.count())(state.random));
+    jitter =
+        std::chrono::microseconds(std::uniform_int_distribution<std::int64_t>(0, faults_.jitter.count())(state.random));
   }
-  const std::string note = "rule " + answering.name + (faults_.jitter.count() > 0 ? ", jitter " + Milliseconds(jitter) : "");
-  for (const RuleLine& reply : answering.replies) {
-    Schedule(reply, captures, state.count, state.random, to, now + answering.delay + jitter, note);
+  const std::string note =
+      "rule " + answering.name + (faults_.jitter.count() > 0 ? ", jitter " + Milliseconds(jitter) : "");
+  for (const TimedLine& reply : answering.replies) {
+    Schedule(reply.line, captures, state.count, state.random, to, now + answering.delay + reply.after + jitter, note);
   }
 }
 
@@ -122,8 +135,8 @@ void Simulator::RunPeriodic(Clock::time_point now) {
     const std::optional<Endpoint> to = periodic.to ? periodic.to : lastPeer_;
     if (!to) continue;  // nobody to send to until a first datagram arrives
     ++state.count;
-    for (const RuleLine& line : periodic.sends) {
-      Schedule(line, {}, state.count, state.random, *to, now, "periodic " + periodic.name);
+    for (const TimedLine& send : periodic.sends) {
+      Schedule(send.line, {}, state.count, state.random, *to, now + send.after, "periodic " + periodic.name);
     }
   }
 }
@@ -143,22 +156,26 @@ void Simulator::SendDue(Clock::time_point now) {
     const Outgoing outgoing = queue_.top();
     queue_.pop();
     std::string_view tag = kTagDrop;
+    ExchangePrinter::Kind kind = ExchangePrinter::Kind::Dropped;
     if (!outgoing.drop) {
       std::string error;
       if (!socket_.SendTo(outgoing.bytes, outgoing.to, &error)) {
-        std::fprintf(stderr, "telvane-sim: %s\n", error.c_str());
+        printer_.Print(ExchangePrinter::Kind::SendFailed, now, [&] { return "telvane-sim: " + error; });
         continue;
       }
       ++sent_;
       tag = kTagOut;
+      kind = ExchangePrinter::Kind::Sent;
     }
-    PrintLine(out_, ExchangeLine(tag, outgoing.to.Text(), fkt_RawToSpecialChars(outgoing.bytes), outgoing.note));
+    printer_.Print(kind, now, [&] {
+      return ExchangeLine(tag, outgoing.to.Text(), fkt_RawToSpecialChars(outgoing.bytes), outgoing.note);
+    });
   }
 }
 
 std::optional<Simulator::Clock::time_point> Simulator::NextWake() const {
-  std::optional<Clock::time_point> wake;
-  if (!queue_.empty()) wake = queue_.top().due;
+  std::optional<Clock::time_point> wake = printer_.NextTick();
+  if (!queue_.empty() && (!wake || queue_.top().due < *wake)) wake = queue_.top().due;
   for (const PeriodicState& state : periodicStates_) {
     if (state.running && (!wake || state.next < *wake)) wake = state.next;
   }

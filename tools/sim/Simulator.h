@@ -1,9 +1,9 @@
 #pragma once
-// The instrument stand-in at work: every datagram that arrives is printed,
-// matched against the rules in order and answered by the first rule that
-// matches; periodic rules send on their own clock. Replies and periodic lines
-// go through one queue ordered by the time they are due, so delays never
-// hold up other requests.
+// The instrument stand-in at work: every datagram that arrives is printed
+// (up to a number of lines a second, ExchangePrinter.h), matched against the
+// rules in order and answered by the first rule that matches; periodic rules
+// send on their own clock. Replies and periodic lines go through one queue
+// ordered by the time they are due, so delays never hold up other requests.
 //
 // Faults are decided per datagram sent, from a random source of each rule
 // seeded from the run's seed and the rule's place, so the same seed and the
@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "tools/common/UdpSocket.h"
+#include "tools/sim/ExchangePrinter.h"
 #include "tools/sim/RulesFile.h"
 
 struct FaultSettings {
@@ -30,7 +31,9 @@ struct FaultSettings {
 
 class Simulator {
  public:
-  Simulator(Rules rules, UdpSocket socket, FaultSettings faults, std::uint64_t seed, std::FILE* out);
+  // Prints to `out` at most `linesPerSecond` lines a second (0: no limit).
+  Simulator(Rules rules, UdpSocket socket, FaultSettings faults, std::uint64_t seed, std::FILE* out,
+            std::uint64_t linesPerSecond);
 
   // Serves until `stopFd` becomes readable (a signalfd for SIGINT and SIGTERM).
   void Run(int stopFd);
@@ -74,7 +77,7 @@ class Simulator {
   Rules rules_;
   UdpSocket socket_;
   FaultSettings faults_;
-  std::FILE* out_;
+  ExchangePrinter printer_;
   std::vector<RuleState> ruleStates_;
   std::vector<PeriodicState> periodicStates_;
   std::priority_queue<Outgoing, std::vector<Outgoing>, std::greater<>> queue_;

@@ -35,6 +35,10 @@ datagram as its rules say, printing every datagram received and sent
       --jitter TIME          add up to TIME (e.g. 20ms) to each answer's delay
       --seed N               the random source's seed (default: a fresh one,
                              shown in the first line, to repeat a run)
+      --print-limit N        print at most N lines a second about datagrams
+                             (default 100; 0: no limit); beyond it, one line
+                             at the end of the second says how many were not
+                             printed
       --allow-remote         allow addresses outside 127.0.0.0/8
   -h, --help                 show this help and exit
       --version              show the version and exit
@@ -44,13 +48,16 @@ the port is bound. Exit status: 0 stopped by SIGINT or SIGTERM, 1 the port
 could not be bound, 64 bad usage or a bad rules file.
 )";
 
-enum Option { kDrop = 1000, kCorrupt, kDuplicate, kJitter, kSeed, kAllowRemote, kPrintRules };
+enum Option { kDrop = 1000, kCorrupt, kDuplicate, kJitter, kSeed, kAllowRemote, kPrintRules, kPrintLimit };
 
 struct Options {
   std::string listen = "127.0.0.1:8364";
   std::string rulesFile;
   FaultSettings faults;
   std::optional<std::uint64_t> seed;
+  // Lines about datagrams per second: enough to follow an operator's
+  // exchanges, a few kilobytes a second under a flood.
+  std::uint64_t printLimit = 100;
   bool allowRemote = false;
 };
 
@@ -62,6 +69,7 @@ Options Parse(int argc, char** argv) {
       {"jitter", required_argument, nullptr, kJitter}, {"seed", required_argument, nullptr, kSeed},
       {"allow-remote", no_argument, nullptr, kAllowRemote},
       {"print-rules", no_argument, nullptr, kPrintRules},
+      {"print-limit", required_argument, nullptr, kPrintLimit},
       {"help", no_argument, nullptr, 'h'},           {"version", no_argument, nullptr, kVersionOption},
       {nullptr, 0, nullptr, 0}};
   Options o;
@@ -74,6 +82,7 @@ Options Parse(int argc, char** argv) {
       case kDuplicate: o.faults.duplicatePercent = NumberOption(kTool, "--duplicate", value, 0, 100); break;
       case kJitter: o.faults.jitter = TimeOption(kTool, "--jitter", value); break;
       case kSeed: o.seed = WholeNumberOption(kTool, "--seed", value, UINT64_MAX); break;
+      case kPrintLimit: o.printLimit = WholeNumberOption(kTool, "--print-limit", value, 1'000'000'000); break;
       case kAllowRemote: o.allowRemote = true; break;
       case kPrintRules:
         std::fwrite(kBuiltInRules.data(), 1, kBuiltInRules.size(), stdout);
@@ -124,7 +133,7 @@ int main(int argc, char** argv) {
               static_cast<unsigned long long>(seed));
   std::fflush(stdout);
 
-  Simulator simulator(std::move(rules), std::move(*socket), options.faults, seed, stdout);
+  Simulator simulator(std::move(rules), std::move(*socket), options.faults, seed, stdout, options.printLimit);
   simulator.Run(stopFd);
   std::printf("%s: stopped after %llu datagrams received, %llu sent\n", kTool,
               static_cast<unsigned long long>(simulator.Received()), static_cast<unsigned long long>(simulator.Sent()));

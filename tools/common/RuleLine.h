@@ -1,6 +1,7 @@
 #pragma once
-// One line of a simulator rule: a request pattern or a reply, written in the
-// notation with placeholders in braces, and read once when the rules load.
+// A line in the notation with placeholders in braces, read once: a pattern
+// that a datagram must match (a request of telvane-sim's rules, the replies
+// telvane-send --expect waits for) or a reply the simulator builds.
 //
 //   {BCC}              the block check over everything before it, as the
 //                      block-check button computes it; in a request, the byte

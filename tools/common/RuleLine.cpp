@@ -1,4 +1,4 @@
-#include "tools/sim/RuleLine.h"
+#include "tools/common/RuleLine.h"
 
 #include <algorithm>
 #include <charconv>
