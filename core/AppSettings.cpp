@@ -61,7 +61,6 @@ void ReportExposedSettingsFolder(const std::string& settingsFolder) {
   const std::string folder = settingsFolder.substr(0, settingsFolder.find_last_not_of('/') + 1);
   const std::string parent = folder.substr(0, folder.rfind('/'));
   std::string reasons;
-  std::string exposedPath;
   for (const std::string& path : {parent, folder}) {
     int reason = 0;
     switch (SharedFolderExposure(path)) {
@@ -77,7 +76,6 @@ void ReportExposedSettingsFolder(const std::string& settingsFolder) {
         reason = 8022;
         break;
     }
-    if (exposedPath.empty()) exposedPath = path;
     reasons += "\r\n" + path + ": " + fkt_LoadResText(reason);
   }
   if (reasons.empty()) return;
@@ -87,7 +85,7 @@ void ReportExposedSettingsFolder(const std::string& settingsFolder) {
     if (SharedFolderExposure(path) == FolderExposure::ForeignLink) command += "rm " + path + "; mkdir " + path + "; ";
     return command + "chown " + owner + " " + path + "; chmod " + mode + " " + path;
   };
-  const std::string text = fkt_LoadResText(8020) + "\r\n" + exposedPath + reasons + "\r\n\r\n" +
+  const std::string text = fkt_LoadResText(8020) + reasons + "\r\n\r\n" +
                            fkt_FormatInsertParam(fkt_LoadResText(8024), parent, folder) + "\r\n" +
                            "getent group telvane >/dev/null || groupadd --system telvane; " +
                            restore(parent, "root:root", "0755") + "; " + restore(folder, "root:telvane", "2775");
