@@ -9,10 +9,11 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <filesystem>
 #include <new>
+#include <random>
 #include <utility>
 
+#include "console/StoreFolder.h"
 #include "console/TimeOfDay.h"
 
 namespace {
@@ -27,24 +28,22 @@ std::int64_t DayOf(std::int64_t utcMicroseconds) {
   return utcMicroseconds % kMicrosecondsPerDay < 0 ? day - 1 : day;
 }
 
-// An unnamed file in `folder` (created for the user alone if missing), or -1
-// with the reason. Where the file system has no unnamed files, a file with a
-// random name is created exclusively and its name removed at once.
-int OpenUnnamedFile(const std::string& folder, std::string* reason) {
-  std::error_code ignored;
-  std::filesystem::create_directories(std::filesystem::path(folder).parent_path(), ignored);
-  ::mkdir(folder.c_str(), 0700);
-  int fd = ::open(folder.c_str(), O_TMPFILE | O_RDWR | O_EXCL | O_CLOEXEC, 0600);
-  if (fd >= 0) return fd;
-  if (errno == EOPNOTSUPP || errno == EISDIR) {
-    std::string name = folder + "/telvane-list-XXXXXX";
-    fd = ::mkostemp(name.data(), O_CLOEXEC);
+// An unnamed file in the folder, or -1 (errno says why). Where the file
+// system has no unnamed files, a file with a random name is created
+// exclusively and its name removed at once.
+int OpenUnnamedFile(int folder) {
+  int fd = ::openat(folder, ".", O_TMPFILE | O_RDWR | O_EXCL | O_CLOEXEC, 0600);
+  if (fd >= 0 || (errno != EOPNOTSUPP && errno != EISDIR)) return fd;
+  std::random_device random;
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    const std::string name = ".telvane-list-" + std::to_string(random()) + std::to_string(random());
+    fd = ::openat(folder, name.c_str(), O_CREAT | O_EXCL | O_RDWR | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (fd >= 0) {
-      ::unlink(name.c_str());
+      ::unlinkat(folder, name.c_str(), 0);
       return fd;
     }
+    if (errno != EEXIST) return -1;
   }
-  *reason = folder + ": " + std::strerror(errno);
   return -1;
 }
 
@@ -206,16 +205,22 @@ void TrafficStore::Settle() {
 
 bool TrafficStore::OpenFiles() {
   std::string reasons;
-  for (const std::string& folder : folders_) {
+  for (const std::string& path : folders_) {
     std::string reason;
-    const int data = OpenUnnamedFile(folder, &reason);
-    const int records = data < 0 ? -1 : OpenUnnamedFile(folder, &reason);
-    if (records >= 0) {
-      dataFd_ = data;
-      recordFd_ = records;
-      return true;
+    const int folder = OpenStoreFolder(path, &reason);
+    if (folder >= 0) {
+      const int data = OpenUnnamedFile(folder);
+      const int records = data < 0 ? -1 : OpenUnnamedFile(folder);
+      const int error = errno;
+      ::close(folder);
+      reason = path + ": " + std::strerror(error);
+      if (records >= 0) {
+        dataFd_ = data;
+        recordFd_ = records;
+        return true;
+      }
+      if (data >= 0) ::close(data);
     }
-    if (data >= 0) ::close(data);
     reasons += (reasons.empty() ? "" : "; ") + reason;
   }
   Fail(reasons.empty() ? std::string("no folder for the list's file") : reasons);
@@ -260,8 +265,9 @@ TrafficStore::Meta TrafficStore::MetaOf(const Record& record, std::uint64_t entr
   auto day = days_.end();
   if (days_.size() == 1 && days_.front().entry <= entry) {
     day = days_.begin();
-  } else if (const auto after = std::upper_bound(days_.begin(), days_.end(), entry,
-                                                 [](std::uint64_t at, const DayStart& start) { return at < start.entry; });
+  } else if (const auto after =
+                 std::upper_bound(days_.begin(), days_.end(), entry,
+                                  [](std::uint64_t at, const DayStart& start) { return at < start.entry; });
              after != days_.begin()) {
     day = std::prev(after);
   }

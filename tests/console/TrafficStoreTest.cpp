@@ -2,10 +2,12 @@
 // entries already live mostly in its file.
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <unistd.h>
 
 #include <csignal>
 #include <filesystem>
 #include <random>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -134,6 +136,61 @@ TEST(TrafficStore, FullDiskIsReportedOnceAndNewEntriesStayInMemory) {
   EXPECT_LE(store.MemoryBytes(), kTiny.memoryBudget + 9000);
   EXPECT_EQ(store.TakeProblem(), "");
   ExpectAllReadBack(store, entries);
+}
+
+// The folders the store's open unnamed files were made in, as the kernel
+// names them ("FOLDER/#INODE (deleted)").
+std::set<std::string> UnnamedFileFolders() {
+  std::set<std::string> folders;
+  for (const auto& fd : std::filesystem::directory_iterator("/proc/self/fd")) {
+    std::error_code error;
+    const std::string target = std::filesystem::read_symlink(fd.path(), error).string();
+    const std::size_t name = target.rfind("/#");
+    if (!error && name != std::string::npos && target.ends_with(" (deleted)")) folders.insert(target.substr(0, name));
+  }
+  return folders;
+}
+
+TEST(TrafficStore, ACacheFolderReachedThroughAnotherUsersLinkOrFolderIsNotUsed) {
+  // Root with another user's cache path (sudo -E, su -m): that user's links
+  // and folders must not decide where root's files and folders go.
+  if (::geteuid() != 0) GTEST_SKIP() << "needs root to plant another user's links and folders";
+  constexpr uid_t kOtherUser = 4242;
+  namespace fs = std::filesystem;
+  FakePlatform platform;
+  const fs::path target = platform.root / "target";
+  fs::create_directories(target);
+  fs::create_directories(platform.root / "home");
+  fs::create_symlink(target, platform.root / "home" / ".cache");
+  ASSERT_EQ(::lchown((platform.root / "home" / ".cache").c_str(), kOtherUser, kOtherUser), 0);
+  fs::create_directories(platform.root / "alice");
+  ASSERT_EQ(::chown((platform.root / "alice").c_str(), kOtherUser, kOtherUser), 0);
+  fs::create_directories(platform.root / "theirs");
+  ASSERT_EQ(::chown((platform.root / "theirs").c_str(), kOtherUser, kOtherUser), 0);
+  fs::create_directories(platform.root / "open");
+  fs::permissions(platform.root / "open", fs::perms::all);
+
+  const std::string fallback = platform.scratchFolders[0];
+  const struct {
+    const char* what;
+    fs::path folder;
+  } cases[] = {
+      {"a link of another user in the path", platform.root / "home" / ".cache" / "telvane"},
+      {"a folder of another user in the path", platform.root / "alice" / ".cache" / "telvane"},
+      {"a folder of another user", platform.root / "theirs"},
+      {"a folder every user may write to", platform.root / "open"},
+  };
+  for (const auto& c : cases) {
+    TrafficStore store({c.folder.string(), fallback}, kTiny);
+    for (const Appended& e : Entries(500)) store.Append(e.kind, e.us, e.bytes, e.badFrame);
+    store.Settle();
+    EXPECT_EQ(store.TakeProblem(), "") << c.what;
+    EXPECT_GT(store.FileBytes(), 0U) << c.what;
+    EXPECT_EQ(UnnamedFileFolders(), std::set<std::string>{fallback}) << c.what;
+  }
+  // Nothing was made where the other user's link and folder point.
+  EXPECT_TRUE(fs::is_empty(target));
+  EXPECT_TRUE(fs::is_empty(platform.root / "alice"));
 }
 
 }  // namespace
