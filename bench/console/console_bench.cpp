@@ -47,7 +47,7 @@
 //          the entry furthest away (round the whole list); then "Save list
 //          as..." of every entry, from the menu's handler to the renamed
 //          file, and the file's size.
-// fulldisk: R (default 500000) datagrams per second for S (default 40)
+// fulldisk: R (default 400000) datagrams per second for S (default 50)
 //          seconds while the list's file cannot be written (--store-folder
 //          names a folder on a full file system, see run_all.sh): the peak
 //          resident size above the idle one against the list's memory
@@ -384,8 +384,8 @@ int Tools(ConsoleUnderLoad& console, const Options& o) {
 
 int FullDisk(ConsoleUnderLoad& console, const Options& o) {
   if (o.Text("--store-folder", "").empty()) Usage("fulldisk needs --store-folder");
-  const double rate = o.Number("--rate", 500'000, 1, 1e7);
-  const double seconds = o.Number("--seconds", 40, 1, 600);
+  const double rate = o.Number("--rate", 400'000, 1, 1e7);
+  const double seconds = o.Number("--seconds", 50, 1, 600);
   ConsoleUnderLoad::Idle(1);
   const std::size_t idle = ResidentBytes();
   ResetPeakResident();
