@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "core/Descriptor.h"
 #include "core/StringTable.h"
 
 namespace {
@@ -17,26 +18,6 @@ namespace {
 // As many links as the kernel follows in one path.
 constexpr int kMaxLinks = 40;
 constexpr int kFolderFlags = O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
-
-class Descriptor {
- public:
-  explicit Descriptor(int fd) : fd_(fd) {}
-  ~Descriptor() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  Descriptor(Descriptor&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
-  Descriptor& operator=(Descriptor&& other) noexcept {
-    std::swap(fd_, other.fd_);
-    return *this;
-  }
-  Descriptor(const Descriptor&) = delete;
-  Descriptor& operator=(const Descriptor&) = delete;
-  int Get() const { return fd_; }
-  int Release() { return std::exchange(fd_, -1); }
-
- private:
-  int fd_;
-};
 
 bool OwnedByUserOrRoot(const struct stat& info) { return info.st_uid == ::geteuid() || info.st_uid == 0; }
 
