@@ -86,10 +86,12 @@ class TrafficStore {
   TrafficStore(const TrafficStore&) = delete;
   TrafficStore& operator=(const TrafficStore&) = delete;
 
-  // utcMicroseconds: the entry's time, microseconds since 1970 (UTC). False
-  // when the entry was not listed but counted in a notice (the memory limit).
+  // utcMicroseconds: the entry's time, microseconds since 1970 (UTC); kind:
+  // any but Notice, which the store makes itself. False when the entry was
+  // not listed but counted in a notice (the memory limit).
   bool Append(EntryKind kind, std::int64_t utcMicroseconds, std::string_view bytes, bool badFrame = false);
   std::uint64_t Count() const { return count_; }
+  // What the entry of a Notice stands for.
   const NotListed& NoticeOf(const Meta& meta) const { return notices_[meta.notice]; }
   // The entries not listed since the start or Clear; changes when a notice
   // entry's counts do.
