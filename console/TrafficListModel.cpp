@@ -6,16 +6,17 @@
 #include "console/TimeOfDay.h"
 #include "core/CodePage.h"
 #include "core/Platform.h"
+#include "core/StringTable.h"
 #include "notation/Notation.h"
 #include "platform/QtText.h"
 
 namespace {
 constexpr std::string_view kOutTag = "  [OUT]  ";
 constexpr std::string_view kInTag = "  [IN]   ";
+constexpr std::string_view kNoticeTag = "  [---]  ";
 constexpr std::size_t kTimeChars = 12;
 
 bool ShowsTime(EntryKind kind) { return kind != EntryKind::IncomingRaw; }
-bool Incoming(EntryKind kind) { return !IsOutgoing(kind); }
 
 constexpr std::string_view kOutTagLower = "  [out]  ";
 constexpr std::string_view kInTagLower = "  [in]   ";
@@ -24,7 +25,7 @@ void AppendTimeAndTag(const TrafficStore::Meta& meta, std::string& text) {
   const std::size_t at = text.size();
   text.resize(at + kTimeChars);
   FormatTimeOfDay(meta.millisecondOfDay, '.', text.data() + at);
-  text += IsOutgoing(meta.kind) ? kOutTag : kInTag;
+  text += IsOutgoing(meta.kind) ? kOutTag : meta.kind == EntryKind::Notice ? kNoticeTag : kInTag;
 }
 }  // namespace
 
@@ -35,24 +36,31 @@ TrafficListModel::TrafficListModel(std::vector<std::string> folders, TrafficStor
     : QObject(parent), store_(std::move(folders), limits) {}
 
 void TrafficListModel::Append(Kind kind, std::int64_t utcMicroseconds, std::string_view bytes, bool badFrame) {
-  if (IsOutgoing(kind)) outgoing_.push_back(store_.Count());
-  store_.Append(kind, utcMicroseconds, bytes, badFrame);
+  const std::uint64_t entry = store_.Count();
+  if (store_.Append(kind, utcMicroseconds, bytes, badFrame) && IsOutgoing(kind)) outgoing_.push_back(entry);
 }
 
 void TrafficListModel::Commit() {
   const std::string problem = store_.TakeProblem();
   if (!problem.empty()) emit StoreFailed(ToQString(problem));
   const std::uint64_t first = shown_;
-  if (store_.Count() == first) return;
-  shown_ = store_.Count();
-  emit EntriesAdded(first, shown_);
+  if (store_.Count() != first) {
+    shown_ = store_.Count();
+    emit EntriesAdded(first, shown_);
+  }
+  if (store_.NotListedCount() != notListedShown_) {
+    notListedShown_ = store_.NotListedCount();
+    // A notice listed by this commit is painted as a new entry.
+    const std::optional<std::uint64_t> notice = store_.CountingNotice();
+    if (notice && *notice < first) emit EntryChanged(*notice);
+  }
 }
 
 void TrafficListModel::Clear() {
   store_.Clear();
   outgoing_.clear();
   outgoing_.shrink_to_fit();
-  shown_ = 0;
+  shown_ = notListedShown_ = 0;
   ++generation_;
   emit Cleared();
 }
@@ -70,7 +78,9 @@ std::string TrafficListModel::EntryTextStart(std::uint64_t entry, std::size_t ma
   const std::size_t room = maxChars > text.size() ? maxChars - text.size() : 0;
   const std::string bytes = store_.EntryBytes(entry, room);
   *cut = bytes.size() < meta.length;
-  if (meta.kind == Kind::IncomingDisplay) {
+  if (meta.kind == Kind::Notice) {
+    text += NoticeText(meta);
+  } else if (meta.kind == Kind::IncomingDisplay) {
     text += fkt_RawToSpecialChars(bytes);
   } else {
     text += bytes;
@@ -84,6 +94,14 @@ std::string TrafficListModel::EntryTextStart(std::uint64_t entry, std::size_t ma
 
 std::string_view TrafficListModel::NotationText(std::uint64_t entry, TextBuffers& buffers, bool lowerCase) const {
   const TrafficStore::Meta meta = store_.ReadEntry(entry, buffers.bytes);
+  if (meta.kind == Kind::Notice) {
+    // The program's own words: no notation to apply.
+    buffers.text.clear();
+    AppendTimeAndTag(meta, buffers.text);
+    buffers.text += NoticeText(meta);
+    if (lowerCase) std::transform(buffers.text.begin(), buffers.text.end(), buffers.text.begin(), Cp1252ToLower);
+    return buffers.text;
+  }
   const std::string& bytes = buffers.bytes;
   const std::size_t room = kTimeChars + kInTag.size() + bytes.size() * kDisplayRoomPerByte + kDisplayRoomExtra;
   if (buffers.text.size() < room) buffers.text.resize(std::max(room, 2 * buffers.text.size()));
@@ -105,8 +123,20 @@ std::string_view TrafficListModel::NotationText(std::uint64_t entry, TextBuffers
   return {start, static_cast<std::size_t>(out - start)};
 }
 
+std::string TrafficListModel::NoticeText(const TrafficStore::Meta& meta) const {
+  const TrafficStore::NotListed& notice = store_.NoticeOf(meta);
+  std::string why;
+  switch (notice.cause) {
+    case TrafficStore::NotListedCause::FileFailed: why = fkt_FormatInsertParam(fkt_LoadResText(8111), notice.reason); break;
+    case TrafficStore::NotListedCause::FileBehind: why = fkt_LoadResText(8112); break;
+    case TrafficStore::NotListedCause::NoMemory: why = fkt_LoadResText(8113); break;
+  }
+  return fkt_FormatInsertParam(fkt_LoadResText(8110), std::to_string(notice.received), std::to_string(notice.sent),
+                               why);
+}
+
 std::optional<FrameBlockCheck> TrafficListModel::FrameCheckOf(std::uint64_t entry) const {
-  if (!Incoming(store_.EntryMeta(entry).kind)) return std::nullopt;
+  if (!IsIncoming(store_.EntryMeta(entry).kind)) return std::nullopt;
   return CheckFrame(store_.EntryBytes(entry));
 }
 
@@ -115,6 +145,6 @@ std::optional<TrafficListModel::SinceSent> TrafficListModel::TimeSinceSent(std::
   if (after == outgoing_.begin()) return std::nullopt;
   const std::uint64_t sent = *std::prev(after);
   const TrafficStore::Meta meta = store_.EntryMeta(entry);
-  if (!Incoming(meta.kind)) return std::nullopt;
+  if (!IsIncoming(meta.kind)) return std::nullopt;
   return SinceSent{meta.utcMicroseconds - store_.EntryMeta(sent).utcMicroseconds, sent + 1 == entry};
 }

@@ -15,6 +15,12 @@
 // Beside the entries the model keeps the numbers of the [OUT] entries (8
 // bytes each, one per line the operator sent), so that any received entry
 // finds the last [OUT] before it: its reply time.
+//
+// Where the store stops listing (its memory limit, with a full disk), its
+// notice entry shows as a line of its own: the time of the first datagram
+// not listed, "  [---]  ", how many datagrams and sent lines were not listed
+// and why. It is text like any entry for copy, find and export, but has no
+// frame check and no reply time.
 #include <QObject>
 #include <cstdint>
 #include <optional>
@@ -82,13 +88,19 @@ class TrafficListModel : public QObject {
 
  signals:
   void EntriesAdded(quint64 first, quint64 end);
+  // A shown entry's text changed (the counts of a notice).
+  void EntryChanged(quint64 entry);
   void Cleared();
   // The store could not use its file (a full disk, say); sent once per failure.
   void StoreFailed(const QString& reason);
 
  private:
+  // The words of a notice entry, after its time and tag.
+  std::string NoticeText(const TrafficStore::Meta& meta) const;
+
   TrafficStore store_;
   std::vector<std::uint64_t> outgoing_;  // the [OUT] entries, ascending
   std::uint64_t shown_ = 0;
+  std::uint64_t notListedShown_ = 0;  // the store's NotListedCount at the last Commit
   std::uint64_t generation_ = 0;
 };

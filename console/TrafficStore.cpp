@@ -9,10 +9,11 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <filesystem>
 #include <new>
+#include <random>
 #include <utility>
 
+#include "console/StoreFolder.h"
 #include "console/TimeOfDay.h"
 
 namespace {
@@ -21,30 +22,32 @@ constexpr std::size_t kWindowBytes = std::size_t{64} << 10;
 constexpr unsigned kOffsetBits = 48;
 constexpr std::uint64_t kOffsetMask = (std::uint64_t{1} << kOffsetBits) - 1;
 constexpr unsigned kBadFrameBit = 58;
+constexpr unsigned kNoticeBit = 59;
+// While entries are not listed, the file is tried again at most this often
+// (in the entries' own time, so a test can step it).
+constexpr std::int64_t kRetryMicroseconds = 1'000'000;
 
 std::int64_t DayOf(std::int64_t utcMicroseconds) {
   const std::int64_t day = utcMicroseconds / kMicrosecondsPerDay;
   return utcMicroseconds % kMicrosecondsPerDay < 0 ? day - 1 : day;
 }
 
-// An unnamed file in `folder` (created for the user alone if missing), or -1
-// with the reason. Where the file system has no unnamed files, a file with a
-// random name is created exclusively and its name removed at once.
-int OpenUnnamedFile(const std::string& folder, std::string* reason) {
-  std::error_code ignored;
-  std::filesystem::create_directories(std::filesystem::path(folder).parent_path(), ignored);
-  ::mkdir(folder.c_str(), 0700);
-  int fd = ::open(folder.c_str(), O_TMPFILE | O_RDWR | O_EXCL | O_CLOEXEC, 0600);
-  if (fd >= 0) return fd;
-  if (errno == EOPNOTSUPP || errno == EISDIR) {
-    std::string name = folder + "/telvane-list-XXXXXX";
-    fd = ::mkostemp(name.data(), O_CLOEXEC);
+// An unnamed file in the folder, or -1 (errno says why). Where the file
+// system has no unnamed files, a file with a random name is created
+// exclusively and its name removed at once.
+int OpenUnnamedFile(int folder) {
+  int fd = ::openat(folder, ".", O_TMPFILE | O_RDWR | O_EXCL | O_CLOEXEC, 0600);
+  if (fd >= 0 || (errno != EOPNOTSUPP && errno != EISDIR)) return fd;
+  std::random_device random;
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    const std::string name = ".telvane-list-" + std::to_string(random()) + std::to_string(random());
+    fd = ::openat(folder, name.c_str(), O_CREAT | O_EXCL | O_RDWR | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (fd >= 0) {
-      ::unlink(name.c_str());
+      ::unlinkat(folder, name.c_str(), 0);
       return fd;
     }
+    if (errno != EEXIST) return -1;
   }
-  *reason = folder + ": " + std::strerror(errno);
   return -1;
 }
 
@@ -86,46 +89,138 @@ TrafficStore::Pages& TrafficStore::Pages::operator=(Pages&& other) noexcept {
 }
 
 TrafficStore::TrafficStore(std::vector<std::string> folders, Limits limits)
-    : folders_(std::move(folders)), limits_(limits) {}
+    : folders_(std::move(folders)),
+      limits_(limits),
+      memoryLimit_(
+          std::max(limits.memoryLimit != 0 ? limits.memoryLimit : DefaultMemoryLimit(), 2 * limits.memoryBudget)) {}
 
 TrafficStore::~TrafficStore() { Clear(); }
 
-void TrafficStore::Append(EntryKind kind, std::int64_t utcMicroseconds, std::string_view bytes, bool badFrame) {
+std::size_t TrafficStore::DefaultMemoryLimit() {
+  // Enough for tens of millions of short datagrams while the disk is full,
+  // and never so much that the machine runs out of memory over it.
+  const long pages = ::sysconf(_SC_PHYS_PAGES);
+  const long pageSize = ::sysconf(_SC_PAGESIZE);
+  const std::size_t machine =
+      pages > 0 && pageSize > 0 ? static_cast<std::size_t>(pages) * static_cast<std::size_t>(pageSize) : 0;
+  return std::clamp(machine / 8, std::size_t{128} << 20, std::size_t{1} << 30);
+}
+
+bool TrafficStore::Append(EntryKind kind, std::int64_t utcMicroseconds, std::string_view bytes, bool badFrame) {
+  if (!listing_ && !ListingResumes(utcMicroseconds)) return CountNotListed(kind);
+  if (!MakeRoomFor(bytes.size())) {
+    StopListing(utcMicroseconds);
+    return CountNotListed(kind);
+  }
   if (!bytes.empty()) {
-    Block& block = DataBlockFor(bytes.size());
+    Block& block = data_.back();
     std::memcpy(block.pages.Data() + block.used, bytes.data(), bytes.size());
     block.used += bytes.size();
   }
-  if (records_.empty() || records_.back().used == limits_.recordsPerBlock * sizeof(Record)) {
-    const std::size_t size = limits_.recordsPerBlock * sizeof(Record);
-    records_.push_back({count_, 0, Pages(size)});
-    memoryBytes_ += size;
+  AddRecord((streamEnd_ & kOffsetMask) | (static_cast<std::uint64_t>(badFrame) << kBadFrameBit),
+            static_cast<std::uint32_t>(bytes.size()), utcMicroseconds, kind);
+  streamEnd_ += bytes.size();
+  KeepWithinBudget();
+  return true;
+}
+
+bool TrafficStore::MakeRoomFor(std::size_t length) {
+  // An entry never straddles two blocks; one larger than a block gets a block
+  // of its own.
+  const bool newData = length > 0 && (data_.empty() || data_.back().pages.Size() - data_.back().used < length);
+  const bool newRecords = records_.empty() || records_.back().used == RecordBlockBytes();
+  if (!newData && !newRecords) return true;
+  const std::size_t dataSize = newData ? std::max(length, limits_.dataBlockBytes) : 0;
+  const std::size_t recordSize = newRecords ? RecordBlockBytes() : 0;
+  // Room for one more record block stays free, for a notice.
+  const auto fits = [&] { return memoryBytes_ + dataSize + recordSize + RecordBlockBytes() <= memoryLimit_; };
+  if (!fits() && !jobs_.empty()) Reap();
+  if (!fits()) return false;
+  try {
+    if (newData) data_.push_back({streamEnd_, 0, Pages(dataSize)});
+    memoryBytes_ += dataSize;
+    if (newRecords) records_.push_back({count_, 0, Pages(recordSize)});
+    memoryBytes_ += recordSize;
+  } catch (const std::bad_alloc&) {
+    // A data block made before the failure stays for the next entries.
+    noMemory_ = true;
+    return false;
   }
+  return true;
+}
+
+void TrafficStore::AddRecord(std::uint64_t offsetAndFlags, std::uint32_t length, std::int64_t utcMicroseconds,
+                             EntryKind kind) {
   const std::int64_t day = DayOf(utcMicroseconds);
   if (days_.empty() || days_.back().day != day) days_.push_back({count_, day});
   const auto ofDay = static_cast<std::uint64_t>(utcMicroseconds - day * kMicrosecondsPerDay);
+  const auto kindBits = kind == EntryKind::Notice ? 0U : static_cast<std::uint32_t>(kind);
+  const Record record{offsetAndFlags | ((ofDay % 1000) << kOffsetBits), length,
+                      static_cast<std::uint32_t>((ofDay / 1000) << 2U) | kindBits};
   Block& block = records_.back();
-  const Record record{(streamEnd_ & kOffsetMask) | ((ofDay % 1000) << kOffsetBits) |
-                          (static_cast<std::uint64_t>(badFrame) << kBadFrameBit),
-                      static_cast<std::uint32_t>(bytes.size()),
-                      static_cast<std::uint32_t>((ofDay / 1000) << 2U) | static_cast<std::uint32_t>(kind)};
   std::memcpy(block.pages.Data() + block.used, &record, sizeof record);
   block.used += sizeof record;
-  streamEnd_ += bytes.size();
   ++count_;
-  KeepWithinBudget();
 }
 
-TrafficStore::Block& TrafficStore::DataBlockFor(std::size_t length) {
-  // An entry never straddles two blocks; one larger than a block gets a block
-  // of its own.
-  if (data_.empty() || data_.back().pages.Size() - data_.back().used < length) {
-    const std::size_t size = std::max(length, limits_.dataBlockBytes);
-    data_.push_back({streamEnd_, 0, Pages(size)});
-    memoryBytes_ += size;
-  }
-  return data_.back();
+bool TrafficStore::CountNotListed(EntryKind kind) {
+  NotListed& notice = notices_.back();
+  ++(IsOutgoing(kind) ? notice.sent : notice.received);
+  ++notListedCount_;
+  return false;
 }
+
+void TrafficStore::StopListing(std::int64_t utcMicroseconds) {
+  // One entry per episode, counting on while it lasts, rather than one written
+  // when listing resumes: the list shows at once, and all along, that and why
+  // entries are missing from here on. Its counts live beside the records, so
+  // the record itself never changes.
+  NotListed notice;
+  notice.cause = std::exchange(noMemory_, false) ? NotListedCause::NoMemory
+                 : failing_                      ? NotListedCause::FileFailed
+                                                 : NotListedCause::FileBehind;
+  if (notice.cause == NotListedCause::FileFailed) notice.reason = failure_;
+  listing_ = false;
+  lastTryMicroseconds_ = utcMicroseconds;
+  notices_.push_back(std::move(notice));
+  noticeEntry_.reset();
+  // The room kept free takes the notice's record.
+  if (records_.empty() || records_.back().used == RecordBlockBytes()) {
+    try {
+      records_.push_back({count_, 0, Pages(RecordBlockBytes())});
+      memoryBytes_ += RecordBlockBytes();
+    } catch (const std::bad_alloc&) {
+      return;  // counted all the same, but not shown
+    }
+  }
+  noticeEntry_ = count_;
+  AddRecord((notices_.size() - 1) | (std::uint64_t{1} << kNoticeBit), 0, utcMicroseconds, EntryKind::Notice);
+}
+
+bool TrafficStore::ListingResumes(std::int64_t utcMicroseconds) {
+  if (!jobs_.empty()) Reap();
+  NotListed& notice = notices_.back();
+  if (failing_ && notice.cause == NotListedCause::FileBehind) {
+    notice.cause = NotListedCause::FileFailed;
+    notice.reason = failure_;
+  }
+  // A working set's worth of room: listing does not stop again at once.
+  if (memoryBytes_ + limits_.memoryBudget <= memoryLimit_) {
+    listing_ = true;
+    return true;
+  }
+  // The disk may have room again: the blocks in memory are handed to the
+  // writer once more. A clock set back counts as time passed.
+  if (jobs_.empty() &&
+      (utcMicroseconds - lastTryMicroseconds_ >= kRetryMicroseconds || utcMicroseconds < lastTryMicroseconds_)) {
+    lastTryMicroseconds_ = utcMicroseconds;
+    retryAbove_ = 0;
+    KeepWithinBudget();
+  }
+  return false;
+}
+
+std::optional<std::uint64_t> TrafficStore::CountingNotice() const { return listing_ ? std::nullopt : noticeEntry_; }
 
 void TrafficStore::KeepWithinBudget() {
   // Written blocks are freed as soon as the writer is done with them, one at
@@ -206,16 +301,22 @@ void TrafficStore::Settle() {
 
 bool TrafficStore::OpenFiles() {
   std::string reasons;
-  for (const std::string& folder : folders_) {
+  for (const std::string& path : folders_) {
     std::string reason;
-    const int data = OpenUnnamedFile(folder, &reason);
-    const int records = data < 0 ? -1 : OpenUnnamedFile(folder, &reason);
-    if (records >= 0) {
-      dataFd_ = data;
-      recordFd_ = records;
-      return true;
+    const int folder = OpenStoreFolder(path, &reason);
+    if (folder >= 0) {
+      const int data = OpenUnnamedFile(folder);
+      const int records = data < 0 ? -1 : OpenUnnamedFile(folder);
+      const int error = errno;
+      ::close(folder);
+      reason = path + ": " + std::strerror(error);
+      if (records >= 0) {
+        dataFd_ = data;
+        recordFd_ = records;
+        return true;
+      }
+      if (data >= 0) ::close(data);
     }
-    if (data >= 0) ::close(data);
     reasons += (reasons.empty() ? "" : "; ") + reason;
   }
   Fail(reasons.empty() ? std::string("no folder for the list's file") : reasons);
@@ -226,6 +327,7 @@ void TrafficStore::Fail(const std::string& problem) const {
   if (failing_) return;
   failing_ = true;
   problem_ = problem;
+  failure_ = problem;
 }
 
 std::string TrafficStore::TakeProblem() {
@@ -256,12 +358,17 @@ TrafficStore::Meta TrafficStore::MetaOf(const Record& record, std::uint64_t entr
   meta.millisecondOfDay = record.timeAndKind >> 2U;
   meta.length = record.length;
   meta.badFrame = ((record.offsetAndMore >> kBadFrameBit) & 1U) != 0;
+  if (((record.offsetAndMore >> kNoticeBit) & 1U) != 0) {
+    meta.kind = EntryKind::Notice;
+    meta.notice = static_cast<std::size_t>(record.offsetAndMore & kOffsetMask);
+  }
   // The last day that began at or before the entry; nearly always the first.
   auto day = days_.end();
   if (days_.size() == 1 && days_.front().entry <= entry) {
     day = days_.begin();
-  } else if (const auto after = std::upper_bound(days_.begin(), days_.end(), entry,
-                                                 [](std::uint64_t at, const DayStart& start) { return at < start.entry; });
+  } else if (const auto after =
+                 std::upper_bound(days_.begin(), days_.end(), entry,
+                                  [](std::uint64_t at, const DayStart& start) { return at < start.entry; });
              after != days_.begin()) {
     day = std::prev(after);
   }
@@ -332,6 +439,13 @@ void TrafficStore::Clear() {
   failing_ = false;
   failedData_.reset();
   problem_.clear();
+  failure_.clear();
+  notices_.clear();
+  notices_.shrink_to_fit();
+  noticeEntry_.reset();
+  listing_ = true;
+  noMemory_ = false;
+  notListedCount_ = 0;
 #ifdef __GLIBC__
   // What the index and the views left on the heap goes back too.
   ::malloc_trim(0);

@@ -12,13 +12,19 @@
 // writer thread, which writes them to an unnamed file (no name on disk, so
 // nobody else can open it, and the space goes back when it is closed) in a
 // folder private to the user; a block is freed once it is on file. The window
-// thread never waits on the disk. Entries on file are read back on demand through a small window of the file, so the visible
-// rows and a walk from one entry to the next stay cheap.
+// thread never waits on the disk. Entries on file are read back on demand
+// through a small window of the file, so the visible rows and a walk from one
+// entry to the next stay cheap.
 //
 // If no file can be created or written (a full disk), the blocks stay in
-// memory: nothing is lost, the failure is reported once (TakeProblem), and
-// writing is tried again after another budget's worth of entries. Clear frees
-// the memory and closes the file.
+// memory: nothing listed is lost, the failure is reported once (TakeProblem),
+// and writing is tried again after another budget's worth of entries. Memory
+// is not endless, though: beyond a limit (a share of the machine's memory)
+// new entries are no longer listed but counted, in one notice entry per
+// episode that says how many and why. Writing is tried again once a second
+// while entries arrive, and listing resumes once the file takes the blocks
+// again and a working set's worth of memory is free, or after Clear. Clear
+// frees the memory and closes the file.
 #include <cstddef>
 #include <cstdint>
 #include <deque>
@@ -34,9 +40,11 @@ enum class EntryKind : std::uint8_t {
   IncomingDisplay,  // time, "  [IN]   ", the display form of the bytes
   IncomingRaw,      // the bytes alone
   OutgoingRaw,      // time, "  [OUT]  ", the raw bytes that were sent
+  Notice,           // the store's own: entries not listed from here on, and why
 };
 
 inline bool IsOutgoing(EntryKind kind) { return kind == EntryKind::Outgoing || kind == EntryKind::OutgoingRaw; }
+inline bool IsIncoming(EntryKind kind) { return kind == EntryKind::IncomingDisplay || kind == EntryKind::IncomingRaw; }
 
 class TrafficStore {
  public:
@@ -44,13 +52,31 @@ class TrafficStore {
     std::size_t memoryBudget = std::size_t{64} << 20;   // blocks kept in memory, in bytes
     std::size_t dataBlockBytes = std::size_t{4} << 20;  // entry bytes per block
     std::size_t recordsPerBlock = std::size_t{1} << 16;
+    // Blocks in memory at most, in bytes, written or not; 0: DefaultMemoryLimit().
+    // Taken as at least two budgets.
+    std::size_t memoryLimit = 0;
+  };
+  // Why entries are not listed.
+  enum class NotListedCause : std::uint8_t {
+    FileFailed,  // the file cannot be created or written: `reason`
+    FileBehind,  // the writes are still pending (a disk that does not keep pace)
+    NoMemory,    // the system gave no memory for another block
+  };
+  // What a notice entry stands for: the entries not listed after it, up to
+  // the next listed entry.
+  struct NotListed {
+    std::uint64_t received = 0;  // incoming entries
+    std::uint64_t sent = 0;      // outgoing entries
+    NotListedCause cause = NotListedCause::FileFailed;
+    std::string reason;
   };
   struct Meta {
     EntryKind kind = EntryKind::Outgoing;
     std::uint32_t millisecondOfDay = 0;
     std::uint32_t length = 0;
     std::int64_t utcMicroseconds = 0;
-    bool badFrame = false;  // a received frame whose block check is wrong
+    bool badFrame = false;   // a received frame whose block check is wrong
+    std::size_t notice = 0;  // of a Notice entry: its number for NoticeOf
   };
   static constexpr std::size_t kWhole = static_cast<std::size_t>(-1);
 
@@ -60,9 +86,21 @@ class TrafficStore {
   TrafficStore(const TrafficStore&) = delete;
   TrafficStore& operator=(const TrafficStore&) = delete;
 
-  // utcMicroseconds: the entry's time, microseconds since 1970 (UTC).
-  void Append(EntryKind kind, std::int64_t utcMicroseconds, std::string_view bytes, bool badFrame = false);
+  // utcMicroseconds: the entry's time, microseconds since 1970 (UTC); kind:
+  // any but Notice, which the store makes itself. False when the entry was
+  // not listed but counted in a notice (the memory limit).
+  bool Append(EntryKind kind, std::int64_t utcMicroseconds, std::string_view bytes, bool badFrame = false);
   std::uint64_t Count() const { return count_; }
+  // What the entry of a Notice stands for.
+  const NotListed& NoticeOf(const Meta& meta) const { return notices_[meta.notice]; }
+  // The entries not listed since the start or Clear; changes when a notice
+  // entry's counts do.
+  std::uint64_t NotListedCount() const { return notListedCount_; }
+  // The notice entry that counts now; nothing while entries are listed.
+  std::optional<std::uint64_t> CountingNotice() const;
+  std::size_t MemoryLimit() const { return memoryLimit_; }
+  // An eighth of the machine's memory, at least 128 MiB and at most 1 GiB.
+  static std::size_t DefaultMemoryLimit();
   // Entry numbers below Count(). An entry that cannot be read back (an I/O
   // error) reads as empty and is reported through TakeProblem.
   Meta EntryMeta(std::uint64_t entry) const;
@@ -120,7 +158,8 @@ class TrafficStore {
   };
   struct Record {
     // Bits 0-47 the stream offset (256 TiB), 48-57 the microsecond within the
-    // millisecond, 58 the wrong block check.
+    // millisecond, 58 the wrong block check, 59 a notice (bits 0-47 then hold
+    // its number in notices_, and the kind bits are 0).
     std::uint64_t offsetAndMore;
     std::uint32_t length;
     std::uint32_t timeAndKind;  // millisecond of day << 2 | kind
@@ -136,7 +175,18 @@ class TrafficStore {
   // Copies `length` stream bytes at `offset` into out; false on a read error.
   bool ReadStream(std::uint64_t offset, std::size_t length, char* out) const;
   bool ReadFile(int fd, Window& window, std::uint64_t offset, std::size_t length, char* out) const;
-  Block& DataBlockFor(std::size_t length);
+  std::size_t RecordBlockBytes() const { return limits_.recordsPerBlock * sizeof(Record); }
+  // Adds the blocks an entry of `length` bytes needs; false (nothing added)
+  // where that would pass the memory limit or the system has no memory.
+  bool MakeRoomFor(std::size_t length);
+  // Writes the entry's record into the last record block, which has room.
+  void AddRecord(std::uint64_t offsetAndFlags, std::uint32_t length, std::int64_t utcMicroseconds, EntryKind kind);
+  // Starts a notice, at the time of the first entry it counts.
+  void StopListing(std::int64_t utcMicroseconds);
+  // Counts an entry that is not listed in the last notice; false.
+  bool CountNotListed(EntryKind kind);
+  // While not listing: whether there is room again, trying the file anew now and then.
+  bool ListingResumes(std::int64_t utcMicroseconds);
   void KeepWithinBudget();
   // Frees the blocks the writer thread has put on file, and takes its failure.
   void Reap();
@@ -145,6 +195,7 @@ class TrafficStore {
 
   std::vector<std::string> folders_;
   Limits limits_;
+  std::size_t memoryLimit_;
   std::uint64_t count_ = 0;
   std::uint64_t streamEnd_ = 0;
   std::deque<Block> data_;     // stream blocks in memory, oldest first
@@ -163,11 +214,18 @@ class TrafficStore {
   std::uint64_t reaped_ = 0;        // jobs whose blocks were freed
   std::optional<bool> failedData_;  // the file the last failed write was to (true: data)
   std::size_t retryAbove_ = 0;      // after a failed write: memory at which to try again
+  std::vector<NotListed> notices_;
+  std::optional<std::uint64_t> noticeEntry_;  // the last notice's entry, if it could be listed
+  bool listing_ = true;                       // false: new entries go to the last notice
+  bool noMemory_ = false;                     // the last block could not be had from the system
+  std::int64_t lastTryMicroseconds_ = 0;      // while not listing: when the file was last tried
+  std::uint64_t notListedCount_ = 0;
   int dataFd_ = -1;
   int recordFd_ = -1;
   mutable Window dataWindow_;
   mutable Window recordWindow_;
   mutable std::string problem_;
+  mutable std::string failure_;  // the failure in force, while failing_
   mutable bool failing_ = false;
   // Last, so that it is gone before the blocks it may be writing.
   FileWriterThread writer_;

@@ -41,6 +41,7 @@ TrafficView::TrafficView(const TrafficListModel& model, QWidget* parent) : QAbst
   connect(verticalScrollBar(), &QScrollBar::valueChanged, this, [this](int value) { ScrollBarMoved(value); });
   connect(&model_, &TrafficListModel::EntriesAdded, this,
           [this](quint64 first, quint64 end) { EntriesAdded(first, end); });
+  connect(&model_, &TrafficListModel::EntryChanged, this, [this](quint64 entry) { RepaintEntries(entry, entry + 1); });
   connect(&model_, &TrafficListModel::Cleared, this, [this] { Cleared(); });
   TakeFontMetrics();
 }
@@ -144,7 +145,11 @@ void TrafficView::ScrollBarMoved(int value) {
 
 void TrafficView::EntriesAdded(std::uint64_t first, std::uint64_t end) {
   SyncScrollBar();
-  // Only rows that land inside the view are painted.
+  RepaintEntries(first, end);
+}
+
+void TrafficView::RepaintEntries(std::uint64_t first, std::uint64_t end) {
+  // Only rows that lie inside the view are painted.
   const std::uint64_t visibleEnd = top_ + static_cast<std::uint64_t>(viewport()->height() / rowHeight_ + 1);
   if (first >= visibleEnd || end <= top_) return;
   const auto from = static_cast<int>(std::max(first, top_) - top_);

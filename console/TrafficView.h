@@ -65,6 +65,7 @@ class TrafficView : public QAbstractScrollArea {
 
  private:
   void EntriesAdded(std::uint64_t first, std::uint64_t end);
+  void RepaintEntries(std::uint64_t first, std::uint64_t end);
   void Cleared();
   std::uint64_t MaxTop() const;
   void ScrollBy(std::int64_t rows);

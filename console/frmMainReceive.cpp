@@ -59,7 +59,8 @@ void frmMain::ScheduleListRefresh() {
 }
 
 void frmMain::ReportStoreFailure(const std::string& reason) {
-  CurrentPlatform().ShowMessage(fkt_FormatInsertParam(fkt_LoadResText(8100), reason), fkt_LoadResText(7420),
+  const std::string limitMiB = std::to_string(trafficList_->Store().MemoryLimit() >> 20);
+  CurrentPlatform().ShowMessage(fkt_FormatInsertParam(fkt_LoadResText(8100), reason, limitMiB), fkt_LoadResText(7420),
                                 MessageIcon::Error);
 }
 

@@ -14,6 +14,8 @@
 #include <random>
 #include <utility>
 
+#include "core/Descriptor.h"
+
 namespace {
 
 // Every open: no link in the last component, no waiting on a FIFO or device,
@@ -37,27 +39,6 @@ std::string NameOf(const std::string& path) {
   const std::size_t slash = path.rfind('/');
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
-
-class Descriptor {
- public:
-  explicit Descriptor(int fd = -1) : fd_(fd) {}
-  ~Descriptor() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  Descriptor(Descriptor&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
-  Descriptor& operator=(Descriptor&& other) noexcept {
-    std::swap(fd_, other.fd_);
-    return *this;
-  }
-  Descriptor(const Descriptor&) = delete;
-  Descriptor& operator=(const Descriptor&) = delete;
-
-  int Get() const { return fd_; }
-  int Release() { return std::exchange(fd_, -1); }
-
- private:
-  int fd_;
-};
 
 bool TrustedOwner(uid_t owner) { return owner == ::geteuid() || owner == 0; }
 

@@ -3,6 +3,7 @@
 #include <arpa/inet.h>
 #include <netdb.h>
 #include <netinet/in.h>
+#include <pwd.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -201,10 +202,21 @@ std::vector<NetworkAdapterInfo> QtPlatform::NetworkAdapters() {
 
 std::vector<std::string> QtPlatform::ScratchFolders() {
   // The user's cache folder lies on a disk; the temporary folder may be in
-  // memory, so it comes second.
-  const QString cache = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation);
+  // memory, so it comes last. The cache path comes from the environment,
+  // which may be another user's (root started with sudo -E or su -m): the
+  // store refuses a path that user controls, and the cache in the home of
+  // the user actually running comes next.
   std::vector<std::string> folders;
+  const QString cache = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation);
   if (!cache.isEmpty()) folders.push_back(QFile::encodeName(cache + "/telvane").toStdString());
+  std::array<char, 4096> buffer{};
+  passwd entry{};
+  passwd* user = nullptr;
+  if (::getpwuid_r(::geteuid(), &entry, buffer.data(), buffer.size(), &user) == 0 && user != nullptr &&
+      user->pw_dir != nullptr && user->pw_dir[0] == '/') {
+    std::string own = std::string(user->pw_dir) + "/.cache/telvane";
+    if (folders.empty() || folders.front() != own) folders.push_back(std::move(own));
+  }
   folders.push_back(QFile::encodeName(QDir::tempPath()).toStdString());
   return folders;
 }

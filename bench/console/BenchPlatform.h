@@ -3,11 +3,13 @@
 // with the all-users data folder (and the program folder, where a settings
 // template could come from) moved to a temporary folder the bench owns, and
 // every box printed to stderr instead of shown, so nothing ever waits for a
-// click; a save dialog answers with a path the bench sets.
+// click; a save dialog answers with a path the bench sets, and the list's
+// file may be sent to a folder the bench chooses.
 #include <iostream>
 #include <optional>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "platform/QtPlatform.h"
 
@@ -17,6 +19,9 @@ class BenchPlatform : public QtPlatform {
 
   std::string CommonAppDataPath() override { return root_; }
   std::string ExecutableFolder() override { return root_ + "/"; }
+  std::vector<std::string> ScratchFolders() override {
+    return storeFolders.empty() ? QtPlatform::ScratchFolders() : storeFolders;
+  }
   void ShowMessage(const std::string& text, const std::string& caption, MessageIcon /*icon*/) override {
     std::cerr << "console box [" << caption << "]: " << text << '\n';
   }
@@ -26,6 +31,8 @@ class BenchPlatform : public QtPlatform {
 
   // What the save dialog answers; nothing: cancelled.
   std::optional<std::string> saveAnswer;
+  // Where the traffic list's file goes, if not where the console puts it.
+  std::vector<std::string> storeFolders;
 
  private:
   std::string root_;

@@ -12,6 +12,7 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "bench/console/BenchPlatform.h"
@@ -56,6 +57,9 @@ class ConsoleUnderLoad {
   ~ConsoleUnderLoad();
   ConsoleUnderLoad(const ConsoleUnderLoad&) = delete;
   ConsoleUnderLoad& operator=(const ConsoleUnderLoad&) = delete;
+
+  // The folders for the list's file, instead of the console's own; before Start.
+  void SetStoreFolders(std::vector<std::string> folders) { platform_.storeFolders = std::move(folders); }
 
   // Shows the window and waits for the supervision tick to open the link.
   // Throws BenchFailure if it does not.

@@ -20,6 +20,22 @@ std::size_t ResidentBytes() {
   return residentPages * static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
 }
 
+std::size_t PeakResidentBytes() {
+  std::ifstream status("/proc/self/status");
+  std::string key;
+  std::size_t kib = 0;
+  while (status >> key) {
+    if (key == "VmHWM:" && status >> kib) return kib * 1024;
+    status.ignore(256, '\n');
+  }
+  return 0;
+}
+
+void ResetPeakResident() {
+  // "5" resets the peak resident size (Linux 4.0 and later).
+  std::ofstream("/proc/self/clear_refs") << "5";
+}
+
 CpuTime ProcessCpuTime() {
   rusage usage{};
   ::getrusage(RUSAGE_SELF, &usage);

@@ -4,6 +4,10 @@
 
 // Resident set size in bytes, from /proc/self/statm.
 std::size_t ResidentBytes();
+// The highest resident set size since the start or the last reset (VmHWM).
+std::size_t PeakResidentBytes();
+// Starts the peak over from the resident size now.
+void ResetPeakResident();
 
 struct CpuTime {
   double seconds = 0;             // user + system

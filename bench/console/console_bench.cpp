@@ -10,7 +10,8 @@
 //   console_bench longrows [--rows N] [--bytes B] [--rate R] [--seconds S]
 //   console_bench listdelay [--rate R] [--seconds S]
 //   console_bench tools   [--entries N] [--steps S]
-//   common options:       [--address 127.x.y.z] [--port P] [--gso]
+//   console_bench fulldisk --store-folder DIR [--rate R] [--seconds S]
+//   common options:       [--address 127.x.y.z] [--port P] [--gso] [--store-folder DIR]
 //
 // rate:    one run at R per second for S seconds (default 100000, 10); every
 //          number must be listed and logged, in order. --prefill lists N
@@ -46,7 +47,16 @@
 //          the entry furthest away (round the whole list); then "Save list
 //          as..." of every entry, from the menu's handler to the renamed
 //          file, and the file's size.
+// fulldisk: R (default 300000) datagrams per second for S (default 70)
+//          seconds while the list's file cannot be written (--store-folder
+//          names a folder on a full file system, see run_all.sh): the peak
+//          resident size above the idle one against the list's memory
+//          limit, what was listed, not listed and counted, whether the
+//          data log holds every datagram received, and the 10 ms timer's
+//          lateness meanwhile.
 // --gso:   udp_load sends with --gso, for rates beyond about 300,000/s.
+// --store-folder: the list's file goes into DIR alone, not into the cache
+//          or temporary folder.
 //
 // udp_load must sit next to this program. Exits 0 when every run was
 // lossless (or, for a search, when a lossless rate was found), 4 otherwise,
@@ -372,6 +382,38 @@ int Tools(ConsoleUnderLoad& console, const Options& o) {
   return foundLast && !error ? 0 : 4;
 }
 
+int FullDisk(ConsoleUnderLoad& console, const Options& o) {
+  if (o.Text("--store-folder", "").empty()) Usage("fulldisk needs --store-folder");
+  const double rate = o.Number("--rate", 300'000, 1, 1e7);
+  const double seconds = o.Number("--seconds", 70, 1, 600);
+  ConsoleUnderLoad::Idle(1);
+  const std::size_t idle = ResidentBytes();
+  ResetPeakResident();
+  const TrialResult t = console.RunTrial(rate, seconds, true);
+  Print(t);
+  ReportLateness("fulldisk latency", t);
+  const std::size_t peak = PeakResidentBytes();
+  const TrafficStore& store = console.Window().TrafficList().Store();
+  const std::uint64_t counted = console.Window().Counters().ReceivedCount();
+  // The log must hold every datagram the console received; what the kernel
+  // dropped before (the sender outrunning the console) is reported apart.
+  const bool logged = t.log && t.log->Received() == counted && t.log->Misplaced() == 0 && t.log->Malformed() == 0;
+  const bool within = peak - std::min(peak, idle) <= store.MemoryLimit();
+  std::printf(
+      "RESULT fulldisk at %.0f/s for %.0f s: peak resident %.1f MiB, %.1f MiB above the idle %.1f MiB, against the"
+      " list's memory limit of %.1f MiB: within %s; the store holds %.1f MiB\n",
+      rate, seconds, MiB(peak), MiB(peak - std::min(peak, idle)), MiB(idle), MiB(store.MemoryLimit()),
+      Yes(within).c_str(), MiB(store.MemoryBytes()));
+  std::printf(
+      "RESULT fulldisk entries: %llu sent, %llu received (counted), %llu lost before the console; %llu listed"
+      " (notices included), %llu not listed; the log holds every datagram received: %s\n",
+      static_cast<unsigned long long>(t.sent), static_cast<unsigned long long>(counted),
+      static_cast<unsigned long long>(t.sent - std::min(t.sent, counted)),
+      static_cast<unsigned long long>(store.Count()), static_cast<unsigned long long>(store.NotListedCount()),
+      Yes(logged).c_str());
+  return logged && within ? 0 : 4;
+}
+
 int IdleCost(ConsoleUnderLoad& console, const Options& o) {
   const double seconds = o.Number("--seconds", 30, 1, 600);
   if (o.Flag("--port-busy")) console.OccupyPort();
@@ -413,13 +455,14 @@ int main(int argc, char** argv) {
   try {
     if (argc < 2) Usage("no mode given");
     const std::string mode = argv[1];
-    const std::vector<std::string> modes = {"rate",      "latency",  "memory",    "idle",
-                                            "batchcost", "longrows", "listdelay", "tools"};
+    const std::vector<std::string> modes = {"rate",     "latency",   "memory", "idle",    "batchcost",
+                                            "longrows", "listdelay", "tools",  "fulldisk"};
     if (std::find(modes.begin(), modes.end(), mode) == modes.end()) Usage("unknown mode " + mode);
     const Options o(argc, argv);
     // Destroyed on the way out of here, so the temporary folder goes too.
     ConsoleUnderLoad console(o.Text("--address", "127.0.0.1"), static_cast<int>(o.Number("--port", 0, 0, 65535)));
     console.SetSenderGso(o.Flag("--gso"));
+    if (const std::string folder = o.Text("--store-folder", ""); !folder.empty()) console.SetStoreFolders({folder});
     console.Start();
     std::printf("console_bench %s: link open, receive buffer %d bytes\n", mode.c_str(), console.ReceiveBufferBytes());
     std::fflush(stdout);
@@ -431,11 +474,12 @@ int main(int argc, char** argv) {
     if (mode == "longrows") return LongRows(console, o);
     if (mode == "listdelay") return ListDelay(console, o);
     if (mode == "tools") return Tools(console, o);
+    if (mode == "fulldisk") return FullDisk(console, o);
     return IdleCost(console, o);
   } catch (const UsageError& error) {
     std::fprintf(stderr,
                  "console_bench: %s\n"
-                 "usage: console_bench rate|latency|memory|idle|batchcost|longrows|listdelay|tools [options]"
+                 "usage: console_bench rate|latency|memory|idle|batchcost|longrows|listdelay|tools|fulldisk [options]"
                  "  (see console_bench.cpp)\n",
                  error.what());
     return 1;

@@ -5,12 +5,13 @@
 # ordinary user), the rate with 10 million entries listed, timer lateness
 # under load, memory, the refresh cost at up to 100 million entries, long
 # datagrams, the delay before a single datagram is listed, the idle cost, and
-# the operator's tools (find and save) on a list of a million entries.
+# the operator's tools (find and save) on a list of a million entries, and
+# the resident memory under a flood while the list's file cannot be written.
 #
 #   bench/console/run_all.sh [--bin DIR] [--before DIR] [--lock FILE] [--port P]
 #                            [--from R] [--step R] [--max R] [--seconds S] [--runs N]
 #                            [--listed N] [--big N] [--user NAME] [--display :N]
-#                            [--only SECTION,...]
+#                            [--only SECTION,...] [--full-rate R] [--full-seconds S]
 #
 # --bin      folder with console_bench, minimal_receiver and udp_load
 #            (default build/bin)
@@ -36,7 +37,12 @@
 # --only     the sections to run (default all): rate (the empty list's
 #            ladder), listed (the ladder with --listed entries), latency,
 #            memory (per entry, from the socket), big (--big entries),
-#            batchcost, longrows, listdelay, idle, tools
+#            batchcost, longrows, listdelay, idle, tools, fulldisk
+# --full-rate, --full-seconds   the flood of the fulldisk section (default
+#            300000 per second for 70 s), $runs times, each in a private
+#            mount namespace whose folder for the list's file is a full 1 MiB
+#            tmpfs (needs root, skipped otherwise): the peak resident size
+#            against the list's memory limit, and the data log meanwhile
 #
 # Every load goes to 127.0.0.1 only, and every run stops by itself.
 set -euo pipefail
@@ -54,7 +60,9 @@ listed=10000000
 big=100000000
 user=nobody
 display=""
-only=rate,listed,latency,memory,big,batchcost,longrows,listdelay,idle,tools
+only=rate,listed,latency,memory,big,batchcost,longrows,listdelay,idle,tools,fulldisk
+full_rate=300000
+full_seconds=70
 while [ $# -gt 0 ]; do
   case "$1" in
     --bin) bin=$2; shift 2 ;;
@@ -71,6 +79,8 @@ while [ $# -gt 0 ]; do
     --user) user=$2; shift 2 ;;
     --display) display=$2; shift 2 ;;
     --only) only=$2; shift 2 ;;
+    --full-rate) full_rate=$2; shift 2 ;;
+    --full-seconds) full_seconds=$2; shift 2 ;;
     *) echo "run_all.sh: unknown option $1" >&2; exit 1 ;;
   esac
 done
@@ -318,6 +328,28 @@ if wanted tools; then
   measure tools "$bin" tools --entries 1000000 --steps 10
 fi
 
+if wanted fulldisk; then
+  echo "== a flood of $full_rate/s for $full_seconds s while the list's file cannot be written (a full file system)"
+  if [ "$(id -u)" -ne 0 ]; then
+    echo "    (needs root for a private full file system; skipped)"
+  else
+    mkdir -p "$work/full"
+    gso_for "$full_rate"
+    # The folder is a 1 MiB tmpfs, filled before the console starts, in a
+    # mount namespace of the run's own: nothing outside it sees the mount.
+    # shellcheck disable=SC2016 # the inner shell expands them
+    full_run() {
+      unshare -m --propagation private sh -c \
+        'mount -t tmpfs -o size=1m,mode=0700 tmpfs "$1" && { cat /dev/zero >"$1/fill" 2>/dev/null; shift; exec "$@"; }' \
+        sh "$work/full" "$bin/console_bench" fulldisk --store-folder "$work/full" \
+        --rate "$full_rate" --seconds "$full_seconds" "${gso[@]}" 2>/dev/null
+    }
+    for i in $(seq "$runs"); do
+      locked full_run | grep -E '^  run|^    |RESULT' | tee -a "$work/fulldisk.result" || true
+    done
+  fi
+fi
+
 # ---- summary -----------------------------------------------------------
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", (b > 0 ? a / b : 0) }'; }
 pair() { if [ -n "$before" ]; then echo "$1 (before: $2)"; else echo "$1"; fi; }
@@ -368,6 +400,17 @@ if wanted tools; then
   row "find step, 1000000 listed, nothing found" "$(value tools 's/.*finds nothing takes \([0-9.]*\) ms (median), \([0-9.]*\) ms (worst.*/\1 ms, worst \2 ms/p')" "< 100 ms"
   row "find step, the entry furthest away" "$(value tools 's/.*furthest away \([0-9.]*\) ms (median), \([0-9.]*\) ms (worst).*/\1 ms, worst \2 ms/p')" "< 100 ms"
   row "save list as, 1000000 entries" "$(value tools 's/.*export: .* saved in \([0-9]*\) ms, \([0-9.]*\) MiB.*/\1 ms (\2 MiB)/p')" "< 2 s"
+fi
+
+if wanted fulldisk && [ -f "$work/fulldisk.result" ]; then
+  runs_of() { sed -n "$1" "$work/fulldisk.result" | paste -sd' ' -; }
+  row "peak resident above idle, flood, disk full" \
+    "$(runs_of 's/.*peak resident [0-9.]* MiB, \([0-9.]*\) MiB above.*/\1/p') MiB of $(value fulldisk 's/.*memory limit of \([0-9.]*\) MiB.*/\1/p') MiB" \
+    "within the limit"
+  row "the data log meanwhile, disk full" \
+    "every datagram received: $(runs_of 's/.*every datagram received: \([a-z]*\).*/\1/p') (lost before: $(runs_of 's/.* \([0-9]*\) lost before the console.*/\1/p'))" \
+    "every one"
+  row "timer lateness meanwhile, disk full" "p99 $(runs_of 's/.*fulldisk latency.*p99 \([-0-9.]*\) ms.*/\1/p') ms" "p99 < 50 ms"
 fi
 
 echo

@@ -2,19 +2,29 @@
 // entries already live mostly in its file.
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <unistd.h>
 
+#include <QSignalSpy>
+#include <algorithm>
+#include <cctype>
 #include <csignal>
 #include <filesystem>
+#include <optional>
 #include <random>
+#include <set>
 #include <string>
 #include <vector>
 
+#include "console/TrafficListModel.h"
 #include "console/TrafficStore.h"
+#include "core/AppSettings.h"
 #include "tests/support/FakePlatform.h"
 
 namespace {
 
 constexpr TrafficStore::Limits kTiny{64 * 1024, 4096, 64};
+// The same with a memory limit that a few thousand entries reach.
+constexpr TrafficStore::Limits kTinyLimited{64 * 1024, 4096, 64, 256 * 1024};
 
 struct Appended {
   EntryKind kind;
@@ -134,6 +144,178 @@ TEST(TrafficStore, FullDiskIsReportedOnceAndNewEntriesStayInMemory) {
   EXPECT_LE(store.MemoryBytes(), kTiny.memoryBudget + 9000);
   EXPECT_EQ(store.TakeProblem(), "");
   ExpectAllReadBack(store, entries);
+}
+
+TEST(TrafficStore, AtTheMemoryLimitEntriesAreCountedInOneNoticeUntilTheFileTakesThemAgain) {
+  FakePlatform platform;
+  TrafficStore store({platform.scratchFolders[0]}, kTinyLimited);
+  const std::vector<Appended> entries = Entries(6000);
+  std::vector<Appended> listed;  // what must read back, the notice as an empty entry
+  std::optional<std::uint64_t> notice;
+  std::uint64_t received = 0;
+  std::uint64_t sent = 0;
+  std::size_t peak = 0;
+  const auto append = [&](const Appended& e) {
+    const bool wasListed = store.Append(e.kind, e.us, e.bytes, e.badFrame);
+    if (!wasListed) {
+      if (!notice) {
+        notice = listed.size();
+        listed.push_back({EntryKind::Notice, e.us, "", false});
+      }
+      ++(IsOutgoing(e.kind) ? sent : received);
+    } else {
+      listed.push_back(e);
+    }
+    peak = std::max(peak, store.MemoryBytes());
+    return wasListed;
+  };
+  std::size_t n = 0;
+  {
+    const FileSizeLimit full(48 * 1024);
+    for (; n < 4000; ++n) {
+      append(entries[n]);
+      if (n % 100 == 0) store.Settle();  // the writer's failure comes in
+    }
+  }
+  ASSERT_TRUE(notice);
+  EXPECT_LE(peak, kTinyLimited.memoryLimit);
+  EXPECT_GT(received + sent, 2000U);
+  EXPECT_EQ(store.CountingNotice(), notice);
+  const TrafficStore::NotListed& counted = store.NoticeOf(store.EntryMeta(*notice));
+  EXPECT_EQ(counted.cause, TrafficStore::NotListedCause::FileFailed);
+  EXPECT_NE(counted.reason.find("large"), std::string::npos) << counted.reason;  // "File too large"
+
+  // Room again: the next entry hands the blocks to the writer once more (it
+  // is counted still); once they are on file, listing resumes.
+  EXPECT_FALSE(append(entries[n++]));
+  store.Settle();
+  for (; n < entries.size(); ++n) {
+    EXPECT_TRUE(append(entries[n])) << n;
+    // Appends here outrun any disk; the writer keeps pace with them.
+    if (n % 100 == 0) store.Settle();
+  }
+  EXPECT_EQ(store.CountingNotice(), std::nullopt);
+  EXPECT_EQ(counted.received, received);
+  EXPECT_EQ(counted.sent, sent);
+  EXPECT_EQ(store.NotListedCount(), received + sent);
+  store.Settle();
+  EXPECT_LE(store.MemoryBytes(), kTiny.memoryBudget + 9000);
+  ExpectAllReadBack(store, listed);
+}
+
+TEST(TrafficStore, ANoticeReadsAsTextOfItsOwnWithoutFrameCheckOrReplyTime) {
+  FakePlatform platform;
+  WriteFile(platform.root / "plain-file", "x");
+  TrafficListModel model({(platform.root / "plain-file" / "cache").string()}, kTinyLimited);
+  QSignalSpy changed(&model, &TrafficListModel::EntryChanged);
+  // 01:02:03.004005 UTC on a day in 2024.
+  constexpr std::int64_t kTime = 1'717'200'000'000'000 + 3'723'004'005;
+  model.Append(EntryKind::Outgoing, kTime - 1000, "<STX>0,1,INFO?<ETX><179>");
+  const std::string frame =
+      "\x02"
+      "0,1,OK\x03"
+      "B";
+  for (int n = 0; n < 10'000 && !model.Store().CountingNotice(); ++n) {
+    model.Append(EntryKind::IncomingDisplay, kTime, frame + std::string(200, 'x'));
+  }
+  ASSERT_TRUE(model.Store().CountingNotice());
+  const std::uint64_t notice = *model.Store().CountingNotice();
+  model.Commit();
+  for (int n = 0; n < 3; ++n) model.Append(EntryKind::IncomingDisplay, kTime + 1000, frame);
+  model.Append(EntryKind::Outgoing, kTime + 2000, "<STX>0,1,STOP<ETX><154>");
+  model.Commit();
+  EXPECT_EQ(model.ShownCount(), notice + 1);
+  ASSERT_EQ(changed.count(), 1);
+  EXPECT_EQ(changed[0][0].toULongLong(), notice);
+
+  const std::string reason = (platform.root / "plain-file").string() + ": Not a directory";
+  const struct {
+    std::uint8_t language;
+    std::string text;
+  } cases[] = {
+      {1, "01:02:03.004  [---]  Not listed: datagrams received 4, lines sent 1; the list's file cannot be written (" +
+              reason + ")."},
+      {0,
+       "01:02:03.004  [---]  Nicht aufgelistet: empfangene Datagramme 4, gesendete Zeilen 1; die Datei der Liste "
+       "kann nicht geschrieben werden (" +
+           reason + ")."},
+  };
+  for (const auto& c : cases) {
+    AppSettings.Language = c.language;
+    EXPECT_EQ(model.EntryText(notice), c.text);
+    // As copied, found and saved: the same words, in lower case for a find
+    // without regard to case.
+    TrafficListModel::TextBuffers buffers;
+    EXPECT_EQ(model.NotationText(notice, buffers), c.text);
+    std::string lower = c.text;
+    for (char& letter : lower) letter = static_cast<char>(std::tolower(static_cast<unsigned char>(letter)));
+    EXPECT_EQ(model.NotationText(notice, buffers, true), lower);
+  }
+  EXPECT_FALSE(model.FrameCheckOf(notice));
+  EXPECT_FALSE(model.TimeSinceSent(notice));
+  EXPECT_FALSE(model.IsBadFrame(notice));
+  AppSettings = {};
+
+  // "Delete list" ends the episode, though the file still cannot be made.
+  model.Clear();
+  model.Append(EntryKind::IncomingDisplay, kTime, frame);
+  EXPECT_EQ(model.EntryCount(), 1U);
+  EXPECT_EQ(model.Store().CountingNotice(), std::nullopt);
+}
+
+// The folders the store's open unnamed files were made in, as the kernel
+// names them ("FOLDER/#INODE (deleted)").
+std::set<std::string> UnnamedFileFolders() {
+  std::set<std::string> folders;
+  for (const auto& fd : std::filesystem::directory_iterator("/proc/self/fd")) {
+    std::error_code error;
+    const std::string target = std::filesystem::read_symlink(fd.path(), error).string();
+    const std::size_t name = target.rfind("/#");
+    if (!error && name != std::string::npos && target.ends_with(" (deleted)")) folders.insert(target.substr(0, name));
+  }
+  return folders;
+}
+
+TEST(TrafficStore, ACacheFolderReachedThroughAnotherUsersLinkOrFolderIsNotUsed) {
+  // Root with another user's cache path (sudo -E, su -m): that user's links
+  // and folders must not decide where root's files and folders go.
+  if (::geteuid() != 0) GTEST_SKIP() << "needs root to plant another user's links and folders";
+  constexpr uid_t kOtherUser = 4242;
+  namespace fs = std::filesystem;
+  FakePlatform platform;
+  const fs::path target = platform.root / "target";
+  fs::create_directories(target);
+  fs::create_directories(platform.root / "home");
+  fs::create_symlink(target, platform.root / "home" / ".cache");
+  ASSERT_EQ(::lchown((platform.root / "home" / ".cache").c_str(), kOtherUser, kOtherUser), 0);
+  fs::create_directories(platform.root / "alice");
+  ASSERT_EQ(::chown((platform.root / "alice").c_str(), kOtherUser, kOtherUser), 0);
+  fs::create_directories(platform.root / "theirs");
+  ASSERT_EQ(::chown((platform.root / "theirs").c_str(), kOtherUser, kOtherUser), 0);
+  fs::create_directories(platform.root / "open");
+  fs::permissions(platform.root / "open", fs::perms::all);
+
+  const std::string fallback = platform.scratchFolders[0];
+  const struct {
+    const char* what;
+    fs::path folder;
+  } cases[] = {
+      {"a link of another user in the path", platform.root / "home" / ".cache" / "telvane"},
+      {"a folder of another user in the path", platform.root / "alice" / ".cache" / "telvane"},
+      {"a folder of another user", platform.root / "theirs"},
+      {"a folder every user may write to", platform.root / "open"},
+  };
+  for (const auto& c : cases) {
+    TrafficStore store({c.folder.string(), fallback}, kTiny);
+    for (const Appended& e : Entries(500)) store.Append(e.kind, e.us, e.bytes, e.badFrame);
+    store.Settle();
+    EXPECT_EQ(store.TakeProblem(), "") << c.what;
+    EXPECT_GT(store.FileBytes(), 0U) << c.what;
+    EXPECT_EQ(UnnamedFileFolders(), std::set<std::string>{fallback}) << c.what;
+  }
+  // Nothing was made where the other user's link and folder point.
+  EXPECT_TRUE(fs::is_empty(target));
+  EXPECT_TRUE(fs::is_empty(platform.root / "alice"));
 }
 
 }  // namespace
