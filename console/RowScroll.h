@@ -12,9 +12,7 @@ namespace RowScroll {
 
 inline constexpr int kMaxValue = 1 << 30;
 
-constexpr int Maximum(std::uint64_t maxTop) {
-  return static_cast<int>(std::min<std::uint64_t>(maxTop, kMaxValue));
-}
+constexpr int Maximum(std::uint64_t maxTop) { return static_cast<int>(std::min<std::uint64_t>(maxTop, kMaxValue)); }
 
 constexpr int ToValue(std::uint64_t top, std::uint64_t maxTop) {
   if (maxTop <= kMaxValue) return static_cast<int>(std::min(top, maxTop));

@@ -47,8 +47,8 @@ std::string FormatDuration(std::int64_t microseconds, bool decimalComma) {
   // A clock set back between two entries gives a negative span; it is shown
   // as it is rather than hidden.
   const char* sign = microseconds < 0 ? "-" : "";
-  const std::uint64_t us = microseconds < 0 ? 0 - static_cast<std::uint64_t>(microseconds)
-                                            : static_cast<std::uint64_t>(microseconds);
+  const std::uint64_t us =
+      microseconds < 0 ? 0 - static_cast<std::uint64_t>(microseconds) : static_cast<std::uint64_t>(microseconds);
   char text[64];
   if (us < 1'000'000) {
     std::snprintf(text, sizeof text, "%s%" PRIu64 ".%03" PRIu64 " ms", sign, us / 1000, us % 1000);

@@ -54,8 +54,8 @@ class TrafficCounters {
   bool awaitingReply_ = false;
   std::int64_t sentAt_ = 0;
   std::array<std::int64_t, kReplyWindow> replyTimes_{};
-  std::size_t replies_ = 0;     // in replyTimes_, at most kReplyWindow
-  std::size_t nextReply_ = 0;   // where the next one goes
+  std::size_t replies_ = 0;    // in replyTimes_, at most kReplyWindow
+  std::size_t nextReply_ = 0;  // where the next one goes
   std::int64_t replySum_ = 0;
   std::deque<Mark> marks_;
 };

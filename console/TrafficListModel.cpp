@@ -109,8 +109,8 @@ std::string_view TrafficListModel::NotationText(std::uint64_t entry, TextBuffers
   char* out = start;
   if (ShowsTime(meta.kind)) {
     FormatTimeOfDay(meta.millisecondOfDay, '.', out);
-    const std::string_view tag = IsOutgoing(meta.kind) ? (lowerCase ? kOutTagLower : kOutTag)
-                                                       : (lowerCase ? kInTagLower : kInTag);
+    const std::string_view tag =
+        IsOutgoing(meta.kind) ? (lowerCase ? kOutTagLower : kOutTag) : (lowerCase ? kInTagLower : kInTag);
     out = std::copy(tag.begin(), tag.end(), out + kTimeChars);
   }
   if (meta.kind != Kind::Outgoing) {
@@ -127,7 +127,9 @@ std::string TrafficListModel::NoticeText(const TrafficStore::Meta& meta) const {
   const TrafficStore::NotListed& notice = store_.NoticeOf(meta);
   std::string why;
   switch (notice.cause) {
-    case TrafficStore::NotListedCause::FileFailed: why = fkt_FormatInsertParam(fkt_LoadResText(8111), notice.reason); break;
+    case TrafficStore::NotListedCause::FileFailed:
+      why = fkt_FormatInsertParam(fkt_LoadResText(8111), notice.reason);
+      break;
     case TrafficStore::NotListedCause::FileBehind: why = fkt_LoadResText(8112); break;
     case TrafficStore::NotListedCause::NoMemory: why = fkt_LoadResText(8113); break;
   }

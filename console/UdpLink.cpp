@@ -26,26 +26,13 @@ constexpr std::size_t kMaxDatagram = 65536;  // larger than any UDP payload
 RunTimeError SocketError(int error) {
   int number = error;
   switch (error) {
-    case EACCES:
-      number = 10013;
-      break;
-    case EMSGSIZE:
-      number = 10040;
-      break;
-    case EADDRINUSE:
-      number = 10048;
-      break;
-    case EADDRNOTAVAIL:
-      number = 10049;
-      break;
-    case ENETUNREACH:
-      number = 10051;
-      break;
-    case EHOSTUNREACH:
-      number = 10065;
-      break;
-    default:
-      break;
+    case EACCES: number = 10013; break;
+    case EMSGSIZE: number = 10040; break;
+    case EADDRINUSE: number = 10048; break;
+    case EADDRNOTAVAIL: number = 10049; break;
+    case ENETUNREACH: number = 10051; break;
+    case EHOSTUNREACH: number = 10065; break;
+    default: break;
   }
   return {number, std::strerror(error)};
 }

@@ -227,7 +227,7 @@ class frmMain : public QMainWindow {
   QLabel* labFindResult = nullptr;
   QPushButton* cmdFindClose = nullptr;
   std::unique_ptr<FindSearch> findSearch_;  // the step in progress
-  QTimer* findSlice_ = nullptr;              // runs its next slice
+  QTimer* findSlice_ = nullptr;             // runs its next slice
   static constexpr int kFindSliceMs = 30;
   bool findForward_ = true;
   bool exporting_ = false;

@@ -8,11 +8,11 @@
 #include <QCheckBox>
 #include <QKeyEvent>
 #include <QLineEdit>
-#include "console/TrafficView.h"
 #include <QPushButton>
 #include <QToolBar>
 #include <algorithm>
 
+#include "console/TrafficView.h"
 #include "console/frmMain.h"
 #include "platform/VirtualKey.h"
 
@@ -48,8 +48,7 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event) {
   auto* key = static_cast<QKeyEvent*>(event);
   const int code = VirtualKey::FromEvent(*key);
   auto* field = qobject_cast<QLineEdit*>(watched);
-  const bool slotField =
-      field != nullptr && std::find(txtBefehl.begin(), txtBefehl.end(), field) != txtBefehl.end();
+  const bool slotField = field != nullptr && std::find(txtBefehl.begin(), txtBefehl.end(), field) != txtBefehl.end();
 
   if (release) {
     // Auto-repeat delivers release/press pairs while a key is held; only the

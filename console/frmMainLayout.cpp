@@ -6,13 +6,13 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
-#include "console/TrafficView.h"
 #include <QMenuBar>
 #include <QPushButton>
 #include <algorithm>
 
-#include "platform/Twips.h"
+#include "console/TrafficView.h"
 #include "console/frmMain.h"
+#include "platform/Twips.h"
 
 void frmMain::SetDesignGeometry() {
   labSendText->setGeometry(TwipsRect(60, 120, 1620, 195));

@@ -33,8 +33,9 @@ void frmMain::fkt_SendLine(const std::string& line) {
 }
 
 void frmMain::ShowSendError(const RunTimeError& error) {
-  CurrentPlatform().ShowMessage("Beschreibung: " + error.Description() + "\r\nFehler: " + std::to_string(error.Number()),
-                                std::string(), MessageIcon::None);
+  CurrentPlatform().ShowMessage(
+      "Beschreibung: " + error.Description() + "\r\nFehler: " + std::to_string(error.Number()), std::string(),
+      MessageIcon::None);
 }
 
 void frmMain::cmdSend_Click() {

@@ -64,17 +64,10 @@ void ReportExposedSettingsFolder(const std::string& settingsFolder) {
   for (const std::string& path : {parent, folder}) {
     int reason = 0;
     switch (SharedFolderExposure(path)) {
-      case FolderExposure::None:
-        continue;
-      case FolderExposure::ForeignLink:
-        reason = 8023;
-        break;
-      case FolderExposure::ForeignOwner:
-        reason = 8021;
-        break;
-      case FolderExposure::WritableByOthers:
-        reason = 8022;
-        break;
+      case FolderExposure::None: continue;
+      case FolderExposure::ForeignLink: reason = 8023; break;
+      case FolderExposure::ForeignOwner: reason = 8021; break;
+      case FolderExposure::WritableByOthers: reason = 8022; break;
     }
     reasons += "\r\n" + path + ": " + fkt_LoadResText(reason);
   }

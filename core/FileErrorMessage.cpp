@@ -7,23 +7,15 @@
 
 std::string FileStatusText(const FileStatus& status) {
   switch (status.refusal) {
-    case FileRefusal::None:
-      return {};
-    case FileRefusal::ForeignLink:
-      return fkt_LoadResText(8010);
-    case FileRefusal::LinkChain:
-      return fkt_LoadResText(8011);
-    case FileRefusal::NotRegular:
-      return fkt_LoadResText(8012);
-    case FileRefusal::HardLinked:
-      return fkt_LoadResText(8013);
-    case FileRefusal::TooLarge:
-      return fkt_LoadResText(8014);
-    case FileRefusal::ReadOnly:
-      return fkt_LoadResText(8015);
+    case FileRefusal::None: return {};
+    case FileRefusal::ForeignLink: return fkt_LoadResText(8010);
+    case FileRefusal::LinkChain: return fkt_LoadResText(8011);
+    case FileRefusal::NotRegular: return fkt_LoadResText(8012);
+    case FileRefusal::HardLinked: return fkt_LoadResText(8013);
+    case FileRefusal::TooLarge: return fkt_LoadResText(8014);
+    case FileRefusal::ReadOnly: return fkt_LoadResText(8015);
     case FileRefusal::Missing:
-    case FileRefusal::SystemError:
-      break;
+    case FileRefusal::SystemError: break;
   }
   return std::strerror(status.error);
 }
@@ -35,33 +27,15 @@ std::string FileErrorText(FileError kind, const std::string& path, const std::st
   };
   Texts texts{8001, 0};
   switch (kind) {
-    case FileError::CannotRead:
-      texts = {8000, 0};
-      break;
-    case FileError::SettingsUnreadable:
-      texts = {8000, 8004};
-      break;
-    case FileError::CommandsUnreadable:
-      texts = {8000, 8005};
-      break;
-    case FileError::CannotWrite:
-      texts = {8001, 0};
-      break;
-    case FileError::NotReplaced:
-      texts = {8001, 8006};
-      break;
-    case FileError::LogCannotOpen:
-      texts = {8002, 0};
-      break;
-    case FileError::LogCannotWrite:
-      texts = {8003, 0};
-      break;
-    case FileError::UnexpectedSaveFailure:
-      texts = {8007, 0};
-      break;
-    case FileError::LineBreakRefused:
-      texts = {8016, 0};
-      break;
+    case FileError::CannotRead: texts = {8000, 0}; break;
+    case FileError::SettingsUnreadable: texts = {8000, 8004}; break;
+    case FileError::CommandsUnreadable: texts = {8000, 8005}; break;
+    case FileError::CannotWrite: texts = {8001, 0}; break;
+    case FileError::NotReplaced: texts = {8001, 8006}; break;
+    case FileError::LogCannotOpen: texts = {8002, 0}; break;
+    case FileError::LogCannotWrite: texts = {8003, 0}; break;
+    case FileError::UnexpectedSaveFailure: texts = {8007, 0}; break;
+    case FileError::LineBreakRefused: texts = {8016, 0}; break;
   }
   std::string text = fkt_LoadResText(texts.lead) + "\r\n" + path + "\r\n" + reason;
   if (texts.consequence != 0) text += "\r\n" + fkt_LoadResText(texts.consequence);

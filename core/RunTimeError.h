@@ -8,8 +8,7 @@
 
 class RunTimeError : public std::runtime_error {
  public:
-  RunTimeError(int number, const std::string& description)
-      : std::runtime_error(description), number_(number) {}
+  RunTimeError(int number, const std::string& description) : std::runtime_error(description), number_(number) {}
 
   int Number() const { return number_; }
   std::string Description() const { return what(); }

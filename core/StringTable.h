@@ -17,9 +17,7 @@ std::string fkt_LoadResTextEnglish(std::int32_t id);
 std::string fkt_LoadResTextGerman(std::int32_t id);
 
 // Fills "%%" placeholders from left to right; see the definition for the rule.
-std::string fkt_FormatInsertParam(const std::string& strText, const std::string& p1 = {},
-                                  const std::string& p2 = {}, const std::string& p3 = {},
-                                  const std::string& p4 = {}, const std::string& p5 = {},
-                                  const std::string& p6 = {}, const std::string& p7 = {},
-                                  const std::string& p8 = {}, const std::string& p9 = {},
-                                  const std::string& p10 = {}, const std::string& p11 = {});
+std::string fkt_FormatInsertParam(const std::string& strText, const std::string& p1 = {}, const std::string& p2 = {},
+                                  const std::string& p3 = {}, const std::string& p4 = {}, const std::string& p5 = {},
+                                  const std::string& p6 = {}, const std::string& p7 = {}, const std::string& p8 = {},
+                                  const std::string& p9 = {}, const std::string& p10 = {}, const std::string& p11 = {});

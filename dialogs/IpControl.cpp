@@ -8,9 +8,9 @@
 #include <QStyleOptionFrame>
 #include <algorithm>
 
-#include "platform/Twips.h"
 #include "core/ModFormat.h"
 #include "platform/QtText.h"
+#include "platform/Twips.h"
 #include "platform/VirtualKey.h"
 
 namespace {
@@ -69,7 +69,8 @@ class BackgroundBox : public QLineEdit {
   void initStyleOption(QStyleOptionFrame* option) const override {
     QLineEdit::initStyleOption(option);
     const QWidget* focus = QApplication::focusWidget();
-    if (focus != nullptr && focus != this && parentWidget()->isAncestorOf(focus)) option->state |= QStyle::State_HasFocus;
+    if (focus != nullptr && focus != this && parentWidget()->isAncestorOf(focus))
+      option->state |= QStyle::State_HasFocus;
   }
 };
 
@@ -232,8 +233,7 @@ void IpControl::fkt_FormsCheckIpAddressSegmentKeyCode(int& intKey, int intSelSta
   if (prevTBox != nullptr && intKey == VirtualKey::Left && caret == 0 && intSelStartBeforeEdit == 0) {
     prevTBox->setFocus();
     prevTBox->setCursorPosition(static_cast<int>(prevTBox->text().size()));
-  } else if (intKey == VirtualKey::Right && intSelStartBeforeEdit >= length && caret == length &&
-             nextTBox != nullptr) {
+  } else if (intKey == VirtualKey::Right && intSelStartBeforeEdit >= length && caret == length && nextTBox != nullptr) {
     nextTBox->setFocus();
     nextTBox->setCursorPosition(0);
   } else if (intKey >= kFirstDigit && intKey <= kLastDigit && caret == length && length >= kDigits &&

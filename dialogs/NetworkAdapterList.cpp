@@ -12,7 +12,7 @@
 
 namespace {
 
-constexpr int kListMargin = 10;         // pixels beside the widest entry
+constexpr int kListMargin = 10;          // pixels beside the widest entry
 constexpr int kScrollBarAllowance = 15;  // pixels for the scroll bar of a long list
 constexpr int kVisibleEntries = 8;       // the drop-down shows this many entries at once
 constexpr int kNoCardTextId = 3154;
@@ -35,8 +35,7 @@ class SelectionLock : public QObject {
       case QEvent::MouseButtonPress:
       case QEvent::MouseButtonDblClick:
       case QEvent::MouseButtonRelease:
-      case QEvent::Wheel:
-        return true;
+      case QEvent::Wheel: return true;
       case QEvent::KeyPress:
       case QEvent::KeyRelease: {
         const int key = static_cast<const QKeyEvent*>(event)->key();
@@ -44,8 +43,7 @@ class SelectionLock : public QObject {
                             key == Qt::Key_Enter || key == Qt::Key_Escape;
         return !passes;
       }
-      default:
-        return QObject::eventFilter(watched, event);
+      default: return QObject::eventFilter(watched, event);
     }
   }
 };
@@ -56,8 +54,7 @@ std::string AdapterEntryText(const NetworkAdapterInfo& adapter) {
   const QByteArray bytes(reinterpret_cast<const char*>(adapter.hardwareAddress.data()),
                          static_cast<qsizetype>(adapter.hardwareAddress.size()));
   const std::string hardwareAddress = bytes.toHex('-').toUpper().toStdString();
-  return CutAtNul(adapter.description) + " (MAC: " + hardwareAddress + " | IP: " + CutAtNul(adapter.ipv4Address) +
-         ")";
+  return CutAtNul(adapter.description) + " (MAC: " + hardwareAddress + " | IP: " + CutAtNul(adapter.ipv4Address) + ")";
 }
 
 void fkt_ToolsGetNetworkAdapters(QComboBox& cboNetworkAdapters, QComboBox& cboNetworkAdaptersMacAddress,

@@ -7,11 +7,11 @@
 #include <QPushButton>
 #include <QScreen>
 
-#include "platform/Twips.h"
 #include "core/StringTable.h"
 #include "dialogs/EventGuard.h"
 #include "dialogs/ProgramVersion.h"
 #include "platform/QtText.h"
+#include "platform/Twips.h"
 #include "platform/WidgetBuilding.h"
 
 // The logo lives in the program's resources, which sit in a static library:
@@ -20,8 +20,6 @@
 static void RegisterProgramResources() { Q_INIT_RESOURCE(resources); }
 
 namespace {
-
-
 
 // The label columns and rows of the information frame (twips).
 constexpr int kLeftColumn = 300;

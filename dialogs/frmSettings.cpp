@@ -9,7 +9,6 @@
 #include <QPushButton>
 #include <QTabWidget>
 
-#include "platform/Twips.h"
 #include "core/AppSettings.h"
 #include "core/StringTable.h"
 #include "dialogs/EventGuard.h"
@@ -19,12 +18,12 @@
 #include "dialogs/frmSpecialChar.h"
 #include "platform/NotationField.h"
 #include "platform/QtText.h"
+#include "platform/Twips.h"
 #include "platform/WidgetBuilding.h"
 
 namespace {
 
 QString Fixed(const char* utf8) { return QString::fromUtf8(utf8); }
-
 
 // Every page holds one frame at this place (twips, relative to the page);
 // the controls' places are relative to the frame.
@@ -92,9 +91,8 @@ frmSettings::frmSettings(QWidget* parent) : QDialog(parent) {
           [this] { GuardEvent("chkPrefix_Click", [this] { ControlsSetEnabled(); }); });
   connect(chkReadjust, &QCheckBox::toggled, this,
           [this] { GuardEvent("chkReadjust_Click", [this] { ControlsSetEnabled(); }); });
-  connect(cmdInsertSpecialCharPrefix, &QPushButton::clicked, this, [this] {
-    GuardEvent("cmdInsertSpecialCharPrefix_Click", [this] { cmdInsertSpecialCharPrefix_Click(); });
-  });
+  connect(cmdInsertSpecialCharPrefix, &QPushButton::clicked, this,
+          [this] { GuardEvent("cmdInsertSpecialCharPrefix_Click", [this] { cmdInsertSpecialCharPrefix_Click(); }); });
   connect(cmdInsertSpecialCharReadjust, &QPushButton::clicked, this, [this] {
     GuardEvent("cmdInsertSpecialCharReadjust_Click", [this] { cmdInsertSpecialCharReadjust_Click(); });
   });
@@ -176,8 +174,7 @@ void frmSettings::CreatePageCommandLine(QWidget* page) {
   txtPrefix = Named(new QLineEdit(Frame1), "txtPrefix");
   txtPrefix->setGeometry(TwipsRect(kLeft, 1230, 1995, kFieldHeight));
   MakeNotationField(txtPrefix);
-  cmdInsertSpecialCharPrefix =
-      Named(new QPushButton(Fixed(kInsertSpecialChar), Frame1), "cmdInsertSpecialCharPrefix");
+  cmdInsertSpecialCharPrefix = Named(new QPushButton(Fixed(kInsertSpecialChar), Frame1), "cmdInsertSpecialCharPrefix");
   cmdInsertSpecialCharPrefix->setGeometry(TwipsRect(2475, 1230, 2415, kFieldHeight));
   chkReadjust = Named(new QCheckBox(Fixed(kReadjust), Frame1), "chkReadjust");
   chkReadjust->setGeometry(TwipsRect(kLeft, 1650, 6360, kCheckHeight));

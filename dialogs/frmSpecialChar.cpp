@@ -7,17 +7,15 @@
 #include <QPushButton>
 #include <algorithm>
 
-#include "platform/Twips.h"
 #include "core/StringTable.h"
 #include "dialogs/EventGuard.h"
 #include "dialogs/ModalSeam.h"
 #include "dialogs/SpecialCharTarget.h"
 #include "platform/QtText.h"
+#include "platform/Twips.h"
 #include "platform/WidgetBuilding.h"
 
 namespace {
-
-
 
 struct Box {
   const char* name;

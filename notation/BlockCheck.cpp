@@ -15,9 +15,9 @@ std::uint8_t fkt_CalcBlockCheck(std::string_view raw) {
   if (const auto stx = counted.find(kStx); stx != std::string_view::npos) {
     counted.remove_prefix(stx + 1);
   }
-  const unsigned xorOfBytes =
-      std::accumulate(counted.begin(), counted.end(), 0U,
-                      [](unsigned acc, char byte) { return acc ^ static_cast<unsigned char>(byte); });
+  const unsigned xorOfBytes = std::accumulate(counted.begin(), counted.end(), 0U, [](unsigned acc, char byte) {
+    return acc ^ static_cast<unsigned char>(byte);
+  });
   return static_cast<std::uint8_t>(xorOfBytes | kBit7);
 }
 

@@ -95,8 +95,8 @@ constexpr std::ptrdiff_t kVectorBytes = 16;
 bool WritePlain16(const char* in, char* out, bool lowerCase) {
   Bytes16 v;
   std::memcpy(&v, in, sizeof v);
-  const auto plain = (((v | 0x20) - 'a') < 26) | ((v - '0') < 10) | (v == ' ') | (v == '!') | (v == '.') |
-                     (v == ',') | (v == '?');
+  const auto plain =
+      (((v | 0x20) - 'a') < 26) | ((v - '0') < 10) | (v == ' ') | (v == '!') | (v == '.') | (v == ',') | (v == '?');
   std::uint64_t halves[2];
   std::memcpy(halves, &plain, sizeof halves);
   if ((halves[0] & halves[1]) != ~std::uint64_t{0}) return false;

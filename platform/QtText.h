@@ -9,6 +9,6 @@
 inline QString ToQString(const std::string& bytes) { return QString::fromStdU16String(BytesToUtf16(bytes)); }
 
 inline std::string FromQString(const QString& text) {
-  return Utf16ToBytes(std::u16string_view(reinterpret_cast<const char16_t*>(text.utf16()),
-                                          static_cast<std::size_t>(text.size())));
+  return Utf16ToBytes(
+      std::u16string_view(reinterpret_cast<const char16_t*>(text.utf16()), static_cast<std::size_t>(text.size())));
 }

@@ -8,6 +8,4 @@ inline constexpr int kTwipsPerPixel = 15;
 constexpr int Px(int twips) { return twips / kTwipsPerPixel; }
 constexpr int Twips(int pixels) { return pixels * kTwipsPerPixel; }
 
-inline QRect TwipsRect(int left, int top, int width, int height) {
-  return {Px(left), Px(top), Px(width), Px(height)};
-}
+inline QRect TwipsRect(int left, int top, int width, int height) { return {Px(left), Px(top), Px(width), Px(height)}; }

@@ -39,15 +39,13 @@ void ResetPeakResident() {
 CpuTime ProcessCpuTime() {
   rusage usage{};
   ::getrusage(RUSAGE_SELF, &usage);
-  return {Seconds(usage.ru_utime) + Seconds(usage.ru_stime), Seconds(usage.ru_stime), usage.ru_nvcsw,
-          usage.ru_nivcsw};
+  return {Seconds(usage.ru_utime) + Seconds(usage.ru_stime), Seconds(usage.ru_stime), usage.ru_nvcsw, usage.ru_nivcsw};
 }
 
 CpuTime ThreadCpuTime() {
   rusage usage{};
   ::getrusage(RUSAGE_THREAD, &usage);
-  return {Seconds(usage.ru_utime) + Seconds(usage.ru_stime), Seconds(usage.ru_stime), usage.ru_nvcsw,
-          usage.ru_nivcsw};
+  return {Seconds(usage.ru_utime) + Seconds(usage.ru_stime), Seconds(usage.ru_stime), usage.ru_nvcsw, usage.ru_nivcsw};
 }
 
 double ChildrenCpuSeconds() {

@@ -10,10 +10,10 @@ std::size_t PeakResidentBytes();
 void ResetPeakResident();
 
 struct CpuTime {
-  double seconds = 0;             // user + system
-  double systemSeconds = 0;       // in the kernel on the process's behalf
-  long voluntarySwitches = 0;     // mostly wake-ups from waiting
-  long involuntarySwitches = 0;   // preemptions
+  double seconds = 0;            // user + system
+  double systemSeconds = 0;      // in the kernel on the process's behalf
+  long voluntarySwitches = 0;    // mostly wake-ups from waiting
+  long involuntarySwitches = 0;  // preemptions
 };
 CpuTime ProcessCpuTime();
 // The same for the calling thread alone (the window thread, in the bench).

@@ -47,9 +47,18 @@ TEST(Loopback, AcceptsOnly127Slash8InFullDottedForm) {
   const struct {
     const char* text;
     bool accepted;
-  } cases[] = {{"127.0.0.1", true},  {"127.255.255.254", true}, {"127.1.2.3", true},   {"128.0.0.1", false},
-               {"126.255.255.255", false}, {"10.0.0.1", false}, {"0.0.0.0", false},   {"localhost", false},
-               {"127.1", false},     {"", false},               {"::1", false},       {"127.0.0.1 ", false}};
+  } cases[] = {{"127.0.0.1", true},
+               {"127.255.255.254", true},
+               {"127.1.2.3", true},
+               {"128.0.0.1", false},
+               {"126.255.255.255", false},
+               {"10.0.0.1", false},
+               {"0.0.0.0", false},
+               {"localhost", false},
+               {"127.1", false},
+               {"", false},
+               {"::1", false},
+               {"127.0.0.1 ", false}};
   for (const auto& c : cases) EXPECT_EQ(LoopbackAddress(c.text).has_value(), c.accepted) << c.text;
 }
 
@@ -62,16 +71,11 @@ TEST(SequenceCheck, CountsLossAndDisorder) {
     std::uint64_t lost;
     std::uint64_t misplaced;
   } cases[] = {
-      {"complete", 0, 4, {0, 1, 2, 3}, 0, 0},
-      {"complete from 100", 100, 3, {100, 101, 102}, 0, 0},
-      {"gap in the middle", 0, 5, {0, 1, 3, 4}, 1, 0},
-      {"first ones missing", 0, 4, {2, 3}, 2, 0},
-      {"tail missing", 0, 5, {0, 1, 2}, 2, 0},
-      {"nothing", 0, 3, {}, 3, 0},
-      {"duplicate", 0, 3, {0, 1, 1, 2}, 0, 1},
-      {"swapped pair", 0, 4, {0, 2, 1, 3}, 1, 1},
-      {"beyond the end", 0, 3, {0, 1, 2, 3}, 0, 1},
-      {"before the first", 10, 2, {9, 10, 11}, 0, 1},
+      {"complete", 0, 4, {0, 1, 2, 3}, 0, 0},          {"complete from 100", 100, 3, {100, 101, 102}, 0, 0},
+      {"gap in the middle", 0, 5, {0, 1, 3, 4}, 1, 0}, {"first ones missing", 0, 4, {2, 3}, 2, 0},
+      {"tail missing", 0, 5, {0, 1, 2}, 2, 0},         {"nothing", 0, 3, {}, 3, 0},
+      {"duplicate", 0, 3, {0, 1, 1, 2}, 0, 1},         {"swapped pair", 0, 4, {0, 2, 1, 3}, 1, 1},
+      {"beyond the end", 0, 3, {0, 1, 2, 3}, 0, 1},    {"before the first", 10, 2, {9, 10, 11}, 0, 1},
   };
   for (const auto& c : cases) {
     SequenceCheck check(c.first, c.expected);
@@ -120,8 +124,8 @@ TEST_F(LogFile, ChecksEveryLineAndTheOrder) {
       {"last line cut short", Line("12:00:00:000", 0) + Line("12:00:00:001", 1) + Line("12:00:00:002", 2, "\r"), 2, 1,
        false},
       {"hour 24", Line("12:00:00:000", 0) + Line("24:00:00:000", 1) + Line("12:00:00:002", 2), 2, 1, false},
-      {"dot before the milliseconds", Line("12:00:00.000", 0) + Line("12:00:00:001", 1) + Line("12:00:00:002", 2), 2,
-       1, false},
+      {"dot before the milliseconds", Line("12:00:00.000", 0) + Line("12:00:00:001", 1) + Line("12:00:00:002", 2), 2, 1,
+       false},
       {"three blanks", Line("12:00:00:000", 0) + "12:00:00:001   " + Datagram(1) + "\r\n" + Line("12:00:00:002", 2), 2,
        1, false},
       {"line missing", Line("12:00:00:000", 0) + Line("12:00:00:002", 2), 2, 0, false},

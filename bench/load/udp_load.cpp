@@ -49,10 +49,11 @@ constexpr double kMaxRate = 10'000'000;
 constexpr double kMaxSeconds = 600;
 
 [[noreturn]] void Usage(const char* why) {
-  std::fprintf(stderr,
-               "udp_load: %s\n"
-               "usage: udp_load <port> <rate per second> <seconds> [--delay ms] [--first n] [--address 127.x.y.z] [--gso]\n",
-               why);
+  std::fprintf(
+      stderr,
+      "udp_load: %s\n"
+      "usage: udp_load <port> <rate per second> <seconds> [--delay ms] [--first n] [--address 127.x.y.z] [--gso]\n",
+      why);
   std::exit(1);
 }
 

@@ -76,6 +76,7 @@ int main() {
   const auto toRaw = [](const std::string& line) { return fkt_SpecialCharsToRaw(line); };
   const auto toDisplay = [](const std::string& line) { return fkt_RawToSpecialChars(line); };
 
+  // clang-format off
   const std::vector<LineKind> kinds = {
       {"notation->raw  frames <STX>0,1,INFO?<ETX><179>",
        [](std::size_t size) { return FillLine(size, [] { return std::string("<STX>0,1,INFO?<ETX><179>"); }); },
@@ -114,6 +115,7 @@ int main() {
        toDisplay},
       {"raw->display   random bytes", [&random](std::size_t size) { return RandomBytes(size, random); }, toDisplay},
   };
+  // clang-format on
 
   std::printf("%-52s %10s %16s\n", "conversion and line", "bytes", "median us/line");
   for (const LineKind& kind : kinds) {

@@ -222,10 +222,11 @@ int main(int argc, char** argv) {
   }
   const double seconds = std::chrono::duration<double>(lastArrival - firstArrival).count();
   const double rate = seconds > 0 ? static_cast<double>(received - 1) / seconds : 0;
-  std::printf("minimal_receiver received=%llu lost=%llu misplaced=%llu malformed=%llu complete=%s rate=%.0f seconds=%.3f\n",
-              static_cast<unsigned long long>(check->Received()), static_cast<unsigned long long>(check->Lost()),
-              static_cast<unsigned long long>(check->Misplaced()), static_cast<unsigned long long>(check->Malformed()),
-              check->Complete() ? "yes" : "no", rate, seconds);
+  std::printf(
+      "minimal_receiver received=%llu lost=%llu misplaced=%llu malformed=%llu complete=%s rate=%.0f seconds=%.3f\n",
+      static_cast<unsigned long long>(check->Received()), static_cast<unsigned long long>(check->Lost()),
+      static_cast<unsigned long long>(check->Misplaced()), static_cast<unsigned long long>(check->Malformed()),
+      check->Complete() ? "yes" : "no", rate, seconds);
   if (!check->Complete()) std::printf("minimal_receiver first fault: %s\n", check->FirstFault().c_str());
   return check->Complete() ? 0 : 4;
 }

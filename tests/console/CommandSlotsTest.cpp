@@ -1,6 +1,7 @@
 // The eight command slots, their keys and their files.
-#include <QAction>
 #include <sys/stat.h>
+
+#include <QAction>
 
 #include "tests/console/LinkFixture.h"
 
@@ -67,9 +68,11 @@ TEST_F(CommandSlots, FunctionKeysPressTheSlotsFromAnywhereAndEnterPressesSend) {
   QTest::keyPress(Control("cmdBlockcheck"), Qt::Key_F5, Qt::ShiftModifier);
   EXPECT_EQ(PeerReceive(), QByteArray("five"));
   QTest::keyClick(Control("txtSend"), Qt::Key_F1);
-  EXPECT_EQ(PeerReceive(), QByteArray("\x02" "0,1,INFO?\x03\xB3"));
+  EXPECT_EQ(PeerReceive(), QByteArray("\x02"
+                                      "0,1,INFO?\x03\xB3"));
   QTest::keyClick(Control("lstSendReceive"), Qt::Key_F2);
-  EXPECT_EQ(PeerReceive(), QByteArray("\x02" "0,1,INFO?\n\x03\xB9"));
+  EXPECT_EQ(PeerReceive(), QByteArray("\x02"
+                                      "0,1,INFO?\n\x03\xB9"));
   // Enter in a slot field presses the send button.
   Field(4)->setText("slot");
   Control<QLineEdit>("txtSend")->setText("line");

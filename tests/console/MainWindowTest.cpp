@@ -20,14 +20,22 @@ struct Design {
 
 // The controls' design geometry at the minimum window size.
 const Design kDesign[] = {
-    {"labSendText", 60, 120, 1620, 195},         {"txtSend", 60, 360, 6915, 285},
-    {"cmdInsertSpecialChar", 4560, 30, 2415, 315}, {"cmdBlockcheck", 7080, 30, 3495, 315},
-    {"cmdSend", 7080, 390, 3480, 405},           {"labSendReceiveText", 60, 690, 2700, 195},
-    {"lstSendReceive", 60, 930, 6915, 6180},     {"fraCommands", 7080, 840, 3495, 6285},
-    {"cmdDelete", 60, 7170, 2400, 315},          {"cmdQuit", 7080, 7170, 3480, 375},
-    {"chkDatalogging", 120, 7560, 1755, 255},    {"txtFilename", 2040, 7530, 4875, 315},
-    {"cmdBefehl1", 120, 240, 3300, 315},         {"txtBefehl1", 120, 570, 3300, 315},
-    {"cmdBefehl8", 120, 5490, 3300, 315},        {"txtBefehl8", 120, 5820, 3300, 315},
+    {"labSendText", 60, 120, 1620, 195},
+    {"txtSend", 60, 360, 6915, 285},
+    {"cmdInsertSpecialChar", 4560, 30, 2415, 315},
+    {"cmdBlockcheck", 7080, 30, 3495, 315},
+    {"cmdSend", 7080, 390, 3480, 405},
+    {"labSendReceiveText", 60, 690, 2700, 195},
+    {"lstSendReceive", 60, 930, 6915, 6180},
+    {"fraCommands", 7080, 840, 3495, 6285},
+    {"cmdDelete", 60, 7170, 2400, 315},
+    {"cmdQuit", 7080, 7170, 3480, 375},
+    {"chkDatalogging", 120, 7560, 1755, 255},
+    {"txtFilename", 2040, 7530, 4875, 315},
+    {"cmdBefehl1", 120, 240, 3300, 315},
+    {"txtBefehl1", 120, 570, 3300, 315},
+    {"cmdBefehl8", 120, 5490, 3300, 315},
+    {"txtBefehl8", 120, 5820, 3300, 315},
 };
 
 QRect Px(const Design& d) { return {d.left / 15, d.top / 15, d.width / 15, d.height / 15}; }
@@ -66,12 +74,18 @@ TEST_F(MainWindow, GrowingMovesTheRightColumnAndTheBottomRow) {
     QRect expected;
   };
   const Moved moved[] = {
-      {"lstSendReceive", {4, 62, 461 + dx, 412 + dy}}, {"txtSend", {4, 24, 461 + dx, 19}},
-      {"cmdQuit", {472 + dx, 478 + dy, 232, 25}},      {"cmdDelete", {4, 478 + dy, 160, 21}},
-      {"cmdSend", {472 + dx, 26, 232, 27}},            {"cmdBlockcheck", {472 + dx, 2, 233, 21}},
-      {"cmdInsertSpecialChar", {304 + dx, 2, 161, 21}}, {"fraCommands", {472 + dx, 56, 233, 419}},
-      {"chkDatalogging", {8, 504 + dy, 117, 17}},      {"txtFilename", {136, 502 + dy, 325, 21}},
-      {"labSendText", {4, 8, 108, 13}},                {"cmdBefehl3", {8, 116, 220, 21}},
+      {"lstSendReceive", {4, 62, 461 + dx, 412 + dy}},
+      {"txtSend", {4, 24, 461 + dx, 19}},
+      {"cmdQuit", {472 + dx, 478 + dy, 232, 25}},
+      {"cmdDelete", {4, 478 + dy, 160, 21}},
+      {"cmdSend", {472 + dx, 26, 232, 27}},
+      {"cmdBlockcheck", {472 + dx, 2, 233, 21}},
+      {"cmdInsertSpecialChar", {304 + dx, 2, 161, 21}},
+      {"fraCommands", {472 + dx, 56, 233, 419}},
+      {"chkDatalogging", {8, 504 + dy, 117, 17}},
+      {"txtFilename", {136, 502 + dy, 325, 21}},
+      {"labSendText", {4, 8, 108, 13}},
+      {"cmdBefehl3", {8, 116, 220, 21}},
   };
   for (const Moved& m : moved) EXPECT_EQ(Control(m.name)->geometry(), m.expected) << m.name;
 }
@@ -83,11 +97,11 @@ TEST_F(MainWindow, StartStatesAndTabOrderBeforeTheLinkIsUp) {
     const char* name;
     bool enabled;
   };
-  const State states[] = {{"txtSend", false},       {"cmdInsertSpecialChar", false}, {"cmdBlockcheck", true},
-                          {"cmdSend", false},       {"lstSendReceive", false},       {"cmdDelete", false},
-                          {"cmdQuit", true},        {"chkDatalogging", true},        {"txtFilename", true},
-                          {"cmdBefehl1", false},    {"cmdBefehl2", false},           {"cmdBefehl3", true},
-                          {"cmdBefehl8", true},     {"txtBefehl1", false},           {"txtBefehl2", false},
+  const State states[] = {{"txtSend", false},    {"cmdInsertSpecialChar", false}, {"cmdBlockcheck", true},
+                          {"cmdSend", false},    {"lstSendReceive", false},       {"cmdDelete", false},
+                          {"cmdQuit", true},     {"chkDatalogging", true},        {"txtFilename", true},
+                          {"cmdBefehl1", false}, {"cmdBefehl2", false},           {"cmdBefehl3", true},
+                          {"cmdBefehl8", true},  {"txtBefehl1", false},           {"txtBefehl2", false},
                           {"txtBefehl3", true}};
   for (const State& s : states) EXPECT_EQ(Control(s.name)->isEnabled(), s.enabled) << s.name;
   EXPECT_EQ(Control<QLabel>("stbStatusPanel1")->text(), "Current state: Port closed.");
@@ -96,8 +110,8 @@ TEST_F(MainWindow, StartStatesAndTabOrderBeforeTheLinkIsUp) {
   EXPECT_EQ(Control<QLineEdit>("txtBefehl1")->toolTip(), "<STX>0,1,INFO?<ETX><179>");
   // The focus starts on the first enabled control, and the tab order follows the design.
   EXPECT_EQ(QApplication::focusWidget(), Control("txtBefehl3"));
-  const char* order[] = {"txtBefehl3", "txtBefehl4", "txtBefehl5", "txtBefehl6", "txtBefehl7", "txtBefehl8",
-                         "cmdBefehl3", "cmdBefehl4", "cmdBefehl5", "cmdBefehl6", "cmdBefehl7", "cmdBefehl8",
+  const char* order[] = {"txtBefehl3", "txtBefehl4",    "txtBefehl5",     "txtBefehl6", "txtBefehl7", "txtBefehl8",
+                         "cmdBefehl3", "cmdBefehl4",    "cmdBefehl5",     "cmdBefehl6", "cmdBefehl7", "cmdBefehl8",
                          "cmdQuit",    "cmdBlockcheck", "chkDatalogging", "txtFilename"};
   QWidget* current = Control(order[0]);
   for (std::size_t i = 1; i < std::size(order); ++i) {
@@ -144,10 +158,10 @@ TEST_P(MainWindowLanguage, AppliesTheTextsOfTheChosenLanguage) {
 
 INSTANTIATE_TEST_SUITE_P(
     Languages, MainWindowLanguage,
-    ::testing::Values(LanguageCase{0, "Telvane", "Datei", "Voreinstellungen", "Befehls-Konfiguration",
-                                   "Zeichen senden", "Befehl 5 [F5]", "Beenden", "Zustand: Port geschlossen."},
-                      LanguageCase{1, "Telvane", "File", "General Settings", "Command Configuration",
-                                   "Send Characters", "Command 5 [F5]", "Quit", "Current state: Port closed."}));
+    ::testing::Values(LanguageCase{0, "Telvane", "Datei", "Voreinstellungen", "Befehls-Konfiguration", "Zeichen senden",
+                                   "Befehl 5 [F5]", "Beenden", "Zustand: Port geschlossen."},
+                      LanguageCase{1, "Telvane", "File", "General Settings", "Command Configuration", "Send Characters",
+                                   "Command 5 [F5]", "Quit", "Current state: Port closed."}));
 
 TEST_F(MainWindow, EscQuitsAndSavesTheSettings) {
   WriteSettings("UdpPort=7000\r\n");

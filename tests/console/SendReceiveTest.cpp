@@ -1,6 +1,5 @@
 // Sending and receiving through the console against a peer on 127.0.0.1.
 #include <QApplication>
-
 #include <QInputDialog>
 
 #include "platform/QtPlatform.h"
@@ -31,6 +30,7 @@ TEST_P(SendButton, JoinsPrefixAndSuffixInNotationOnlyWhenSwitchedOn) {
   EXPECT_EQ(View().CurrentEntry(), 0U);
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Affixes, SendButton,
     ::testing::Values(
@@ -40,6 +40,7 @@ INSTANTIATE_TEST_SUITE_P(
         AffixCase{"storedButSwitchedOff", "PrefixOption=0\r\nPrefixChars=<STX>\r\nReadjustOption=2\r\nReadjustChars=<ETX>\r\n",
                   "abc", QByteArray("abc"), "  [OUT]  abc"}),
     [](const auto& info) { return std::string(info.param.name); });
+// clang-format on
 
 using SendReceive = LinkFixture;
 
@@ -50,7 +51,8 @@ TEST_F(SendReceive, EnterSendsOnceAndClearingEmptiesTheLine) {
   QTest::keyClicks(line, "<STX>1<ETX>");
   EXPECT_TRUE(Control("cmdSend")->isEnabled());
   QTest::keyClick(line, Qt::Key_Return);
-  EXPECT_EQ(PeerReceive(), QByteArray("\x02" "1\x03"));
+  EXPECT_EQ(PeerReceive(), QByteArray("\x02"
+                                      "1\x03"));
   EXPECT_FALSE(PeerReceive(100).has_value());
   EXPECT_EQ(window->TrafficList().EntryCount(), 1U);
   EXPECT_TRUE(line->text().isEmpty());
@@ -99,7 +101,9 @@ TEST_P(DisplayForms, ListAndLogCarryTheFormThatPeculiarSelects) {
 
   window->fkt_SendLine("<STX>0,1<ETX>");
   ASSERT_TRUE(PeerReceive().has_value());
-  PeerSend(QByteArray("\x02" "0,1,OK\x03\r\n"));
+  PeerSend(
+      QByteArray("\x02"
+                 "0,1,OK\x03\r\n"));
 
   EXPECT_EQ(WithoutTime(Entry(0)), c.outEntry);
   const std::string in = Entry(1);
@@ -111,10 +115,12 @@ TEST_P(DisplayForms, ListAndLogCarryTheFormThatPeculiarSelects) {
   EXPECT_EQ(logged.substr(12), std::string("    ") + c.logContent + "\r\n");
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Peculiar, DisplayForms,
     ::testing::Values(FormCase{1, "  [OUT]  <STX>0,1<ETX>", "  [IN]   <2>0,1,OK<3><13><10>", "\x02" "0,1,OK\x03\r\n"},
                       FormCase{0, "  [OUT]  \x02" "0,1\x03", "\x02" "0,1,OK\x03\r\n", "<2>0,1,OK<3><13><10>"}));
+// clang-format on
 
 TEST_F(SendReceive, ReceivingNeitherSelectsNorScrollsNorEnablesTheClearButtonWhichEmptiesTheList) {
   frmMain& w = OpenLinked();
@@ -166,7 +172,9 @@ TEST_F(SendReceive, LoggingRestartsEmptyAndAnUnwritablePathIsReported) {
 TEST_F(SendReceive, DoubleClickShowsTheWholeEntryWhereTheListShowsWhatFits) {
   frmMain& w = OpenLinked("Peculiar=0\r\n");
   w.fkt_SendLine("one");
-  PeerSend("\x02" "A\x03");
+  PeerSend(
+      "\x02"
+      "A\x03");
   const std::string longest(65507, 'x');
   w.fkt_SendLine(longest);
   EXPECT_EQ(View().ShownText(1), QString::fromUtf16(u"\u263BA\u2665"));

@@ -58,8 +58,8 @@ TEST_F(ViewNavigation, KeysMoveTheSelectionAndScrollItIntoView) {
     std::uint64_t current, top;
   };
   const Step steps[] = {
-      {Qt::Key_Down, 0, 0},                        // nothing selected: the top entry
-      {Qt::Key_End, 999, 1000 - page},             // the last entry at the bottom
+      {Qt::Key_Down, 0, 0},             // nothing selected: the top entry
+      {Qt::Key_End, 999, 1000 - page},  // the last entry at the bottom
       {Qt::Key_PageUp, 999 - page, 999 - page},
       {Qt::Key_Home, 0, 0},
       {Qt::Key_PageDown, page, 1},

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+
 #include <string>
 
 #include "core/ProfileFile.h"
@@ -22,30 +23,29 @@ TEST_P(ProfileRead, FollowsTheProfileRules) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, ProfileRead,
-    ::testing::Values(
-        ReadCase{"plain", "[SETTINGS]\r\nUdpPort=8364\r\n", "SETTINGS", "UdpPort", "8364"},
-        ReadCase{"namesIgnoreCase", "[settings]\nudpport=1\n", "SETTINGS", "UDPPORT", "1"},
-        ReadCase{"blanksDropped", "[S]\r\n  K  =   a b  \r\n", "S", "K", "a b"},
-        ReadCase{"doubleQuotesDropped", "[S]\nK=\" x \"\n", "S", "K", " x "},
-        ReadCase{"singleQuotesDropped", "[S]\nK='y'\n", "S", "K", "y"},
-        ReadCase{"onlyOnePairDropped", "[S]\nK=\"\"z\"\"\n", "S", "K", "\"z\""},
-        ReadCase{"unmatchedQuoteKept", "[S]\nK=\"z'\n", "S", "K", "\"z'"},
-        ReadCase{"emptyValueIsNotDefault", "[S]\nK=\n", "S", "K", ""},
-        ReadCase{"missingKey", "[S]\nOther=1\n", "S", "K", "DEF"},
-        ReadCase{"missingSection", "[T]\nK=1\n", "S", "K", "DEF"},
-        ReadCase{"keyOfAnotherSection", "[S]\nA=1\n[T]\nK=2\n", "S", "K", "DEF"},
-        ReadCase{"firstKeyWins", "[S]\nK=1\nK=2\n", "S", "K", "1"},
-        ReadCase{"valueKeepsEqualsSigns", "[S]\nK=a=b\n", "S", "K", "a=b"},
-        ReadCase{"highBytesKept", "[S]\nK=\xE4\xFC<179>\n", "S", "K", "\xE4\xFC<179>"},
-        // Line ends: only LF ends a line; the CRs right before it (or before
-        // the end of the file) belong to the line end, any other CR to the line.
-        ReadCase{"crLfEndsALine", "[S]\r\nK=1\r\nL=2\r\n", "S", "L", "2"},
-        ReadCase{"loneLfEndsALine", "[S]\nK=1\nL=2\n", "S", "L", "2"},
-        ReadCase{"loneCrStaysInTheValue", "[S]\r\nK=a\rb\r\n", "S", "K", "a\rb"},
-        ReadCase{"loneCrStartsNoKey", "[S]\r\nK=a\rL=2\r\n", "S", "L", "DEF"},
-        ReadCase{"loneCrStartsNoSection", "[T]\r\nX=1\r[S]\r\nK=2\r\n", "S", "K", "DEF"},
-        ReadCase{"crsAtTheEndOfAValueEndTheLine", "[S]\r\nK=v\r\r\nL=2\r\n", "S", "K", "v"},
-        ReadCase{"crAtTheEndOfTheFileEndsTheLine", "[S]\r\nK=v\r", "S", "K", "v"}),
+    ::testing::Values(ReadCase{"plain", "[SETTINGS]\r\nUdpPort=8364\r\n", "SETTINGS", "UdpPort", "8364"},
+                      ReadCase{"namesIgnoreCase", "[settings]\nudpport=1\n", "SETTINGS", "UDPPORT", "1"},
+                      ReadCase{"blanksDropped", "[S]\r\n  K  =   a b  \r\n", "S", "K", "a b"},
+                      ReadCase{"doubleQuotesDropped", "[S]\nK=\" x \"\n", "S", "K", " x "},
+                      ReadCase{"singleQuotesDropped", "[S]\nK='y'\n", "S", "K", "y"},
+                      ReadCase{"onlyOnePairDropped", "[S]\nK=\"\"z\"\"\n", "S", "K", "\"z\""},
+                      ReadCase{"unmatchedQuoteKept", "[S]\nK=\"z'\n", "S", "K", "\"z'"},
+                      ReadCase{"emptyValueIsNotDefault", "[S]\nK=\n", "S", "K", ""},
+                      ReadCase{"missingKey", "[S]\nOther=1\n", "S", "K", "DEF"},
+                      ReadCase{"missingSection", "[T]\nK=1\n", "S", "K", "DEF"},
+                      ReadCase{"keyOfAnotherSection", "[S]\nA=1\n[T]\nK=2\n", "S", "K", "DEF"},
+                      ReadCase{"firstKeyWins", "[S]\nK=1\nK=2\n", "S", "K", "1"},
+                      ReadCase{"valueKeepsEqualsSigns", "[S]\nK=a=b\n", "S", "K", "a=b"},
+                      ReadCase{"highBytesKept", "[S]\nK=\xE4\xFC<179>\n", "S", "K", "\xE4\xFC<179>"},
+                      // Line ends: only LF ends a line; the CRs right before it (or before
+                      // the end of the file) belong to the line end, any other CR to the line.
+                      ReadCase{"crLfEndsALine", "[S]\r\nK=1\r\nL=2\r\n", "S", "L", "2"},
+                      ReadCase{"loneLfEndsALine", "[S]\nK=1\nL=2\n", "S", "L", "2"},
+                      ReadCase{"loneCrStaysInTheValue", "[S]\r\nK=a\rb\r\n", "S", "K", "a\rb"},
+                      ReadCase{"loneCrStartsNoKey", "[S]\r\nK=a\rL=2\r\n", "S", "L", "DEF"},
+                      ReadCase{"loneCrStartsNoSection", "[T]\r\nX=1\r[S]\r\nK=2\r\n", "S", "K", "DEF"},
+                      ReadCase{"crsAtTheEndOfAValueEndTheLine", "[S]\r\nK=v\r\r\nL=2\r\n", "S", "K", "v"},
+                      ReadCase{"crAtTheEndOfTheFileEndsTheLine", "[S]\r\nK=v\r", "S", "K", "v"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(ProfileFile, WritingKeepsEveryOtherByte) {

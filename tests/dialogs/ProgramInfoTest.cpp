@@ -14,9 +14,12 @@ TEST_F(ProgramInfo, ShowsTheEnglishTextsAndTheLogoAndIgnoresEsc) {
   OnModal("frmProgramInfo", [](QDialog& d) {
     EXPECT_EQ(d.windowTitle(), "Program Info");
     const std::pair<const char*, const char*> labels[] = {
-        {"labProgramVersion", "Program:"},           {"labProgramVersionValue", "Telvane"},
-        {"labSoftwareVersion", "Software version:"}, {"labSoftwareVersionValue", "V2018.1.0"},
-        {"labDate", "Date:"},                        {"labDateValue", "19.04.2018"},
+        {"labProgramVersion", "Program:"},
+        {"labProgramVersionValue", "Telvane"},
+        {"labSoftwareVersion", "Software version:"},
+        {"labSoftwareVersionValue", "V2018.1.0"},
+        {"labDate", "Date:"},
+        {"labDateValue", "19.04.2018"},
         {"labEngineer", "Engineer:"},
     };
     for (const auto& [name, text] : labels) EXPECT_EQ(Control<QLabel>(d, name)->text(), text) << name;

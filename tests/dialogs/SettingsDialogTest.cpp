@@ -15,15 +15,23 @@ namespace {
 
 // Flags of 2 and 7 show as 0 and 1; left alone they must be stored back as
 // they were, not as what the controls show.
-const AppSettingsRecord kStored{.UdpPort = "7001", .UdpPortLocale = "7002", .UdpAddress = "127.0.0.20",
-                                .LocaleIpAddress = "127.0.0.2", .Peculiar = 2, .Language = 7, .PrefixOption = 1,
-                                .ReadjustOption = 0, .PrefixChars = "<STX>", .ReadjustChars = "<ETX>",
-                                .DeleteSendChars = 1, .SettingsFolder = {}};
+const AppSettingsRecord kStored{.UdpPort = "7001",
+                                .UdpPortLocale = "7002",
+                                .UdpAddress = "127.0.0.20",
+                                .LocaleIpAddress = "127.0.0.2",
+                                .Peculiar = 2,
+                                .Language = 7,
+                                .PrefixOption = 1,
+                                .ReadjustOption = 0,
+                                .PrefixChars = "<STX>",
+                                .ReadjustChars = "<ETX>",
+                                .DeleteSendChars = 1,
+                                .SettingsFolder = {}};
 
 // The stored fields, comparable and printable.
 auto Stored(const AppSettingsRecord& s) {
-  return std::tie(s.UdpAddress, s.UdpPort, s.UdpPortLocale, s.LocaleIpAddress, s.Peculiar, s.Language,
-                  s.PrefixOption, s.ReadjustOption, s.PrefixChars, s.ReadjustChars, s.DeleteSendChars);
+  return std::tie(s.UdpAddress, s.UdpPort, s.UdpPortLocale, s.LocaleIpAddress, s.Peculiar, s.Language, s.PrefixOption,
+                  s.ReadjustOption, s.PrefixChars, s.ReadjustChars, s.DeleteSendChars);
 }
 
 class SettingsDialog : public DialogsFixture {
@@ -97,10 +105,18 @@ TEST_F(SettingsDialog, FillsEveryControlAndOkSavesEveryControl) {
     Click(d, "cmdOk");
     EXPECT_EQ(d.windowTitle(), "General Settings");  // German only from the next opening
   });
-  const AppSettingsRecord expected{.UdpPort = "abc", .UdpPortLocale = "", .UdpAddress = "127.0.0.9",
-                                   .LocaleIpAddress = "127.0.0.1", .Peculiar = 1, .Language = 0, .PrefixOption = 0,
-                                   .ReadjustOption = 1, .PrefixChars = "<CR>", .ReadjustChars = "<LF>",
-                                   .DeleteSendChars = 0, .SettingsFolder = {}};
+  const AppSettingsRecord expected{.UdpPort = "abc",
+                                   .UdpPortLocale = "",
+                                   .UdpAddress = "127.0.0.9",
+                                   .LocaleIpAddress = "127.0.0.1",
+                                   .Peculiar = 1,
+                                   .Language = 0,
+                                   .PrefixOption = 0,
+                                   .ReadjustOption = 1,
+                                   .PrefixChars = "<CR>",
+                                   .ReadjustChars = "<LF>",
+                                   .DeleteSendChars = 0,
+                                   .SettingsFolder = {}};
   EXPECT_EQ(Stored(AppSettings), Stored(expected));
 }
 

@@ -31,7 +31,7 @@ const Step kCloseBox = [](QDialog& d) { d.close(); };
 
 struct ChoiceCase {
   const char* name;
-  std::vector<Step> steps;  // then OK, unless the picker was closed
+  std::vector<Step> steps;   // then OK, unless the picker was closed
   const char* expectedLine;  // "abcdef" with "cd" replaced by the token; nullptr: nothing inserted
 };
 
@@ -91,7 +91,8 @@ INSTANTIATE_TEST_SUITE_P(
         ChoiceCase{"AnyKeyEnablesOkWithNothingToInsert", {kBackspace}, "abcdef"},
         ChoiceCase{"AnyKeyClearsTheBoxes", {ClickOn("chkCr"), kBackspace}, "abcdef"},
         ChoiceCase{"KeyboardTogglesAddUpAndTheOrderDecides",
-                   {kBackspace, ToggleBox("chkEtx"), ToggleBox("chkStx")}, "ab<STX>ef"},
+                   {kBackspace, ToggleBox("chkEtx"), ToggleBox("chkStx")},
+                   "ab<STX>ef"},
         ChoiceCase{"SecondRowInChoiceOrder", {ClickOn("chkNak"), ToggleBox("chkAck"), ToggleBox("chkLf")}, "ab<ACK>ef"},
         ChoiceCase{"EscDoesNothing", {ClickOn("chkStx"), kEsc}, "ab<STX>ef"},
         ChoiceCase{"CancelInsertsNothing", {ClickOn("chkStx"), ClickOn("cmdCancel")}, nullptr},

@@ -28,9 +28,7 @@ TEST(AppendBlockCheck, AppendsTokenToUnchangedLine) {
   }
 }
 
-TEST(AppendBlockCheck, UnconvertibleLineFails) {
-  EXPECT_THROW(fkt_AppendBlockCheck("<STX><abc><ETX>"), RunTimeError);
-}
+TEST(AppendBlockCheck, UnconvertibleLineFails) { EXPECT_THROW(fkt_AppendBlockCheck("<STX><abc><ETX>"), RunTimeError); }
 
 TEST(CheckFrame, ChecksTheBlockCheckOfEveryFrameAndOfNothingElse) {
   using std::string_literals::operator""s;
@@ -38,6 +36,7 @@ TEST(CheckFrame, ChecksTheBlockCheckOfEveryFrameAndOfNothingElse) {
     int expected, received;
     std::size_t frame = 1, frames = 1;
   };
+  // clang-format off
   const struct {
     const char* name;
     std::string datagram;
@@ -64,6 +63,7 @@ TEST(CheckFrame, ChecksTheBlockCheckOfEveryFrameAndOfNothingElse) {
       {"second frame cut short", "\x02" "A\x03\xC2\x02" "B"s, std::nullopt},
       {"empty", ""s, std::nullopt},
   };
+  // clang-format on
   for (const auto& c : cases) {
     const std::optional<FrameBlockCheck> check = CheckFrame(c.datagram);
     ASSERT_EQ(check.has_value(), c.check.has_value()) << c.name;

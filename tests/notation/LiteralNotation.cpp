@@ -40,7 +40,7 @@ char LiteralTokenByte(std::string_view inner) {
 }  // namespace
 
 std::string LiteralSpecialCharsToRaw(std::string text) {
-  const std::pair<const char*, char> names[] = {{"<STX>", 2}, {"<ETX>", 3}, {"<EOT>", 4},  {"<ENQ>", 5},
+  const std::pair<const char*, char> names[] = {{"<STX>", 2}, {"<ETX>", 3}, {"<EOT>", 4}, {"<ENQ>", 5},
                                                 {"<ACK>", 6}, {"<LF>", 10}, {"<CR>", 13}, {"<NAK>", 21}};
   for (const auto& [name, byte] : names) {
     ReplaceAll(text, name, byte);

@@ -11,8 +11,7 @@ namespace {
 
 TEST(RawToSpecialChars, ShowsEveryByteAsItselfOrAsItsCode) {
   // Only these bytes stand as themselves; never a name, STX is <2>.
-  constexpr std::string_view kShownAsThemselves =
-      "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789 !.,?";
+  constexpr std::string_view kShownAsThemselves = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789 !.,?";
   for (int code = 0; code < 256; ++code) {
     const std::string raw(1, static_cast<char>(code));
     const bool shownAsItself = kShownAsThemselves.find(raw) != std::string_view::npos;

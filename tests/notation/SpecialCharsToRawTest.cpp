@@ -68,8 +68,7 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(
         Conversion{"EveryName", "<STX><ETX><EOT><ENQ><ACK><LF><CR><NAK>", Raw("\x02\x03\x04\x05\x06\x0A\x0D\x15"s)},
         Conversion{"SameTokenReplacedEverywhere", "<65><66><65>", Raw("ABA")},
-        Conversion{"LeadingZeros", "<065><0065><65>", Raw("AAA")},
-        Conversion{"ZeroByte", "a<0>b<000>", Raw("a\0b\0"s)},
+        Conversion{"LeadingZeros", "<065><0065><65>", Raw("AAA")}, Conversion{"ZeroByte", "a<0>b<000>", Raw("a\0b\0"s)},
         Conversion{"HighestByte", "<255>", Raw("\xFF")},
         Conversion{"HighBytesPassThrough", "\xE4<228>\x80", Raw("\xE4\xE4\x80")},
         Conversion{"CrLfNumeric", "<13><10>", Raw("\r\n")},
@@ -80,18 +79,13 @@ INSTANTIATE_TEST_SUITE_P(
         Conversion{"ProducedOpenWithoutLaterClose", "<60>a<b", Raw("<a<b")},
         // Replacing "<55>" (7) everywhere joins "<1" and ">" into "<17>".
         Conversion{"ReplacementJoinsToken", "<55><1<55>>", Raw("7\x11")},
-        Conversion{"SignedZeroAndPlus", "<-0><+65>", Raw("\0A"s)},
-        Conversion{"LowerCaseName", "<stx>", Error(13)},
-        Conversion{"Empty", "<>", Error(13)},
-        Conversion{"Letters", "<abc>", Error(13)},
-        Conversion{"Blank", "< 65>", Error(13)},
-        Conversion{"SignOnly", "<->", Error(13)},
+        Conversion{"SignedZeroAndPlus", "<-0><+65>", Raw("\0A"s)}, Conversion{"LowerCaseName", "<stx>", Error(13)},
+        Conversion{"Empty", "<>", Error(13)}, Conversion{"Letters", "<abc>", Error(13)},
+        Conversion{"Blank", "< 65>", Error(13)}, Conversion{"SignOnly", "<->", Error(13)},
         Conversion{"LiteralOpenBeforeClose", "a<b<65>", Error(13)},
         Conversion{"ProducedOpenBeforeLaterClose", "<60>A<62>", Error(13)},
-        Conversion{"GoodTokensThenBad", "<65>A<B>", Error(13)},
-        Conversion{"Above255", "<256>", Error(5)},
-        Conversion{"Negative", "<-1>", Error(5)},
-        Conversion{"HugeNumber", "<99999999999999999999>", Error(5)},
+        Conversion{"GoodTokensThenBad", "<65>A<B>", Error(13)}, Conversion{"Above255", "<256>", Error(5)},
+        Conversion{"Negative", "<-1>", Error(5)}, Conversion{"HugeNumber", "<99999999999999999999>", Error(5)},
         Conversion{"ManyZerosThen256", "<00000000000000000000256>", Error(5)}),
     [](const testing::TestParamInfo<Conversion>& info) { return info.param.name; });
 
@@ -106,7 +100,7 @@ class RandomNotation {
   explicit RandomNotation(unsigned seed) : random_(seed) {}
 
   std::string Line() {
-    constexpr std::array<std::string_view, 14> kCodes{"48", "49", "51", "53", "053", "57", "60",
+    constexpr std::array<std::string_view, 14> kCodes{"48", "49", "51", "53", "053", "57",  "60",
                                                       "62", "45", "43", "65", "0",   "256", "x"};
     codes_.clear();
     for (int count = 0; count < 3; ++count) {
@@ -140,19 +134,14 @@ class RandomNotation {
     switch (Below(depth < 3 ? 12 : 9)) {
       case 0:
       case 1:
-      case 2:
-        return std::string(1, kDigits[Below(kDigits.size())]);
+      case 2: return std::string(1, kDigits[Below(kDigits.size())]);
       case 3:
       case 4:
       case 5:
-      case 6:
-        return Bracketed(codes_[Below(codes_.size())]);
-      case 7:
-        return std::string(1, kOddBytes[Below(kOddBytes.size())]);
-      case 8:
-        return Below(2) == 0 ? "<STX>" : "<CR>";
-      default:
-        return Bracketed(Sequence(depth + 1, 3));
+      case 6: return Bracketed(codes_[Below(codes_.size())]);
+      case 7: return std::string(1, kOddBytes[Below(kOddBytes.size())]);
+      case 8: return Below(2) == 0 ? "<STX>" : "<CR>";
+      default: return Bracketed(Sequence(depth + 1, 3));
     }
   }
 

@@ -32,7 +32,7 @@ TEST(Endpoint, TakesDottedLoopbackAddressesOnly) {
       {"127.0.0.1:", {}, nullptr},
       {"127.0.0.1:65536", {}, nullptr},
       {"127.0.0.1:80x", {}, nullptr},
-      {"127.0.0.1:0", {}, nullptr},  // a port to send to
+      {"127.0.0.1:0", {}, nullptr},                   // a port to send to
       {"127.0.0.1:0", {false, true}, "127.0.0.1:0"},  // a port to bind
   };
   for (const auto& c : cases) {
@@ -52,9 +52,11 @@ TEST(WaitTime, NeedsAUnitAndStaysWithinADay) {
     const char* text;
     long long microseconds;  // -1: refused
   } cases[] = {
-      {"500ms", 500'000}, {"2s", 2'000'000}, {"0.25s", 250'000}, {"1.5ms", 1'500}, {"0ms", 0},
-      {"86400s", 86'400'000'000}, {"86401s", -1}, {"5", -1}, {"ms", -1}, {"-1s", -1},
-      {"1e3ms", -1}, {"infs", -1}, {"nans", -1}, {"5 ms", -1}, {"5min", -1},
+      {"500ms", 500'000}, {"2s", 2'000'000}, {"0.25s", 250'000},
+      {"1.5ms", 1'500},   {"0ms", 0},        {"86400s", 86'400'000'000},
+      {"86401s", -1},     {"5", -1},         {"ms", -1},
+      {"-1s", -1},        {"1e3ms", -1},     {"infs", -1},
+      {"nans", -1},       {"5 ms", -1},      {"5min", -1},
   };
   for (const auto& c : cases) {
     std::string error;

@@ -16,6 +16,7 @@ namespace {
 using std::string_literals::operator""s;
 
 TEST(RequestPattern, MatchesWholeDatagramsAndCapturesWildcards) {
+  // clang-format off
   const struct {
     const char* pattern;
     std::string request;
@@ -34,6 +35,7 @@ TEST(RequestPattern, MatchesWholeDatagramsAndCapturesWildcards) {
       {"{*}<42>", "2*", {{"2"}}},  // a literal star is written <42>
       {"{*}a{*}a{*}a{*}b", std::string(65507, 'a'), std::nullopt},  // the largest datagram, no match: no hang
   };
+  // clang-format on
   for (const auto& c : cases) {
     std::vector<std::string> captures;
     const bool matched = RuleLine::Parse(c.pattern, LineUse::Request).Match(c.request, &captures);
@@ -46,6 +48,7 @@ TEST(RequestPattern, MatchesWholeDatagramsAndCapturesWildcards) {
 
 TEST(ReplyLine, FillsPlaceholdersAndCorruptsOnlyTheBlockCheck) {
   const std::vector<std::string> captures{"42"};
+  // clang-format off
   const struct {
     const char* reply;
     std::string bytes;
@@ -108,6 +111,7 @@ TEST(RulesFile, EachReplyAndSendMayNameItsOwnDelay) {
       {"<43>50ms x", 0, "+50ms x"},          // a literal + at the start
       {"a +50ms", 0, "a +50ms"},
   };
+  // clang-format on
   for (const auto& c : cases) {
     const std::string text =
         std::string("[Rule r]\nRequest=q\nReply=") + c.value + "\n[Periodic p]\nEvery=1s\nSend=" + c.value + "\n";

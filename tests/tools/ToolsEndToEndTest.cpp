@@ -50,6 +50,7 @@ const char* const kInfoAnswer = "<STX>0,1,INFO,{*}<ETX>{BCC}";
 const char* const kPeriodicRules =
     "[Rule go]\nRequest=go\nReply=ok\n[Periodic tick]\nEvery=20ms\nStart=go\nSend=t{COUNT}\n";
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Tools, Exchange,
     ::testing::Values(
@@ -107,6 +108,7 @@ INSTANTIATE_TEST_SUITE_P(
                      64, {"line 2: notation error 5"}, 1},
         ExchangeCase{"remoteAddressRefused", "", {}, {"--to", "10.0.0.1:5", kSample1}, {}, 64, {"refusing 10.0.0.1"}, 0}),
     [](const auto& info) { return std::string(info.param.name); });
+// clang-format on
 
 TEST(SimulatorTiming, EachReplyGoesOutAtItsOwnDelayAfterTheRulesDelay) {
   SimProcess sim({}, "[Rule r]\nRequest=go\nReply=+300ms third\nReply=first\nReply=+150ms second\nDelay=100ms\n");
@@ -131,7 +133,8 @@ TEST(SimulatorTiming, EachReplyGoesOutAtItsOwnDelayAfterTheRulesDelay) {
 
 TEST(LateReplies, AReplyAfterItsWaitIsNeverCreditedToALaterLine) {
   // Each request is answered at once and once more 200 ms later.
-  SimProcess sim({}, "[Rule x]\nRequest=x\nReply=x1\nReply=+200ms x2\n[Rule y]\nRequest=y\nReply=y1\nReply=+200ms y2\n");
+  SimProcess sim({},
+                 "[Rule x]\nRequest=x\nReply=x1\nReply=+200ms x2\n[Rule y]\nRequest=y\nReply=y1\nReply=+200ms y2\n");
   ASSERT_FALSE(sim.Address().isEmpty());
   SendSession send(sim, {"--wait", "5s"});
   send.Write("x\n");
@@ -205,7 +208,12 @@ TEST(SimulatorOutput, AFloodPrintsAtMostTheLimitAndCountsTheRest) {
   ASSERT_TRUE(to && flood) << error;
   // 300 requests at once, then until 100 answers are back: far more than 10
   // lines in the first second.
-  for (int i = 0; i < 300; ++i) ASSERT_TRUE(flood->SendTo("\x02" "0,1,INFO?\x03\xB3", *to, &error)) << error;
+  for (int i = 0; i < 300; ++i)
+    ASSERT_TRUE(
+        flood->SendTo("\x02"
+                      "0,1,INFO?\x03\xB3",
+                      *to, &error))
+        << error;
   int answers = 0;
   const auto deadline = UdpSocket::Clock::now() + std::chrono::seconds(20);
   while (answers < 100 && flood->ReceiveUntil(deadline)) ++answers;

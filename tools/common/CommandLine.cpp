@@ -18,12 +18,8 @@ int ForEachOption(const char* tool, int argc, char** argv, const char* shortOpti
   const std::string optionString = std::string(":") + shortOptions;
   for (int id; (id = ::getopt_long(argc, argv, optionString.c_str(), longOptions, nullptr)) != -1;) {
     switch (id) {
-      case 'h':
-        std::fputs(help, stdout);
-        std::exit(0);
-      case kVersionOption:
-        std::printf("%s %s\n", tool, TELVANE_VERSION);
-        std::exit(0);
+      case 'h': std::fputs(help, stdout); std::exit(0);
+      case kVersionOption: std::printf("%s %s\n", tool, TELVANE_VERSION); std::exit(0);
       case ':':
       case '?': {
         // A long option is named as given; a short one by optopt, which
@@ -33,8 +29,7 @@ int ForEachOption(const char* tool, int argc, char** argv, const char* shortOpti
         const std::string name = shortOption ? std::string("-") + static_cast<char>(optopt) : given;
         UsageError(tool, id == ':' ? "option " + name + " needs a value" : "unknown option " + name);
       }
-      default:
-        handle(id, optarg ? optarg : "");
+      default: handle(id, optarg ? optarg : "");
     }
   }
   return optind;
@@ -46,7 +41,7 @@ double NumberOption(const char* tool, const char* option, const std::string& tex
   const auto [end, failure] = std::from_chars(text.data(), last, value);
   if (text.empty() || failure != std::errc() || end != last || !(value >= low && value <= high)) {
     UsageError(tool, std::string(option) + " takes a number from " + std::to_string(static_cast<long long>(low)) +
-                          " to " + std::to_string(static_cast<long long>(high)) + ", not '" + text + "'");
+                         " to " + std::to_string(static_cast<long long>(high)) + ", not '" + text + "'");
   }
   return value;
 }
@@ -56,8 +51,8 @@ std::uint64_t WholeNumberOption(const char* tool, const char* option, const std:
   const char* last = text.data() + text.size();
   const auto [end, failure] = std::from_chars(text.data(), last, value);
   if (text.empty() || failure != std::errc() || end != last || value > high) {
-    UsageError(tool, std::string(option) + " takes a whole number from 0 to " + std::to_string(high) + ", not '" +
-                          text + "'");
+    UsageError(
+        tool, std::string(option) + " takes a whole number from 0 to " + std::to_string(high) + ", not '" + text + "'");
   }
   return value;
 }

@@ -35,8 +35,8 @@ std::optional<Endpoint> ParseEndpoint(const std::string& text, EndpointRules rul
   const auto [end, failure] = std::from_chars(first, last, port);
   if (first == last || failure != std::errc() || end != last || port > 65535 || (port == 0 && !rules.allowPortZero)) {
     // Appended, not "'" + std::string: g++ 12 warns wrongly about that form at -O3.
-    *error = std::string("'").append(first, last) + "' is not a port (" + (rules.allowPortZero ? "0" : "1") +
-             " to 65535)";
+    *error =
+        std::string("'").append(first, last) + "' is not a port (" + (rules.allowPortZero ? "0" : "1") + " to 65535)";
     return std::nullopt;
   }
   endpoint.address.sin_port = htons(static_cast<std::uint16_t>(port));

@@ -14,7 +14,8 @@ std::string UtcTimeOfDay() {
   return text;
 }
 
-std::string ExchangeLine(std::string_view tag, const std::string& peer, std::string_view text, const std::string& note) {
+std::string ExchangeLine(std::string_view tag, const std::string& peer, std::string_view text,
+                         const std::string& note) {
   std::string line = UtcTimeOfDay();
   line += tag;
   if (!peer.empty()) line += peer + "  ";

@@ -12,7 +12,7 @@
 
 inline constexpr std::string_view kTagIn = "  [IN]   ";
 inline constexpr std::string_view kTagOut = "  [OUT]  ";
-inline constexpr std::string_view kTagDrop = "  [DROP] ";  // a reply held back on purpose
+inline constexpr std::string_view kTagDrop = "  [DROP] ";        // a reply held back on purpose
 inline constexpr std::string_view kTagNotPrinted = "  [...]  ";  // how many lines a flood left out
 
 // The current UTC time of day, "HH:MM:SS.mmm".

@@ -124,7 +124,8 @@ RuleLine RuleLine::Parse(const std::string& notation, LineUse use) {
 }
 
 int RuleLine::Wildcards() const {
-  return static_cast<int>(std::count_if(pieces_.begin(), pieces_.end(), [](const RulePiece& p) { return p.kind == Kind::Any; }));
+  return static_cast<int>(
+      std::count_if(pieces_.begin(), pieces_.end(), [](const RulePiece& p) { return p.kind == Kind::Any; }));
 }
 
 int RuleLine::HighestCapture() const {
@@ -189,9 +190,7 @@ RuleLine::Expansion RuleLine::Expand(const std::vector<std::string>& captures, s
   std::string& out = result.bytes;
   for (const RulePiece& p : pieces_) {
     switch (p.kind) {
-      case Kind::Bytes:
-        out += p.bytes;
-        break;
+      case Kind::Bytes: out += p.bytes; break;
       case Kind::BlockCheck: {
         std::uint8_t check = fkt_CalcBlockCheck(out);
         if (corruptBlockCheck) {
@@ -202,16 +201,14 @@ RuleLine::Expansion RuleLine::Expand(const std::vector<std::string>& captures, s
         break;
       }
       case Kind::Capture:
-        if (static_cast<std::size_t>(p.capture) <= captures.size()) out += captures[static_cast<std::size_t>(p.capture) - 1];
+        if (static_cast<std::size_t>(p.capture) <= captures.size())
+          out += captures[static_cast<std::size_t>(p.capture) - 1];
         break;
-      case Kind::Count:
-        out += std::to_string(count);
-        break;
+      case Kind::Count: out += std::to_string(count); break;
       case Kind::Random:
         out += FormatScaled(std::uniform_int_distribution<std::int64_t>(p.low, p.high)(random), p.decimals);
         break;
-      case Kind::Any:
-        break;  // requests only
+      case Kind::Any: break;  // requests only
     }
   }
   return result;

@@ -72,14 +72,18 @@ struct Options {
 };
 
 Options Parse(int argc, char** argv) {
-  static const option kLong[] = {
-      {"to", required_argument, nullptr, 't'},    {"from", required_argument, nullptr, 'f'},
-      {"bcc", no_argument, nullptr, 'b'},         {"wait", required_argument, nullptr, 'w'},
-      {"count", required_argument, nullptr, 'c'}, {"expect", required_argument, nullptr, kExpect},
-      {"raw", no_argument, nullptr, 'r'},         {"quiet", no_argument, nullptr, 'q'},
-      {"allow-remote", no_argument, nullptr, kAllowRemote},
-      {"help", no_argument, nullptr, 'h'},        {"version", no_argument, nullptr, kVersionOption},
-      {nullptr, 0, nullptr, 0}};
+  static const option kLong[] = {{"to", required_argument, nullptr, 't'},
+                                 {"from", required_argument, nullptr, 'f'},
+                                 {"bcc", no_argument, nullptr, 'b'},
+                                 {"wait", required_argument, nullptr, 'w'},
+                                 {"count", required_argument, nullptr, 'c'},
+                                 {"expect", required_argument, nullptr, kExpect},
+                                 {"raw", no_argument, nullptr, 'r'},
+                                 {"quiet", no_argument, nullptr, 'q'},
+                                 {"allow-remote", no_argument, nullptr, kAllowRemote},
+                                 {"help", no_argument, nullptr, 'h'},
+                                 {"version", no_argument, nullptr, kVersionOption},
+                                 {nullptr, 0, nullptr, 0}};
   Options o;
   SendOptions& send = o.send;
   int next = ForEachOption(kTool, argc, argv, "t:f:bw:c:rqh", kLong, kHelp, [&](int id, const std::string& value) {
@@ -92,9 +96,7 @@ Options Parse(int argc, char** argv) {
         send.waitText = value;
         break;
       case 'c': send.count = WholeNumberOption(kTool, "--count", value, 1'000'000); break;
-      case kExpect:
-        try {
-          send.expect = RuleLine::Parse(value, LineUse::Request);
+      case kExpect: try { send.expect = RuleLine::Parse(value, LineUse::Request);
         } catch (const std::runtime_error& error) {
           UsageError(kTool, std::string("--expect: ") + error.what());
         }
@@ -123,8 +125,9 @@ int main(int argc, char** argv) {
   Options options = Parse(argc, argv);
   const Endpoint to = EndpointOption(kTool, "--to", options.to, {options.allowRemote, false});
   // A socket bound to loopback can reach loopback only.
-  const Endpoint from = EndpointOption(kTool, "--from", options.from.value_or(to.IsLoopback() ? "127.0.0.1:0" : "0.0.0.0:0"),
-                                       {options.allowRemote, true});
+  const Endpoint from =
+      EndpointOption(kTool, "--from", options.from.value_or(to.IsLoopback() ? "127.0.0.1:0" : "0.0.0.0:0"),
+                     {options.allowRemote, true});
   std::string error;
   std::optional<UdpSocket> socket = UdpSocket::Bind(from, &error);
   if (!socket) {

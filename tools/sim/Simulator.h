@@ -23,9 +23,9 @@
 #include "tools/sim/RulesFile.h"
 
 struct FaultSettings {
-  double dropPercent = 0;       // replies not sent
-  double corruptPercent = 0;    // replies whose {BCC} is wrong
-  double duplicatePercent = 0;  // replies sent twice
+  double dropPercent = 0;               // replies not sent
+  double corruptPercent = 0;            // replies whose {BCC} is wrong
+  double duplicatePercent = 0;          // replies sent twice
   std::chrono::microseconds jitter{0};  // up to this much added to each answer's delay
 };
 

@@ -62,16 +62,19 @@ struct Options {
 };
 
 Options Parse(int argc, char** argv) {
-  static const option kLong[] = {
-      {"listen", required_argument, nullptr, 'l'},   {"rules", required_argument, nullptr, 'r'},
-      {"drop", required_argument, nullptr, kDrop},   {"corrupt", required_argument, nullptr, kCorrupt},
-      {"duplicate", required_argument, nullptr, kDuplicate},
-      {"jitter", required_argument, nullptr, kJitter}, {"seed", required_argument, nullptr, kSeed},
-      {"allow-remote", no_argument, nullptr, kAllowRemote},
-      {"print-rules", no_argument, nullptr, kPrintRules},
-      {"print-limit", required_argument, nullptr, kPrintLimit},
-      {"help", no_argument, nullptr, 'h'},           {"version", no_argument, nullptr, kVersionOption},
-      {nullptr, 0, nullptr, 0}};
+  static const option kLong[] = {{"listen", required_argument, nullptr, 'l'},
+                                 {"rules", required_argument, nullptr, 'r'},
+                                 {"drop", required_argument, nullptr, kDrop},
+                                 {"corrupt", required_argument, nullptr, kCorrupt},
+                                 {"duplicate", required_argument, nullptr, kDuplicate},
+                                 {"jitter", required_argument, nullptr, kJitter},
+                                 {"seed", required_argument, nullptr, kSeed},
+                                 {"allow-remote", no_argument, nullptr, kAllowRemote},
+                                 {"print-rules", no_argument, nullptr, kPrintRules},
+                                 {"print-limit", required_argument, nullptr, kPrintLimit},
+                                 {"help", no_argument, nullptr, 'h'},
+                                 {"version", no_argument, nullptr, kVersionOption},
+                                 {nullptr, 0, nullptr, 0}};
   Options o;
   const int first = ForEachOption(kTool, argc, argv, "l:r:h", kLong, kHelp, [&](int id, const std::string& value) {
     switch (id) {
@@ -84,9 +87,7 @@ Options Parse(int argc, char** argv) {
       case kSeed: o.seed = WholeNumberOption(kTool, "--seed", value, UINT64_MAX); break;
       case kPrintLimit: o.printLimit = WholeNumberOption(kTool, "--print-limit", value, 1'000'000'000); break;
       case kAllowRemote: o.allowRemote = true; break;
-      case kPrintRules:
-        std::fwrite(kBuiltInRules.data(), 1, kBuiltInRules.size(), stdout);
-        std::exit(0);
+      case kPrintRules: std::fwrite(kBuiltInRules.data(), 1, kBuiltInRules.size(), stdout); std::exit(0);
       default: break;
     }
   });
