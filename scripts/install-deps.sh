@@ -13,9 +13,10 @@ packages=(
   xvfb xauth x11-utils imagemagick xdotool
 )
 
-# The second compiler, and the tools that build and check the Debian package.
+# The second compiler, the format and lint checks, and the tools that build
+# and check the Debian package.
 test_packages=(
-  clang
+  clang clang-format clang-tidy
   dpkg-dev file
   lintian desktop-file-utils appstream
 )

@@ -5,11 +5,13 @@
 #   build-san/    Debug with AddressSanitizer and UndefinedBehaviorSanitizer, all tests
 #   build-clang/  Debug with clang, all tests
 # and then builds and checks the Debian package (scripts/check-package.sh).
+# First of all, every C++ file must be formatted with .clang-format.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 started=$SECONDS
 
 scripts/install-deps.sh --test
+scripts/check-format.sh
 
 jobs=$(nproc)
 rm -rf build build-san build-clang
