@@ -2,10 +2,10 @@
 
 #include <array>
 
-#include "console/TimeOfDay.h"
 #include "core/AppSettings.h"
 #include "core/StringTable.h"
 #include "platform/QtText.h"
+#include "traffic/TimeOfDay.h"
 
 namespace {
 

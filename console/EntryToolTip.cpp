@@ -2,10 +2,10 @@
 
 #include <optional>
 
-#include "console/TimeOfDay.h"
-#include "console/TrafficListModel.h"
 #include "core/AppSettings.h"
 #include "core/StringTable.h"
+#include "traffic/TimeOfDay.h"
+#include "traffic/TrafficListModel.h"
 
 std::string EntryToolTip(const TrafficListModel& model, std::uint64_t entry) {
   std::string tip;

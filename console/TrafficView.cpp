@@ -15,9 +15,9 @@
 
 #include "console/EntryToolTip.h"
 #include "console/RowScroll.h"
-#include "console/TrafficListModel.h"
 #include "core/CodePage.h"
 #include "platform/QtText.h"
+#include "traffic/TrafficListModel.h"
 
 namespace {
 // Space left and right of a row's text, as an item view leaves it.

@@ -14,9 +14,7 @@
 #include <QTimer>
 
 #include "console/CommandSlotTexts.h"
-#include "console/TrafficListModel.h"
 #include "console/TrafficView.h"
-#include "console/UdpLink.h"
 #include "core/AppSettings.h"
 #include "core/RunTimeError.h"
 #include "core/StringTable.h"
@@ -28,6 +26,8 @@
 #include "platform/QtText.h"
 #include "platform/Twips.h"
 #include "platform/WidgetBuilding.h"
+#include "traffic/TrafficListModel.h"
+#include "traffic/UdpLink.h"
 
 frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
   setObjectName("frmMain");
@@ -119,7 +119,7 @@ void frmMain::CreateControls() {
   // Reported after the current event, so no receive slice waits on the box.
   connect(
       trafficList_, &TrafficListModel::StoreFailed, this,
-      [this](const QString& reason) { ReportStoreFailure(FromQString(reason)); }, Qt::QueuedConnection);
+      [this](const QByteArray& reason) { ReportStoreFailure(reason.toStdString()); }, Qt::QueuedConnection);
 
   wskPort = new UdpLink(this);
   wskPort->setObjectName("wskPort");

@@ -25,9 +25,9 @@
 #include <string_view>
 #include <vector>
 
-#include "console/DataLog.h"
-#include "console/TrafficCounters.h"
-#include "console/TrafficFind.h"
+#include "traffic/DataLog.h"
+#include "traffic/TrafficCounters.h"
+#include "traffic/TrafficFind.h"
 
 class QAction;
 class ElidedLabel;

@@ -21,8 +21,6 @@
 #include <chrono>
 #include <string>
 
-#include "console/TrafficFind.h"
-#include "console/TrafficListModel.h"
 #include "console/TrafficView.h"
 #include "console/frmMain.h"
 #include "core/StringTable.h"
@@ -30,6 +28,8 @@
 #include "platform/QtText.h"
 #include "platform/VirtualKey.h"
 #include "platform/WidgetBuilding.h"
+#include "traffic/TrafficFind.h"
+#include "traffic/TrafficListModel.h"
 
 namespace {
 

@@ -15,13 +15,13 @@
 #include <charconv>
 
 #include "console/TrafficView.h"
-#include "console/UdpLink.h"
 #include "console/frmMain.h"
 #include "core/AppSettings.h"
 #include "core/Platform.h"
 #include "core/RunTimeError.h"
 #include "core/StringTable.h"
 #include "platform/QtText.h"
+#include "traffic/UdpLink.h"
 
 namespace {
 

@@ -12,8 +12,6 @@
 #include <algorithm>
 
 #include "console/CounterTexts.h"
-#include "console/ListExport.h"
-#include "console/TrafficListModel.h"
 #include "console/TrafficView.h"
 #include "console/frmMain.h"
 #include "core/AppSettings.h"
@@ -23,6 +21,8 @@
 #include "platform/ElidedLabel.h"
 #include "platform/QtText.h"
 #include "platform/WidgetBuilding.h"
+#include "traffic/ListExport.h"
+#include "traffic/TrafficListModel.h"
 
 namespace {
 // Beyond this much text a copy is refused with a pointer to "Save list as...":

@@ -7,8 +7,6 @@
 #include <QTimer>
 #include <algorithm>
 
-#include "console/TimeOfDay.h"
-#include "console/TrafficListModel.h"
 #include "console/TrafficView.h"
 #include "console/frmMain.h"
 #include "core/AppSettings.h"
@@ -18,6 +16,8 @@
 #include "notation/FrameCheck.h"
 #include "notation/Notation.h"
 #include "platform/QtText.h"
+#include "traffic/TimeOfDay.h"
+#include "traffic/TrafficListModel.h"
 
 void frmMain::fkt_ReceiveData(std::string_view datagram) {
   const std::int64_t now = UtcMicroseconds();

@@ -2,10 +2,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "console/TimeOfDay.h"
-#include "console/TrafficListModel.h"
 #include "console/TrafficView.h"
-#include "console/UdpLink.h"
 #include "console/frmMain.h"
 #include "core/AppSettings.h"
 #include "core/Platform.h"
@@ -13,6 +10,9 @@
 #include "notation/BlockCheck.h"
 #include "notation/Notation.h"
 #include "platform/QtText.h"
+#include "traffic/TimeOfDay.h"
+#include "traffic/TrafficListModel.h"
+#include "traffic/UdpLink.h"
 
 void frmMain::fkt_SendLine(const std::string& line) {
   const std::int64_t now = UtcMicroseconds();

@@ -28,11 +28,11 @@
 #include "bench/load/LoadDatagram.h"
 #include "bench/load/LogFileCheck.h"
 #include "bench/load/Loopback.h"
-#include "console/TrafficListModel.h"
 #include "console/TrafficView.h"
-#include "console/UdpLink.h"
 #include "console/frmMain.h"
 #include "core/AppSettings.h"
+#include "traffic/TrafficListModel.h"
+#include "traffic/UdpLink.h"
 
 namespace {
 

@@ -79,11 +79,11 @@
 
 #include "bench/console/ConsoleUnderLoad.h"
 #include "bench/console/ProcessStats.h"
-#include "console/TrafficListModel.h"
 #include "console/TrafficView.h"
-#include "console/UdpLink.h"
 #include "console/frmMain.h"
 #include "platform/ProgramFont.h"
+#include "traffic/TrafficListModel.h"
+#include "traffic/UdpLink.h"
 
 namespace {
 

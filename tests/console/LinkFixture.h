@@ -6,10 +6,10 @@
 #include <QSignalSpy>
 #include <QUdpSocket>
 
-#include "console/TrafficListModel.h"
 #include "console/TrafficView.h"
-#include "console/UdpLink.h"
 #include "tests/console/ConsoleFixture.h"
+#include "traffic/TrafficListModel.h"
+#include "traffic/UdpLink.h"
 
 // A port no socket holds right now.
 inline int FreeUdpPort() {

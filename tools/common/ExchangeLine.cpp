@@ -1,22 +1,11 @@
 #include "tools/common/ExchangeLine.h"
 
-#include <ctime>
-
 #include "notation/FrameCheck.h"
-
-std::string UtcTimeOfDay() {
-  timespec now{};
-  ::clock_gettime(CLOCK_REALTIME, &now);
-  tm utc{};
-  ::gmtime_r(&now.tv_sec, &utc);
-  char text[48];  // room for any value the compiler cannot rule out
-  std::snprintf(text, sizeof text, "%02d:%02d:%02d.%03ld", utc.tm_hour, utc.tm_min, utc.tm_sec, now.tv_nsec / 1000000);
-  return text;
-}
+#include "traffic/TimeOfDay.h"
 
 std::string ExchangeLine(std::string_view tag, const std::string& peer, std::string_view text,
                          const std::string& note) {
-  std::string line = UtcTimeOfDay();
+  std::string line = ListTime(UtcMillisecondOfDay());
   line += tag;
   if (!peer.empty()) line += peer + "  ";
   line += text;

@@ -1,6 +1,7 @@
 #pragma once
 // The lines in which the tools print what they send and receive, laid out
-// like the console's traffic list: UTC time of day, a nine-character tag, then
+// like the console's traffic list, with its time format and tags
+// (traffic/TimeOfDay.h, traffic/EntryTags.h): UTC time of day, a tag, then
 // the datagram (optionally after the peer's address), and a note in
 // parentheses. The display form never holds "(" (it shows it as <40>), so a
 // note cannot be mistaken for data.
@@ -10,13 +11,11 @@
 #include <string>
 #include <string_view>
 
-inline constexpr std::string_view kTagIn = "  [IN]   ";
-inline constexpr std::string_view kTagOut = "  [OUT]  ";
+#include "traffic/EntryTags.h"
+
+// The console's own tags, kInTag and kOutTag, and two of the tools' own.
 inline constexpr std::string_view kTagDrop = "  [DROP] ";        // a reply held back on purpose
 inline constexpr std::string_view kTagNotPrinted = "  [...]  ";  // how many lines a flood left out
-
-// The current UTC time of day, "HH:MM:SS.mmm".
-std::string UtcTimeOfDay();
 
 // One line, without its line end. `peer` and `note` are left out when empty.
 std::string ExchangeLine(std::string_view tag, const std::string& peer, std::string_view text, const std::string& note);

@@ -41,7 +41,7 @@ void Exchanges::Run(const std::string& line, int number) {
     return;
   }
   last_ = sent;
-  if (Prints()) PrintLine(stdout, ExchangeLine(kTagOut, "", notation, ""));
+  if (Prints()) PrintLine(stdout, ExchangeLine(kOutTag, "", notation, ""));
 
   std::uint64_t counted = 0;
   std::uint64_t others = 0;
@@ -110,7 +110,7 @@ bool Exchanges::TakeReply(const Datagram& datagram, const SentLine& sent) {
     if (counts && !bad.empty()) std::fprintf(stderr, "%s: reply with %s\n", kTool, bad.c_str());
   } else if (Prints()) {
     const std::string peer = datagram.from == to_ ? "" : "from " + datagram.from.Text();
-    PrintLine(stdout, ExchangeLine(kTagIn, peer, fkt_RawToSpecialChars(datagram.bytes), JoinNotes(note, bad)));
+    PrintLine(stdout, ExchangeLine(kInTag, peer, fkt_RawToSpecialChars(datagram.bytes), JoinNotes(note, bad)));
   }
   return counts;
 }

@@ -84,7 +84,7 @@ void Simulator::Handle(const Datagram& datagram, Clock::time_point now) {
     const std::string note =
         JoinNotes(JoinNotes(BadBlockCheckNote(datagram.bytes), matched ? "rule " + rules_.rules[rule].name : "no rule"),
                   periodicNote);
-    return ExchangeLine(kTagIn, datagram.from.Text(), fkt_RawToSpecialChars(datagram.bytes), note);
+    return ExchangeLine(kInTag, datagram.from.Text(), fkt_RawToSpecialChars(datagram.bytes), note);
   });
   if (matched) Answer(rule, captures, datagram.from, now);
 }
@@ -164,7 +164,7 @@ void Simulator::SendDue(Clock::time_point now) {
         continue;
       }
       ++sent_;
-      tag = kTagOut;
+      tag = kOutTag;
       kind = ExchangePrinter::Kind::Sent;
     }
     printer_.Print(kind, now, [&] {

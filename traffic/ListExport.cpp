@@ -1,8 +1,8 @@
-#include "console/ListExport.h"
+#include "traffic/ListExport.h"
 
 #include <algorithm>
 
-#include "console/TrafficListModel.h"
+#include "traffic/TrafficListModel.h"
 
 namespace {
 constexpr std::size_t kPieceBytes = std::size_t{1} << 20;

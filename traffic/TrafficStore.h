@@ -33,7 +33,7 @@
 #include <string_view>
 #include <vector>
 
-#include "console/FileWriterThread.h"
+#include "traffic/FileWriterThread.h"
 
 enum class EntryKind : std::uint8_t {
   Outgoing,         // time, "  [OUT]  ", the line in notation

@@ -1,4 +1,4 @@
-#include "console/TrafficFind.h"
+#include "traffic/TrafficFind.h"
 
 #include <algorithm>
 

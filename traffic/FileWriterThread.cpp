@@ -1,4 +1,4 @@
-#include "console/FileWriterThread.h"
+#include "traffic/FileWriterThread.h"
 
 #include <unistd.h>
 

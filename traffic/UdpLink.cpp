@@ -1,4 +1,4 @@
-#include "console/UdpLink.h"
+#include "traffic/UdpLink.h"
 
 #include <arpa/inet.h>
 #include <fcntl.h>

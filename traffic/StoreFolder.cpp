@@ -1,4 +1,4 @@
-#include "console/StoreFolder.h"
+#include "traffic/StoreFolder.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

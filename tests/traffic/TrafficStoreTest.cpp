@@ -15,10 +15,10 @@
 #include <string>
 #include <vector>
 
-#include "console/TrafficListModel.h"
-#include "console/TrafficStore.h"
 #include "core/AppSettings.h"
 #include "tests/support/FakePlatform.h"
+#include "traffic/TrafficListModel.h"
+#include "traffic/TrafficStore.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "console/TrafficStore.h"
+#include "traffic/TrafficStore.h"
 
 #include <fcntl.h>
 #include <malloc.h>
@@ -13,8 +13,8 @@
 #include <random>
 #include <utility>
 
-#include "console/StoreFolder.h"
-#include "console/TimeOfDay.h"
+#include "traffic/StoreFolder.h"
+#include "traffic/TimeOfDay.h"
 
 namespace {
 

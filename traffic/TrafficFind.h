@@ -14,7 +14,7 @@
 #include <string>
 #include <string_view>
 
-#include "console/TrafficListModel.h"
+#include "traffic/TrafficListModel.h"
 
 struct FindResult {
   std::optional<std::uint64_t> entry;  // nothing: no entry holds the text

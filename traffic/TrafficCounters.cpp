@@ -1,4 +1,4 @@
-#include "console/TrafficCounters.h"
+#include "traffic/TrafficCounters.h"
 
 void TrafficCounters::Sent(std::int64_t utcMicroseconds, bool transmitted) {
   if (transmitted) ++sent_;

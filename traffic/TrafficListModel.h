@@ -28,8 +28,8 @@
 #include <string_view>
 #include <vector>
 
-#include "console/TrafficStore.h"
 #include "notation/FrameCheck.h"
+#include "traffic/TrafficStore.h"
 
 class TrafficListModel : public QObject {
   Q_OBJECT
@@ -91,8 +91,9 @@ class TrafficListModel : public QObject {
   // A shown entry's text changed (the counts of a notice).
   void EntryChanged(quint64 entry);
   void Cleared();
-  // The store could not use its file (a full disk, say); sent once per failure.
-  void StoreFailed(const QString& reason);
+  // The store could not use its file (a full disk, say); sent once per
+  // failure. The reason is text in the 8-bit code page.
+  void StoreFailed(const QByteArray& reason);
 
  private:
   // The words of a notice entry, after its time and tag.

@@ -1,4 +1,4 @@
-#include "console/TimeOfDay.h"
+#include "traffic/TimeOfDay.h"
 
 #include <cinttypes>
 #include <cstdio>

@@ -7,9 +7,9 @@
 #include <filesystem>
 #include <string>
 
-#include "console/StoreFolder.h"
 #include "core/AppSettings.h"
 #include "tests/support/FakePlatform.h"
+#include "traffic/StoreFolder.h"
 
 namespace fs = std::filesystem;
 

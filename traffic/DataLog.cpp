@@ -1,4 +1,4 @@
-#include "console/DataLog.h"
+#include "traffic/DataLog.h"
 
 #include <unistd.h>
 

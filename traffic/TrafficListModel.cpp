@@ -1,21 +1,16 @@
-#include "console/TrafficListModel.h"
+#include "traffic/TrafficListModel.h"
 
 #include <algorithm>
 #include <utility>
 
-#include "console/TimeOfDay.h"
 #include "core/CodePage.h"
 #include "core/Platform.h"
 #include "core/StringTable.h"
 #include "notation/Notation.h"
-#include "platform/QtText.h"
+#include "traffic/EntryTags.h"
+#include "traffic/TimeOfDay.h"
 
 namespace {
-constexpr std::string_view kOutTag = "  [OUT]  ";
-constexpr std::string_view kInTag = "  [IN]   ";
-constexpr std::string_view kNoticeTag = "  [---]  ";
-constexpr std::size_t kTimeChars = 12;
-
 bool ShowsTime(EntryKind kind) { return kind != EntryKind::IncomingRaw; }
 
 constexpr std::string_view kOutTagLower = "  [out]  ";
@@ -42,7 +37,7 @@ void TrafficListModel::Append(Kind kind, std::int64_t utcMicroseconds, std::stri
 
 void TrafficListModel::Commit() {
   const std::string problem = store_.TakeProblem();
-  if (!problem.empty()) emit StoreFailed(ToQString(problem));
+  if (!problem.empty()) emit StoreFailed(QByteArray::fromStdString(problem));
   const std::uint64_t first = shown_;
   if (store_.Count() != first) {
     shown_ = store_.Count();
