@@ -18,6 +18,9 @@ struct CounterReadings {
   std::uint64_t badFrames = 0;
   std::optional<std::int64_t> lastReply;  // microseconds
   std::optional<std::int64_t> meanReply;
+  // The rate before rounding is not zero yet: without new traffic it falls
+  // further, so the panel looks again.
+  bool rateAboveZero = false;
 };
 
 // The forms, fullest first: "Out: 12  In: 12 (2/s)  Bad BCC: 1   Reply:
