@@ -14,13 +14,14 @@
 #include <QTimer>
 
 #include "console/CommandSlotTexts.h"
+#include "console/CountersPanel.h"
+#include "console/FindBar.h"
 #include "console/TrafficView.h"
 #include "core/AppSettings.h"
 #include "core/RunTimeError.h"
 #include "core/StringTable.h"
 #include "dialogs/Dialogs.h"
 #include "dialogs/EventGuard.h"
-#include "platform/ElidedLabel.h"
 #include "platform/NotationField.h"
 #include "platform/ProgramFont.h"
 #include "platform/QtText.h"
@@ -283,17 +284,6 @@ void frmMain::ApplyLanguageTexts() {
   mnuFileSaveList->setText(ResText(8200));
   mnuEditCopy->setText(ResText(8202));
   mnuEditFind->setText(ResText(8203));
-  countersHelp_ =
-      ToQString(fkt_LoadResText(8221) + "\n" +
-                fkt_FormatInsertParam(fkt_LoadResText(8223), std::to_string(TrafficCounters::kReplyWindow)));
-  stbCounters->clear();
-  RefreshCounters();
-  if (findBar_ != nullptr) {
-    labFind->setText(ResText(8204));
-    cmdFindPrevious->setText(ResText(8206));
-    cmdFindNext->setText(ResText(8205));
-    chkFindMatchCase->setText(ResText(8207));
-    cmdFindClose->setToolTip(ResText(8211));
-    labFindResult->clear();
-  }
+  stbCounters->ApplyLanguageTexts();
+  if (findBar_ != nullptr) findBar_->ApplyLanguageTexts();
 }

@@ -20,17 +20,16 @@
 #include <QMainWindow>
 #include <array>
 #include <cstdint>
-#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "traffic/DataLog.h"
 #include "traffic/TrafficCounters.h"
-#include "traffic/TrafficFind.h"
 
 class QAction;
-class ElidedLabel;
+class CountersPanel;
+class FindBar;
 class RunTimeError;
 class TrafficListModel;
 class TrafficView;
@@ -42,7 +41,6 @@ class QLineEdit;
 class QMenu;
 class QPushButton;
 class QTimer;
-class QToolBar;
 
 class frmMain : public QMainWindow {
   Q_OBJECT
@@ -113,12 +111,10 @@ class frmMain : public QMainWindow {
   // Opens the find bar (creating it the first time) with the focus in its field.
   void ShowFindBar();
   void HideFindBar();
-  // The next (or previous) entry holding the find bar's text; selects it.
-  // A step over a long list runs in slices between other events, with its
-  // progress in the find bar; another step, a change of the text, closing
-  // the bar or "Delete list" ends it.
+  // The next (or previous) entry holding the find bar's text; selects it
+  // (see FindBar::Step). Nothing before the bar was first opened.
   void FindStep(bool forward);
-  bool FindRunning() const { return findSearch_ != nullptr; }
+  bool FindRunning() const;
   // Asks for a file and writes every entry listed now to it.
   void mnuFileSaveList_Click();
 
@@ -138,16 +134,8 @@ class frmMain : public QMainWindow {
   void RouteKeys();
   void SetDesignGeometry();
   void CreateListTools();
-  void CreateFindBar();
-  // Keys in the find bar: Enter finds, Shift+Enter finds backwards, Esc
-  // closes the bar (not the program), F1..F8 press the slots. True if taken.
-  bool FindBarKey(QEvent* event);
-  void ContinueFind();
-  void CancelFind();
   int FindBarHeight() const;
   void ApplyMinimumSize();
-  void ScheduleCounterRefresh();
-  void RefreshCounters();
 
   void cmdQuit_Click();
   void mnuEditSettings_Click();
@@ -206,30 +194,9 @@ class frmMain : public QMainWindow {
   QAction* mnuEditCopy = nullptr;
   QAction* mnuEditFind = nullptr;
 
-  // The status bar's counters, refreshed at most every kCounterRefreshMs
-  // while traffic flows, and not at all while nothing changes.
-  static constexpr int kCounterRefreshMs = 250;
-  ElidedLabel* stbCounters = nullptr;
   TrafficCounters counters_;
-  QTimer* counterRefresh_ = nullptr;
-  // What the counters mean, in the current language: their tooltip, below
-  // the counters' full text (the label shows a compact form where that does
-  // not fit).
-  QString countersHelp_;
-  QElapsedTimer sinceCounterRefresh_;
-
-  QToolBar* findBar_ = nullptr;  // created by the first ShowFindBar
-  QLabel* labFind = nullptr;
-  QLineEdit* txtFind = nullptr;
-  QPushButton* cmdFindPrevious = nullptr;
-  QPushButton* cmdFindNext = nullptr;
-  QCheckBox* chkFindMatchCase = nullptr;
-  QLabel* labFindResult = nullptr;
-  QPushButton* cmdFindClose = nullptr;
-  std::unique_ptr<FindSearch> findSearch_;  // the step in progress
-  QTimer* findSlice_ = nullptr;             // runs its next slice
-  static constexpr int kFindSliceMs = 30;
-  bool findForward_ = true;
+  CountersPanel* stbCounters = nullptr;
+  FindBar* findBar_ = nullptr;  // created by the first ShowFindBar
   bool exporting_ = false;
 
   std::vector<QWidget*> tabOrder_;

@@ -4,21 +4,18 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
-#include <QLabel>
 #include <QMenu>
 #include <QProgressDialog>
 #include <QStatusBar>
-#include <QTimer>
 #include <algorithm>
 
-#include "console/CounterTexts.h"
+#include "console/CountersPanel.h"
 #include "console/TrafficView.h"
 #include "console/frmMain.h"
 #include "core/AppSettings.h"
 #include "core/FileErrorMessage.h"
 #include "core/Platform.h"
 #include "core/StringTable.h"
-#include "platform/ElidedLabel.h"
 #include "platform/QtText.h"
 #include "platform/WidgetBuilding.h"
 #include "traffic/ListExport.h"
@@ -55,39 +52,8 @@ void frmMain::CreateListTools() {
 
   // The design's panel keeps the room its text needs; the counters take
   // what is left, in their compact form at the window's minimum width.
-  stbCounters = Named(new ElidedLabel(statusBar()), "stbCounters");
+  stbCounters = Named(new CountersPanel([this] { return TakeReadings(counters_); }, statusBar()), "stbCounters");
   statusBar()->addPermanentWidget(stbCounters);
-
-  counterRefresh_ = new QTimer(this);
-  counterRefresh_->setSingleShot(true);
-  connect(counterRefresh_, &QTimer::timeout, this, [this] { RefreshCounters(); });
-  sinceCounterRefresh_.start();
-}
-
-void frmMain::ScheduleCounterRefresh() {
-  // At once after a quiet spell; at most every kCounterRefreshMs while
-  // traffic flows.
-  if (counterRefresh_->isActive()) return;
-  counterRefresh_->start(static_cast<int>(std::max<qint64>(0, kCounterRefreshMs - sinceCounterRefresh_.elapsed())));
-}
-
-void frmMain::RefreshCounters() {
-  sinceCounterRefresh_.restart();
-  const double rate = counters_.Sample(sinceCounterRefresh_.msecsSinceReference());
-  QStringList forms = CounterForms({.sent = counters_.SentCount(),
-                                    .received = counters_.ReceivedCount(),
-                                    .receivedPerSecond = static_cast<std::uint64_t>(rate + 0.5),
-                                    .badFrames = counters_.BadFrameCount(),
-                                    .lastReply = counters_.LastReply(),
-                                    .meanReply = counters_.MeanReply()});
-  if (stbCounters->text() != forms.front()) {
-    const QString full = forms.takeFirst();
-    stbCounters->setText(full);
-    stbCounters->setShorterForms(forms);
-    stbCounters->setToolTip(full + "\n\n" + countersHelp_);
-  }
-  // Until the rate has fallen to zero, once more; then nothing until traffic.
-  if (rate > 0) ScheduleCounterRefresh();
 }
 
 void frmMain::CopySelection() {

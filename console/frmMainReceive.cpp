@@ -7,6 +7,7 @@
 #include <QTimer>
 #include <algorithm>
 
+#include "console/CountersPanel.h"
 #include "console/TrafficView.h"
 #include "console/frmMain.h"
 #include "core/AppSettings.h"
@@ -45,7 +46,7 @@ void frmMain::fkt_ReceiveData(std::string_view datagram) {
 
 void frmMain::ReceiveBatchEnd() {
   ScheduleListRefresh();
-  ScheduleCounterRefresh();
+  stbCounters->ScheduleRefresh();
   // The log is written now, so nothing listed is lost if the program is killed.
   std::string reason;
   if (LogStream.IsOpen() && !LogStream.Flush(&reason)) StopLoggingAfterFailure(reason);
@@ -91,7 +92,7 @@ void frmMain::chkDatalogging_Click() {
 void frmMain::cmdDelete_Click() {
   trafficList_->Clear();
   counters_.Clear();
-  RefreshCounters();
+  stbCounters->Refresh();
   cmdDelete->setEnabled(false);
 }
 

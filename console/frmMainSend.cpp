@@ -2,6 +2,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include "console/CountersPanel.h"
 #include "console/TrafficView.h"
 #include "console/frmMain.h"
 #include "core/AppSettings.h"
@@ -26,7 +27,7 @@ void frmMain::fkt_SendLine(const std::string& line) {
     trafficList_->Append(TrafficListModel::Kind::OutgoingRaw, now, raw);
   }
   counters_.Sent(now, transmitted);
-  ScheduleCounterRefresh();
+  stbCounters->ScheduleRefresh();
   trafficList_->Commit();
   lstSendReceive->SelectEntry(trafficList_->ShownCount() - 1);
   cmdDelete->setEnabled(true);

@@ -44,5 +44,6 @@ CounterReadings TrafficCounters::Read(std::int64_t nowMs) {
           .receivedPerSecond = static_cast<std::uint64_t>(rate + 0.5),
           .badFrames = badFrames_,
           .lastReply = LastReply(),
-          .meanReply = MeanReply()};
+          .meanReply = MeanReply(),
+          .rateAboveZero = rate > 0};
 }

@@ -23,6 +23,9 @@ struct CounterReadings {
   std::uint64_t badFrames = 0;
   std::optional<std::int64_t> lastReply;  // microseconds
   std::optional<std::int64_t> meanReply;
+  // The rate before rounding is not zero yet: without new traffic it falls
+  // further, so the panel looks again.
+  bool rateAboveZero = false;
 };
 
 class TrafficCounters {
