@@ -40,7 +40,7 @@ int FindResultRoom(const QLabel& label) {
 }  // namespace
 
 FindBar::FindBar(const TrafficListModel& model, TrafficView& view, QWidget* parent)
-    : QToolBar(parent), view_(view), runner_(new FindRunner(model, FindRunner::kSlice, this)) {
+    : QToolBar(parent), view_(view), runner_(new FindRunner(model, this)) {
   setObjectName("findBar");
   setMovable(false);
   setFloatable(false);

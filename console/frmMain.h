@@ -24,14 +24,12 @@
 #include <string_view>
 #include <vector>
 
-#include "traffic/DataLog.h"
-#include "traffic/TrafficCounters.h"
-
 class QAction;
 class CountersPanel;
 class FindBar;
 class RunTimeError;
 class TrafficListModel;
+class TrafficSession;
 class TrafficView;
 class UdpLink;
 class QCheckBox;
@@ -87,8 +85,9 @@ class frmMain : public QMainWindow {
   // Sending: converts, sends while the link is open, lists. Throws
   // RunTimeError on a conversion or socket error, before anything is listed.
   void fkt_SendLine(const std::string& line);
-  // Receiving: one arrived datagram.
-  void fkt_ReceiveData(std::string_view datagram);
+  // Receiving: the session's receive thread listed and logged datagrams;
+  // the list and the counters show them at their next refresh.
+  void fkt_ReceiveData();
 
   void fkt_PressCommandByKey(int keyCode);
 
@@ -97,6 +96,7 @@ class frmMain : public QMainWindow {
   void fkt_LoadCommandConfig(const std::string& path);
   void fkt_SaveCommandConfig(const std::string& path);
 
+  TrafficSession& Session() { return *session_; }
   UdpLink& Link() { return *wskPort; }
   TrafficListModel& TrafficList() { return *trafficList_; }
   TrafficView& TrafficListView() { return *lstSendReceive; }
@@ -105,7 +105,6 @@ class frmMain : public QMainWindow {
   QSize OuterSizeTwips() const;
 
   // The operator's tools on the list.
-  const TrafficCounters& Counters() const { return counters_; }
   // Copies the selected entries, one line each in notation, to the clipboard.
   void CopySelection();
   // Opens the find bar (creating it the first time) with the focus in its field.
@@ -147,12 +146,11 @@ class frmMain : public QMainWindow {
   void lstSendReceive_DblClick(std::uint64_t entry);
   void txtSend_Change();
   void ShowSendError(const RunTimeError& error);
-  void ReceiveBatchEnd();
   void ScheduleListRefresh();
   void ReportStoreFailure(const std::string& reason);
-  // Switches logging off after a failure and reports it once the current
-  // event has been handled.
-  void StopLoggingAfterFailure(const std::string& reason);
+  // Writing the data log failed and the session closed it: the box is
+  // unticked and the failure reported.
+  void ReportLogFailure(const std::string& path, const std::string& reason);
   void txtBefehl_KeyUp(QLineEdit* field, int keyCode);
   void timTimer_Timer();
   // Runs a supervision tick on the next pass of the event loop.
@@ -178,9 +176,11 @@ class frmMain : public QMainWindow {
   QTimer* timTimer = nullptr;
   QTimer* listRefresh_ = nullptr;  // shows received entries in the list
   QElapsedTimer sinceListRefresh_;
+  // The engine: the link, the list, the data log and the counters. wskPort
+  // and trafficList_ are its link and list, which the window configures and shows.
+  TrafficSession* session_ = nullptr;
   UdpLink* wskPort = nullptr;
   TrafficListModel* trafficList_ = nullptr;
-  DataLog LogStream;
 
   QMenu* mnuFile = nullptr;
   QAction* mnuFileLoadConfig = nullptr;
@@ -194,7 +194,6 @@ class frmMain : public QMainWindow {
   QAction* mnuEditCopy = nullptr;
   QAction* mnuEditFind = nullptr;
 
-  TrafficCounters counters_;
   CountersPanel* stbCounters = nullptr;
   FindBar* findBar_ = nullptr;  // created by the first ShowFindBar
   bool exporting_ = false;

@@ -7,7 +7,11 @@
 #include <QMenu>
 #include <QProgressDialog>
 #include <QStatusBar>
+#include <QTimer>
 #include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <thread>
 
 #include "console/CountersPanel.h"
 #include "console/TrafficView.h"
@@ -20,15 +24,15 @@
 #include "platform/WidgetBuilding.h"
 #include "traffic/ListExport.h"
 #include "traffic/TrafficListModel.h"
+#include "traffic/TrafficSession.h"
 
 namespace {
 // Beyond this much text a copy is refused with a pointer to "Save list as...":
 // a clipboard is no place for it, and building it would hold the window up.
 constexpr std::size_t kClipboardLimitMiB = 16;
 constexpr std::size_t kClipboardLimit = kClipboardLimitMiB << 20;
-// While the progress dialog is not up yet, an export lets timers and the
-// socket run this often, so the link keeps being drained.
-constexpr qint64 kExportEventsMs = 10;
+// How often the progress dialog shows how far an export has come.
+constexpr int kExportProgressMs = 50;
 }  // namespace
 
 void frmMain::CreateListTools() {
@@ -52,7 +56,14 @@ void frmMain::CreateListTools() {
 
   // The design's panel keeps the room its text needs; the counters take
   // what is left, in their compact form at the window's minimum width.
-  stbCounters = Named(new CountersPanel([this] { return TakeReadings(counters_); }, statusBar()), "stbCounters");
+  stbCounters =
+      Named(new CountersPanel(
+                [this] {
+                  const auto now = std::chrono::steady_clock::now().time_since_epoch();
+                  return session_->ReadCounters(std::chrono::duration_cast<std::chrono::milliseconds>(now).count());
+                },
+                statusBar()),
+            "stbCounters");
   statusBar()->addPermanentWidget(stbCounters);
 }
 
@@ -87,25 +98,41 @@ void frmMain::mnuFileSaveList_Click() {
   if (!path || path->empty()) return;
 
   // Every entry listed now; what arrives meanwhile is listed as usual but
-  // not written.
+  // not written. The entries are formatted and written on a thread of their
+  // own, so a slow disk holds up neither the window nor the list.
   const std::uint64_t count = trafficList_->ShownCount();
   exporting_ = true;
   QProgressDialog progress(ResText(8212), ResText(8213), 0, 1000, this);
   progress.setWindowModality(Qt::WindowModal);
   progress.setMinimumDuration(1000);
   progress.setValue(0);
-  QElapsedTimer sinceEvents;
-  sinceEvents.start();
-  const ExportResult result = ExportList(*trafficList_, count, *path, [&](std::uint64_t written) {
-    // Up after a second (or at once when it will take longer); while up it
-    // lets every event run, the main window's input held by its modality.
-    progress.setValue(static_cast<int>(written * 1000 / std::max<std::uint64_t>(count, 1)));
-    if (!progress.isVisible() && sinceEvents.elapsed() >= kExportEventsMs) {
-      QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-      sinceEvents.restart();
-    }
-    return !progress.wasCanceled();
+  std::atomic<std::uint64_t> written = 0;
+  std::atomic<bool> cancel = false;
+  std::atomic<bool> done = false;
+  ExportResult result;
+  std::thread worker([&] {
+    result = ExportList(*trafficList_, count, *path, [&](std::uint64_t sofar) {
+      written.store(sofar, std::memory_order_relaxed);
+      return !cancel.load(std::memory_order_relaxed);
+    });
+    done = true;
+    QMetaObject::invokeMethod(
+        &progress, [] {}, Qt::QueuedConnection);  // wakes the loop below
   });
+  // Until the dialog is up (after a second), the window takes no input; once
+  // it is, its modality holds the window's input and Cancel works.
+  QTimer tick;
+  tick.start(kExportProgressMs);
+  connect(&tick, &QTimer::timeout, &progress, [&] {
+    progress.setValue(
+        static_cast<int>(written.load(std::memory_order_relaxed) * 1000 / std::max<std::uint64_t>(count, 1)));
+    if (progress.wasCanceled()) cancel = true;
+  });
+  while (!done) {
+    QApplication::processEvents(QEventLoop::WaitForMoreEvents |
+                                (progress.isVisible() ? QEventLoop::AllEvents : QEventLoop::ExcludeUserInputEvents));
+  }
+  worker.join();
   progress.close();
   exporting_ = false;
   if (result.listCleared) {

@@ -57,7 +57,6 @@ void TrafficListModel::Clear() {
 
 void TrafficListModel::StartOver() {
   shown_ = notListedShown_ = 0;
-  ++generation_;
   emit Cleared();
 }
 

@@ -55,7 +55,8 @@ class TrafficListModel : public QObject {
   void StartOver();
   // Counts the Clear calls: a walk over the entries that lets events run in
   // between sees from it whether the entries it walks are still there.
-  std::uint64_t Generation() const { return generation_; }
+  // Safe from any thread.
+  std::uint64_t Generation() const { return store_.Generation(); }
 
   // Entries, committed or not.
   std::uint64_t EntryCount() const { return store_.Count(); }
@@ -110,5 +111,4 @@ class TrafficListModel : public QObject {
   TrafficStore store_;
   std::uint64_t shown_ = 0;
   std::uint64_t notListedShown_ = 0;  // the store's NotListedCount at the last Commit
-  std::uint64_t generation_ = 0;
 };

@@ -69,7 +69,10 @@ void TrafficSession::SocketOpened(int fd) {
     const std::unique_lock lock = LockAsWindow();
     socket_ = fd;
   }
-  watched_ = fd;
+  {
+    const std::lock_guard lock(waitMutex_);
+    watched_ = fd;
+  }
   Wake();
 }
 
@@ -81,8 +84,13 @@ void TrafficSession::SocketClosing() {
     const std::unique_lock lock = LockAsWindow();
     socket_ = -1;
   }
+  // A socket lives on while a poll() waits on it, bound to its port: the
+  // receive thread must have left its wait before the link closes the
+  // socket and binds the port anew.
+  std::unique_lock lock(waitMutex_);
   watched_ = -1;
   Wake();
+  waitEnded_.wait(lock, [this] { return waitingOn_ < 0; });
 }
 
 // Where recvmmsg puts a batch: room for the largest datagram in each slot.
@@ -102,9 +110,19 @@ struct TrafficSession::Buffers {
 void TrafficSession::ReceiveLoop() {
   Buffers buffers;
   while (!stopping_) {
-    const int fd = watched_;
+    int fd = -1;
+    {
+      const std::lock_guard lock(waitMutex_);
+      fd = waitingOn_ = watched_;
+    }
     std::array<pollfd, 2> waitFor{{{wakeFd_, POLLIN, 0}, {fd, POLLIN, 0}}};
-    if (::poll(waitFor.data(), waitFor.size(), -1) < 0) continue;  // EINTR: wait again
+    const int ready = ::poll(waitFor.data(), waitFor.size(), -1);
+    {
+      const std::lock_guard lock(waitMutex_);
+      waitingOn_ = -1;
+    }
+    waitEnded_.notify_all();
+    if (ready < 0) continue;  // EINTR: wait again
     if ((waitFor[0].revents & POLLIN) != 0) {
       std::uint64_t count = 0;
       [[maybe_unused]] const ssize_t taken = ::read(wakeFd_, &count, sizeof count);
@@ -112,8 +130,10 @@ void TrafficSession::ReceiveLoop() {
     if (fd >= 0 && waitFor[1].revents != 0 && !Drain(buffers)) {
       // The socket stays readable with its error, so waiting on it would
       // spin: the link leaves state 1, and the supervision binds anew.
-      int failed = fd;
-      watched_.compare_exchange_strong(failed, -1);
+      {
+        const std::lock_guard lock(waitMutex_);
+        if (watched_ == fd) watched_ = -1;
+      }
       QMetaObject::invokeMethod(
           this,
           [this] {
@@ -139,8 +159,8 @@ bool TrafficSession::Drain(Buffers& buffers) {
     {
       TrafficStore::Batch batch(list_->Store());
       for (int i = 0; i < count; ++i) {
-        Handle(batch, std::string_view(static_cast<const char*>(buffers.vectors[i].iov_base),
-                                       buffers.messages[i].msg_len));
+        Handle(batch,
+               std::string_view(static_cast<const char*>(buffers.vectors[i].iov_base), buffers.messages[i].msg_len));
       }
     }
     if (std::chrono::steady_clock::now() >= flushAt) {
@@ -184,8 +204,7 @@ void TrafficSession::FlushLog() {
   std::string ignored;
   log_.Close(&ignored);
   QMetaObject::invokeMethod(
-      this, [this, path, why = QByteArray::fromStdString(reason)] { emit LogFailed(path, why); },
-      Qt::QueuedConnection);
+      this, [this, path, why = QByteArray::fromStdString(reason)] { emit LogFailed(path, why); }, Qt::QueuedConnection);
 }
 
 void TrafficSession::TellArrivals() {
@@ -211,13 +230,14 @@ void TrafficSession::ReceiveData(std::string_view datagram) {
   TellArrivals();
 }
 
-std::optional<std::uint64_t> TrafficSession::Send(EntryKind kind, const std::string& shown, const std::string& raw,
-                                                  bool transmit) {
+std::optional<std::uint64_t> TrafficSession::Send(const std::string& line, const std::string& raw, bool transmit) {
   const std::unique_lock lock = LockAsWindow();
   const std::int64_t now = UtcMicroseconds();
   if (transmit) link_->SendData(raw);
   const std::uint64_t entry = list_->Store().Count();
-  const bool listed = list_->Store().Append(kind, now, shown);
+  const bool display = peculiar_.load(std::memory_order_relaxed) != 0;
+  const bool listed =
+      list_->Store().Append(display ? EntryKind::Outgoing : EntryKind::OutgoingRaw, now, display ? line : raw);
   counters_.Sent(now, transmit);
   if (!listed) return std::nullopt;
   return entry;

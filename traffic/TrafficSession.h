@@ -32,6 +32,7 @@
 #include <QByteArray>
 #include <QObject>
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <mutex>
 #include <optional>
@@ -66,12 +67,12 @@ class TrafficSession : public QObject, private SocketWatcher {
   // other way round.
   void SetPeculiar(std::uint8_t peculiar) { peculiar_.store(peculiar, std::memory_order_relaxed); }
 
-  // The list and log part of a send: when `transmit` (the link is open) the
-  // datagram `raw` goes out first; then the entry (`kind`, showing `shown`)
-  // is listed and counted. Returns the entry's number, or nothing when the
-  // store is not listing (its memory limit). Throws RunTimeError when the
-  // datagram cannot go out; nothing is listed then.
-  std::optional<std::uint64_t> Send(EntryKind kind, const std::string& shown, const std::string& raw, bool transmit);
+  // The list part of a send: when `transmit` (the link is open) the datagram
+  // `raw` goes out first; then the line is listed (as typed, `line`, or as
+  // the raw bytes, after the display kind) and counted. Returns the entry's
+  // number, or nothing when the store is not listing (its memory limit).
+  // Throws RunTimeError when the datagram cannot go out; nothing is listed then.
+  std::optional<std::uint64_t> Send(const std::string& line, const std::string& raw, bool transmit);
 
   // Handles a datagram as if it had arrived on the socket now; for tests and
   // benchmarks that fill the list without a peer.
@@ -131,7 +132,12 @@ class TrafficSession : public QObject, private SocketWatcher {
   DataLog log_;
   mutable std::atomic<int> windowWaiting_ = 0;
 
-  std::atomic<int> watched_ = -1;  // the socket the receive thread waits for
+  // The socket the receive thread is to wait for, and the one it waits for
+  // now (-1: none); SocketClosing waits for waitEnded_.
+  std::mutex waitMutex_;
+  std::condition_variable waitEnded_;
+  int watched_ = -1;
+  int waitingOn_ = -1;
   std::atomic<bool> stopping_ = false;
   std::atomic<bool> arrivalsTold_ = false;  // an EntriesArrived is on its way
   int wakeFd_ = -1;                         // an eventfd that ends the receive thread's wait

@@ -112,8 +112,7 @@ bool TrafficStore::Append(EntryKind kind, std::int64_t utcMicroseconds, std::str
   return AppendLocked(kind, utcMicroseconds, bytes, badFrame);
 }
 
-bool TrafficStore::AppendLocked(EntryKind kind, std::int64_t utcMicroseconds, std::string_view bytes,
-                                bool badFrame) {
+bool TrafficStore::AppendLocked(EntryKind kind, std::int64_t utcMicroseconds, std::string_view bytes, bool badFrame) {
   if (!listing_ && !ListingResumes(utcMicroseconds)) return CountNotListed(kind);
   if (!MakeRoomFor(bytes.size())) {
     StopListing(utcMicroseconds);

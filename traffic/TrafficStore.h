@@ -256,8 +256,8 @@ class TrafficStore {
   std::deque<Block> records_;  // record blocks in memory, oldest first
   std::vector<DayStart> days_;
   std::vector<std::uint64_t> outgoing_;  // the outgoing entries, ascending
-  std::uint64_t dataOnFile_ = 0;     // the stream up to here is on file
-  std::uint64_t recordsOnFile_ = 0;  // entries whose records are on file
+  std::uint64_t dataOnFile_ = 0;         // the stream up to here is on file
+  std::uint64_t recordsOnFile_ = 0;      // entries whose records are on file
   std::size_t memoryBytes_ = 0;
   // Blocks handed to the writer thread: the first dataQueued_ of data_ and
   // recordsQueued_ of records_, their bytes, and which deque each job came

@@ -17,8 +17,6 @@
 
 namespace {
 
-
-
 int ParsePort(const std::string& text) {
   int port = 0;
   const char* end = text.data() + text.size();
