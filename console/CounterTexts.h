@@ -11,14 +11,7 @@
 #include <optional>
 #include <string>
 
-struct CounterReadings {
-  std::uint64_t sent = 0;
-  std::uint64_t received = 0;
-  std::uint64_t receivedPerSecond = 0;
-  std::uint64_t badFrames = 0;
-  std::optional<std::int64_t> lastReply;  // microseconds
-  std::optional<std::int64_t> meanReply;
-};
+#include "traffic/TrafficCounters.h"
 
 // The forms, fullest first: "Out: 12  In: 12 (2/s)  Bad BCC: 1   Reply:
 // 2.345 ms  Mean: 2.100 ms", then "↑12 ↓12 2/s ✗1 2.34 ms Ø 2.10 ms", then

@@ -14,19 +14,21 @@
 #include <QTimer>
 
 #include "console/CommandSlotTexts.h"
+#include "console/CountersPanel.h"
+#include "console/FindBar.h"
 #include "console/TrafficView.h"
 #include "core/AppSettings.h"
 #include "core/RunTimeError.h"
 #include "core/StringTable.h"
 #include "dialogs/Dialogs.h"
 #include "dialogs/EventGuard.h"
-#include "platform/ElidedLabel.h"
 #include "platform/NotationField.h"
 #include "platform/ProgramFont.h"
 #include "platform/QtText.h"
 #include "platform/Twips.h"
 #include "platform/WidgetBuilding.h"
 #include "traffic/TrafficListModel.h"
+#include "traffic/TrafficSession.h"
 #include "traffic/UdpLink.h"
 
 frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
@@ -40,8 +42,12 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
   // The settings load and save at start and exit fill and write the slots.
   SetCommandConfigHooks([this](const std::string& path) { fkt_LoadCommandConfig(path); },
                         [this](const std::string& path) { fkt_SaveCommandConfig(path); });
-  // A change of the settings while the program runs is checked at once.
-  SetSettingsChangedHook([this] { WakeSupervision(); });
+  // A change of the settings while the program runs is checked at once; the
+  // display kind counts from the next datagram on.
+  SetSettingsChangedHook([this] {
+    session_->SetPeculiar(AppSettings.Peculiar);
+    WakeSupervision();
+  });
   SetDesignGeometry();
   SetTabOrder();
   RouteKeys();
@@ -66,7 +72,9 @@ void frmMain::CreateControls() {
   cmdBlockcheck = Named(new QPushButton(client_), "cmdBlockcheck");
   cmdSend = Named(new QPushButton(client_), "cmdSend");
   labSendReceiveText = Named(new QLabel(client_), "labSendReceiveText");
-  trafficList_ = new TrafficListModel(this);
+  session_ = new TrafficSession(this);
+  wskPort = &session_->Link();
+  trafficList_ = &session_->List();
   lstSendReceive = Named(new TrafficView(*trafficList_, client_), "lstSendReceive");
   lstSendReceive->setFont(ConsoleFont());
 
@@ -121,11 +129,11 @@ void frmMain::CreateControls() {
       trafficList_, &TrafficListModel::StoreFailed, this,
       [this](const QByteArray& reason) { ReportStoreFailure(reason.toStdString()); }, Qt::QueuedConnection);
 
-  wskPort = new UdpLink(this);
-  wskPort->setObjectName("wskPort");
-  wskPort->SetDatagramHandler([this](std::string_view datagram) { fkt_ReceiveData(datagram); });
-  wskPort->SetBatchEndHandler([this] { ReceiveBatchEnd(); });
-  wskPort->SetFailureHandler([this] { WakeSupervision(); });
+  connect(session_, &TrafficSession::EntriesArrived, this, [this] { fkt_ReceiveData(); });
+  connect(session_, &TrafficSession::LinkFailed, this, [this] { WakeSupervision(); });
+  connect(session_, &TrafficSession::LogFailed, this, [this](const QByteArray& path, const QByteArray& reason) {
+    ReportLogFailure(path.toStdString(), reason.toStdString());
+  });
 
   // Enabled states before the link supervision first runs.
   for (QWidget* w :
@@ -199,6 +207,7 @@ void frmMain::Form_Load() {
   // failure here: each step is guarded like an event handler, and the window
   // comes up with its timer running whatever one of them met.
   GuardEvent("fkt_LoadSettings", [] { fkt_LoadSettings(); });
+  session_->SetPeculiar(AppSettings.Peculiar);
   GuardEvent("fkt_InterfaceOpen", [this] { fkt_InterfaceOpen(); });
   GuardEvent("Form_Load", [this] {
     ApplyLanguageTexts();
@@ -230,7 +239,7 @@ void frmMain::Form_Unload() {
   // log from being closed.
   GuardEvent("fkt_SaveSettings", [] { fkt_SaveSettings(); });
   std::string reason;
-  LogStream.Close(&reason);
+  session_->StopLog(&reason);
 }
 
 void frmMain::closeEvent(QCloseEvent* event) {
@@ -283,17 +292,6 @@ void frmMain::ApplyLanguageTexts() {
   mnuFileSaveList->setText(ResText(8200));
   mnuEditCopy->setText(ResText(8202));
   mnuEditFind->setText(ResText(8203));
-  countersHelp_ =
-      ToQString(fkt_LoadResText(8221) + "\n" +
-                fkt_FormatInsertParam(fkt_LoadResText(8223), std::to_string(TrafficCounters::kReplyWindow)));
-  stbCounters->clear();
-  RefreshCounters();
-  if (findBar_ != nullptr) {
-    labFind->setText(ResText(8204));
-    cmdFindPrevious->setText(ResText(8206));
-    cmdFindNext->setText(ResText(8205));
-    chkFindMatchCase->setText(ResText(8207));
-    cmdFindClose->setToolTip(ResText(8211));
-    labFindResult->clear();
-  }
+  stbCounters->ApplyLanguageTexts();
+  if (findBar_ != nullptr) findBar_->ApplyLanguageTexts();
 }

@@ -20,19 +20,16 @@
 #include <QMainWindow>
 #include <array>
 #include <cstdint>
-#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "traffic/DataLog.h"
-#include "traffic/TrafficCounters.h"
-#include "traffic/TrafficFind.h"
-
 class QAction;
-class ElidedLabel;
+class CountersPanel;
+class FindBar;
 class RunTimeError;
 class TrafficListModel;
+class TrafficSession;
 class TrafficView;
 class UdpLink;
 class QCheckBox;
@@ -42,7 +39,6 @@ class QLineEdit;
 class QMenu;
 class QPushButton;
 class QTimer;
-class QToolBar;
 
 class frmMain : public QMainWindow {
   Q_OBJECT
@@ -89,8 +85,9 @@ class frmMain : public QMainWindow {
   // Sending: converts, sends while the link is open, lists. Throws
   // RunTimeError on a conversion or socket error, before anything is listed.
   void fkt_SendLine(const std::string& line);
-  // Receiving: one arrived datagram.
-  void fkt_ReceiveData(std::string_view datagram);
+  // Receiving: the session's receive thread listed and logged datagrams;
+  // the list and the counters show them at their next refresh.
+  void fkt_ReceiveData();
 
   void fkt_PressCommandByKey(int keyCode);
 
@@ -99,6 +96,7 @@ class frmMain : public QMainWindow {
   void fkt_LoadCommandConfig(const std::string& path);
   void fkt_SaveCommandConfig(const std::string& path);
 
+  TrafficSession& Session() { return *session_; }
   UdpLink& Link() { return *wskPort; }
   TrafficListModel& TrafficList() { return *trafficList_; }
   TrafficView& TrafficListView() { return *lstSendReceive; }
@@ -107,18 +105,15 @@ class frmMain : public QMainWindow {
   QSize OuterSizeTwips() const;
 
   // The operator's tools on the list.
-  const TrafficCounters& Counters() const { return counters_; }
   // Copies the selected entries, one line each in notation, to the clipboard.
   void CopySelection();
   // Opens the find bar (creating it the first time) with the focus in its field.
   void ShowFindBar();
   void HideFindBar();
-  // The next (or previous) entry holding the find bar's text; selects it.
-  // A step over a long list runs in slices between other events, with its
-  // progress in the find bar; another step, a change of the text, closing
-  // the bar or "Delete list" ends it.
+  // The next (or previous) entry holding the find bar's text; selects it
+  // (see FindBar::Step). Nothing before the bar was first opened.
   void FindStep(bool forward);
-  bool FindRunning() const { return findSearch_ != nullptr; }
+  bool FindRunning() const;
   // Asks for a file and writes every entry listed now to it.
   void mnuFileSaveList_Click();
 
@@ -138,16 +133,8 @@ class frmMain : public QMainWindow {
   void RouteKeys();
   void SetDesignGeometry();
   void CreateListTools();
-  void CreateFindBar();
-  // Keys in the find bar: Enter finds, Shift+Enter finds backwards, Esc
-  // closes the bar (not the program), F1..F8 press the slots. True if taken.
-  bool FindBarKey(QEvent* event);
-  void ContinueFind();
-  void CancelFind();
   int FindBarHeight() const;
   void ApplyMinimumSize();
-  void ScheduleCounterRefresh();
-  void RefreshCounters();
 
   void cmdQuit_Click();
   void mnuEditSettings_Click();
@@ -159,12 +146,11 @@ class frmMain : public QMainWindow {
   void lstSendReceive_DblClick(std::uint64_t entry);
   void txtSend_Change();
   void ShowSendError(const RunTimeError& error);
-  void ReceiveBatchEnd();
   void ScheduleListRefresh();
   void ReportStoreFailure(const std::string& reason);
-  // Switches logging off after a failure and reports it once the current
-  // event has been handled.
-  void StopLoggingAfterFailure(const std::string& reason);
+  // Writing the data log failed and the session closed it: the box is
+  // unticked and the failure reported.
+  void ReportLogFailure(const std::string& path, const std::string& reason);
   void txtBefehl_KeyUp(QLineEdit* field, int keyCode);
   void timTimer_Timer();
   // Runs a supervision tick on the next pass of the event loop.
@@ -190,9 +176,11 @@ class frmMain : public QMainWindow {
   QTimer* timTimer = nullptr;
   QTimer* listRefresh_ = nullptr;  // shows received entries in the list
   QElapsedTimer sinceListRefresh_;
+  // The engine: the link, the list, the data log and the counters. wskPort
+  // and trafficList_ are its link and list, which the window configures and shows.
+  TrafficSession* session_ = nullptr;
   UdpLink* wskPort = nullptr;
   TrafficListModel* trafficList_ = nullptr;
-  DataLog LogStream;
 
   QMenu* mnuFile = nullptr;
   QAction* mnuFileLoadConfig = nullptr;
@@ -206,30 +194,8 @@ class frmMain : public QMainWindow {
   QAction* mnuEditCopy = nullptr;
   QAction* mnuEditFind = nullptr;
 
-  // The status bar's counters, refreshed at most every kCounterRefreshMs
-  // while traffic flows, and not at all while nothing changes.
-  static constexpr int kCounterRefreshMs = 250;
-  ElidedLabel* stbCounters = nullptr;
-  TrafficCounters counters_;
-  QTimer* counterRefresh_ = nullptr;
-  // What the counters mean, in the current language: their tooltip, below
-  // the counters' full text (the label shows a compact form where that does
-  // not fit).
-  QString countersHelp_;
-  QElapsedTimer sinceCounterRefresh_;
-
-  QToolBar* findBar_ = nullptr;  // created by the first ShowFindBar
-  QLabel* labFind = nullptr;
-  QLineEdit* txtFind = nullptr;
-  QPushButton* cmdFindPrevious = nullptr;
-  QPushButton* cmdFindNext = nullptr;
-  QCheckBox* chkFindMatchCase = nullptr;
-  QLabel* labFindResult = nullptr;
-  QPushButton* cmdFindClose = nullptr;
-  std::unique_ptr<FindSearch> findSearch_;  // the step in progress
-  QTimer* findSlice_ = nullptr;             // runs its next slice
-  static constexpr int kFindSliceMs = 30;
-  bool findForward_ = true;
+  CountersPanel* stbCounters = nullptr;
+  FindBar* findBar_ = nullptr;  // created by the first ShowFindBar
   bool exporting_ = false;
 
   std::vector<QWidget*> tabOrder_;

@@ -9,7 +9,6 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QToolBar>
 #include <algorithm>
 
 #include "console/TrafficView.h"
@@ -36,11 +35,6 @@ void frmMain::fkt_PressCommandByKey(int keyCode) {
 }
 
 bool frmMain::eventFilter(QObject* watched, QEvent* event) {
-  // The find bar's controls have keys of their own (FindBarKey); the
-  // design's routing below is for the design's controls.
-  if (findBar_ != nullptr && watched->isWidgetType() && findBar_->isAncestorOf(static_cast<QWidget*>(watched))) {
-    return FindBarKey(event);
-  }
   const bool press = event->type() == QEvent::KeyPress;
   const bool release = event->type() == QEvent::KeyRelease;
   if (!press && !release) return QMainWindow::eventFilter(watched, event);

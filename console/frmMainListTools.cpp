@@ -1,38 +1,18 @@
 // The operator's tools on the traffic list beyond the design: their menu
-// entries, the counters and reply times in the status bar, copying the
-// selected entries and saving the whole list to a file.
+// entries and the counters and reply times in the status bar; copying and
+// saving are in ListActions.
 #include <QAction>
-#include <QApplication>
-#include <QClipboard>
-#include <QLabel>
 #include <QMenu>
-#include <QProgressDialog>
 #include <QStatusBar>
-#include <QTimer>
-#include <algorithm>
+#include <chrono>
 
-#include "console/CounterTexts.h"
+#include "console/CountersPanel.h"
+#include "console/ListActions.h"
 #include "console/TrafficView.h"
 #include "console/frmMain.h"
-#include "core/AppSettings.h"
-#include "core/FileErrorMessage.h"
-#include "core/Platform.h"
-#include "core/StringTable.h"
-#include "platform/ElidedLabel.h"
-#include "platform/QtText.h"
 #include "platform/WidgetBuilding.h"
-#include "traffic/ListExport.h"
 #include "traffic/TrafficListModel.h"
-
-namespace {
-// Beyond this much text a copy is refused with a pointer to "Save list as...":
-// a clipboard is no place for it, and building it would hold the window up.
-constexpr std::size_t kClipboardLimitMiB = 16;
-constexpr std::size_t kClipboardLimit = kClipboardLimitMiB << 20;
-// While the progress dialog is not up yet, an export lets timers and the
-// socket run this often, so the link keeps being drained.
-constexpr qint64 kExportEventsMs = 10;
-}  // namespace
+#include "traffic/TrafficSession.h"
 
 void frmMain::CreateListTools() {
   // At the end of the existing menus; none of the shortcuts is F1..F8,
@@ -55,96 +35,22 @@ void frmMain::CreateListTools() {
 
   // The design's panel keeps the room its text needs; the counters take
   // what is left, in their compact form at the window's minimum width.
-  stbCounters = Named(new ElidedLabel(statusBar()), "stbCounters");
+  stbCounters =
+      Named(new CountersPanel(
+                [this] {
+                  const auto now = std::chrono::steady_clock::now().time_since_epoch();
+                  return session_->ReadCounters(std::chrono::duration_cast<std::chrono::milliseconds>(now).count());
+                },
+                statusBar()),
+            "stbCounters");
   statusBar()->addPermanentWidget(stbCounters);
-
-  counterRefresh_ = new QTimer(this);
-  counterRefresh_->setSingleShot(true);
-  connect(counterRefresh_, &QTimer::timeout, this, [this] { RefreshCounters(); });
-  sinceCounterRefresh_.start();
 }
 
-void frmMain::ScheduleCounterRefresh() {
-  // At once after a quiet spell; at most every kCounterRefreshMs while
-  // traffic flows.
-  if (counterRefresh_->isActive()) return;
-  counterRefresh_->start(static_cast<int>(std::max<qint64>(0, kCounterRefreshMs - sinceCounterRefresh_.elapsed())));
-}
-
-void frmMain::RefreshCounters() {
-  sinceCounterRefresh_.restart();
-  const double rate = counters_.Sample(sinceCounterRefresh_.msecsSinceReference());
-  QStringList forms = CounterForms({.sent = counters_.SentCount(),
-                                    .received = counters_.ReceivedCount(),
-                                    .receivedPerSecond = static_cast<std::uint64_t>(rate + 0.5),
-                                    .badFrames = counters_.BadFrameCount(),
-                                    .lastReply = counters_.LastReply(),
-                                    .meanReply = counters_.MeanReply()});
-  if (stbCounters->text() != forms.front()) {
-    const QString full = forms.takeFirst();
-    stbCounters->setText(full);
-    stbCounters->setShorterForms(forms);
-    stbCounters->setToolTip(full + "\n\n" + countersHelp_);
-  }
-  // Until the rate has fallen to zero, once more; then nothing until traffic.
-  if (rate > 0) ScheduleCounterRefresh();
-}
-
-void frmMain::CopySelection() {
-  const EntrySelection& selection = lstSendReceive->Selection();
-  const std::uint64_t shown = trafficList_->ShownCount();
-  std::string text;
-  TrafficListModel::TextBuffers buffers;
-  for (const auto& [begin, end] : selection.Runs()) {
-    for (std::uint64_t entry = begin; entry < std::min(end, shown); ++entry) {
-      if (!text.empty()) text += '\n';
-      text += trafficList_->NotationText(entry, buffers);
-      if (text.size() > kClipboardLimit) {
-        CurrentPlatform().ShowMessage(fkt_FormatInsertParam(fkt_LoadResText(8215), std::to_string(kClipboardLimitMiB)),
-                                      std::string(), MessageIcon::Information);
-        return;
-      }
-    }
-  }
-  if (!text.empty()) QApplication::clipboard()->setText(ToQString(text));
-}
+void frmMain::CopySelection() { CopyEntries(*trafficList_, lstSendReceive->Selection()); }
 
 void frmMain::mnuFileSaveList_Click() {
   if (exporting_) return;
-  FileDialogRequest request;
-  request.title = fkt_LoadResText(8200);
-  request.filter = fkt_LoadResText(8201);
-  request.initialFolder = AppSettings.SettingsFolder;
-  request.proposedName = "TelvaneList.txt";
-  request.defaultExtension = "txt";
-  const std::optional<std::string> path = CurrentPlatform().AskSaveFileName(request);
-  if (!path || path->empty()) return;
-
-  // Every entry listed now; what arrives meanwhile is listed as usual but
-  // not written.
-  const std::uint64_t count = trafficList_->ShownCount();
   exporting_ = true;
-  QProgressDialog progress(ResText(8212), ResText(8213), 0, 1000, this);
-  progress.setWindowModality(Qt::WindowModal);
-  progress.setMinimumDuration(1000);
-  progress.setValue(0);
-  QElapsedTimer sinceEvents;
-  sinceEvents.start();
-  const ExportResult result = ExportList(*trafficList_, count, *path, [&](std::uint64_t written) {
-    // Up after a second (or at once when it will take longer); while up it
-    // lets every event run, the main window's input held by its modality.
-    progress.setValue(static_cast<int>(written * 1000 / std::max<std::uint64_t>(count, 1)));
-    if (!progress.isVisible() && sinceEvents.elapsed() >= kExportEventsMs) {
-      QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-      sinceEvents.restart();
-    }
-    return !progress.wasCanceled();
-  });
-  progress.close();
+  SaveListAs(this, *trafficList_);
   exporting_ = false;
-  if (result.listCleared) {
-    CurrentPlatform().ShowMessage(fkt_LoadResText(8214), fkt_LoadResText(7420), MessageIcon::Error);
-  } else if (!result.cancelled && !result.status.Ok()) {
-    ShowFileError(FileError::CannotWrite, *path, result.status);
-  }
 }

@@ -7,6 +7,7 @@
 #include <QTimer>
 #include <algorithm>
 
+#include "console/CountersPanel.h"
 #include "console/TrafficView.h"
 #include "console/frmMain.h"
 #include "core/AppSettings.h"
@@ -18,37 +19,12 @@
 #include "platform/QtText.h"
 #include "traffic/TimeOfDay.h"
 #include "traffic/TrafficListModel.h"
+#include "traffic/TrafficSession.h"
 
-void frmMain::fkt_ReceiveData(std::string_view datagram) {
-  const std::int64_t now = UtcMicroseconds();
-  // A frame with a wrong block check is marked in the list and counted.
-  const std::optional<FrameBlockCheck> frame = CheckFrame(datagram);
-  const bool badFrame = frame && !frame->Valid();
-  counters_.Received(now, badFrame);
-  if (AppSettings.Peculiar == 1) {
-    trafficList_->Append(TrafficListModel::Kind::IncomingDisplay, now, datagram, badFrame);
-    if (LogStream.IsOpen()) {
-      char stamp[12];
-      FormatTimeOfDay(MillisecondOfDay(now), ':', stamp);
-      LogStream.WriteLine(std::string_view(stamp, sizeof stamp), datagram);
-    }
-  } else {
-    trafficList_->Append(TrafficListModel::Kind::IncomingRaw, now, datagram, badFrame);
-    if (LogStream.IsOpen()) {
-      char stamp[12];
-      FormatTimeOfDay(MillisecondOfDay(now), ':', stamp);
-      LogStream.WriteLine(std::string_view(stamp, sizeof stamp), fkt_RawToSpecialChars(std::string(datagram)));
-    }
-  }
+void frmMain::fkt_ReceiveData() {
   // Selection, scroll position and the clear button stay as they are.
-}
-
-void frmMain::ReceiveBatchEnd() {
   ScheduleListRefresh();
-  ScheduleCounterRefresh();
-  // The log is written now, so nothing listed is lost if the program is killed.
-  std::string reason;
-  if (LogStream.IsOpen() && !LogStream.Flush(&reason)) StopLoggingAfterFailure(reason);
+  stbCounters->ScheduleRefresh();
 }
 
 void frmMain::ScheduleListRefresh() {
@@ -64,24 +40,23 @@ void frmMain::ReportStoreFailure(const std::string& reason) {
                                 MessageIcon::Error);
 }
 
-void frmMain::StopLoggingAfterFailure(const std::string& reason) {
-  const std::string path = LogStream.Path();
-  std::string ignored;
-  LogStream.Close(&ignored);
-  chkDatalogging->setChecked(false);
-  // Reported after the current event, so no receive slice waits on the box.
-  QTimer::singleShot(0, this, [path, reason] { ShowFileError(FileError::LogCannotWrite, path, reason); });
+void frmMain::ReportLogFailure(const std::string& path, const std::string& reason) {
+  // The box was unticked and ticked again meanwhile: the new log runs.
+  if (!session_->Logging()) chkDatalogging->setChecked(false);
+  ShowFileError(FileError::LogCannotWrite, path, reason);
 }
 
 void frmMain::chkDatalogging_Click() {
   std::string reason;
   if (!chkDatalogging->isChecked()) {
-    if (!LogStream.Close(&reason)) StopLoggingAfterFailure(reason);
+    if (!session_->StopLog(&reason)) {
+      ShowFileError(FileError::LogCannotWrite, QFile::encodeName(txtFilename->text()).toStdString(), reason);
+    }
     return;
   }
   // Ticking the box starts the log afresh: an existing file is emptied.
   const std::string path = QFile::encodeName(txtFilename->text()).toStdString();
-  const FileStatus opened = LogStream.Open(path);
+  const FileStatus opened = session_->StartLog(path);
   if (!opened.Ok()) {
     chkDatalogging->setChecked(false);
     ShowFileError(FileError::LogCannotOpen, FromQString(txtFilename->text()), opened);
@@ -89,9 +64,8 @@ void frmMain::chkDatalogging_Click() {
 }
 
 void frmMain::cmdDelete_Click() {
-  trafficList_->Clear();
-  counters_.Clear();
-  RefreshCounters();
+  session_->Clear();
+  stbCounters->Refresh();
   cmdDelete->setEnabled(false);
 }
 

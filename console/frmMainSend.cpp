@@ -2,6 +2,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include "console/CountersPanel.h"
 #include "console/TrafficView.h"
 #include "console/frmMain.h"
 #include "core/AppSettings.h"
@@ -10,25 +11,18 @@
 #include "notation/BlockCheck.h"
 #include "notation/Notation.h"
 #include "platform/QtText.h"
-#include "traffic/TimeOfDay.h"
 #include "traffic/TrafficListModel.h"
+#include "traffic/TrafficSession.h"
 #include "traffic/UdpLink.h"
 
 void frmMain::fkt_SendLine(const std::string& line) {
-  const std::int64_t now = UtcMicroseconds();
   const std::string raw = fkt_SpecialCharsToRaw(line);
-  const bool transmitted = wskPort->State() == UdpLink::StateBound;
-  if (transmitted) wskPort->SendData(raw);
-
-  if (AppSettings.Peculiar != 0) {
-    trafficList_->Append(TrafficListModel::Kind::Outgoing, now, line);
-  } else {
-    trafficList_->Append(TrafficListModel::Kind::OutgoingRaw, now, raw);
-  }
-  counters_.Sent(now, transmitted);
-  ScheduleCounterRefresh();
+  const bool transmit = wskPort->State() == UdpLink::StateBound;
+  const std::optional<std::uint64_t> entry = session_->Send(line, raw, transmit);
+  stbCounters->ScheduleRefresh();
+  // The sent line is selected; entries received before it are listed above it.
   trafficList_->Commit();
-  lstSendReceive->SelectEntry(trafficList_->ShownCount() - 1);
+  if (entry) lstSendReceive->SelectEntry(*entry);
   cmdDelete->setEnabled(true);
 }
 

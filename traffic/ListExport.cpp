@@ -31,6 +31,7 @@ ExportResult ExportList(const TrafficListModel& model, std::uint64_t count, cons
       if (!goOn) return {{}, true};
     }
   }
+  if (model.Generation() != generation) return {{}, true, true};
   if (!writer.Write(piece).Ok()) return {writer.Status()};
   return {writer.Commit()};
 }

@@ -22,11 +22,11 @@ using ExportProgress = std::function<bool(std::uint64_t written)>;
 struct ExportResult {
   FileStatus status;
   bool cancelled = false;
-  bool listCleared = false;  // "Delete list" ran while the progress let events run
+  bool listCleared = false;  // "Delete list" ran meanwhile
 };
 
-// Writes entries 0 .. count - 1 (at most the entries the model holds). The
-// progress may let events run; if the list is deleted meanwhile, the export
-// stops there and writes nothing.
+// Writes entries 0 .. count - 1 (at most the entries the model holds). May
+// run on a thread of its own while entries arrive; if the list is deleted
+// meanwhile, the export stops and writes nothing.
 ExportResult ExportList(const TrafficListModel& model, std::uint64_t count, const std::string& path,
                         const ExportProgress& progress);

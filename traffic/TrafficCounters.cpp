@@ -36,3 +36,14 @@ double TrafficCounters::Sample(std::int64_t nowMs) {
   if (nowMs <= base.ms) return 0;
   return static_cast<double>(received_ - base.received) * 1000.0 / static_cast<double>(nowMs - base.ms);
 }
+
+CounterReadings TrafficCounters::Read(std::int64_t nowMs) {
+  const double rate = Sample(nowMs);
+  return {.sent = sent_,
+          .received = received_,
+          .receivedPerSecond = static_cast<std::uint64_t>(rate + 0.5),
+          .badFrames = badFrames_,
+          .lastReply = LastReply(),
+          .meanReply = MeanReply(),
+          .rateAboveZero = rate > 0};
+}

@@ -15,6 +15,19 @@
 #include <deque>
 #include <optional>
 
+// What the counters show at one moment.
+struct CounterReadings {
+  std::uint64_t sent = 0;
+  std::uint64_t received = 0;
+  std::uint64_t receivedPerSecond = 0;
+  std::uint64_t badFrames = 0;
+  std::optional<std::int64_t> lastReply;  // microseconds
+  std::optional<std::int64_t> meanReply;
+  // The rate before rounding is not zero yet: without new traffic it falls
+  // further, so the panel looks again.
+  bool rateAboveZero = false;
+};
+
 class TrafficCounters {
  public:
   static constexpr std::size_t kReplyWindow = 100;
@@ -40,6 +53,8 @@ class TrafficCounters {
   // received per second since the sample about a second before (or the
   // oldest one kept). Zero once nothing has arrived for a second.
   double Sample(std::int64_t nowMs);
+  // Everything at once, the rate sampled at nowMs.
+  CounterReadings Read(std::int64_t nowMs);
 
  private:
   void Reply(std::int64_t utcMicroseconds);

@@ -31,8 +31,7 @@ TrafficListModel::TrafficListModel(std::vector<std::string> folders, TrafficStor
     : QObject(parent), store_(std::move(folders), limits) {}
 
 void TrafficListModel::Append(Kind kind, std::int64_t utcMicroseconds, std::string_view bytes, bool badFrame) {
-  const std::uint64_t entry = store_.Count();
-  if (store_.Append(kind, utcMicroseconds, bytes, badFrame) && IsOutgoing(kind)) outgoing_.push_back(entry);
+  store_.Append(kind, utcMicroseconds, bytes, badFrame);
 }
 
 void TrafficListModel::Commit() {
@@ -53,10 +52,11 @@ void TrafficListModel::Commit() {
 
 void TrafficListModel::Clear() {
   store_.Clear();
-  outgoing_.clear();
-  outgoing_.shrink_to_fit();
+  StartOver();
+}
+
+void TrafficListModel::StartOver() {
   shown_ = notListedShown_ = 0;
-  ++generation_;
   emit Cleared();
 }
 
@@ -88,7 +88,7 @@ std::string TrafficListModel::EntryTextStart(std::uint64_t entry, std::size_t ma
 }
 
 std::string_view TrafficListModel::NotationText(std::uint64_t entry, TextBuffers& buffers, bool lowerCase) const {
-  const TrafficStore::Meta meta = store_.ReadEntry(entry, buffers.bytes);
+  const TrafficStore::Meta meta = store_.ReadEntry(entry, buffers.bytes, TrafficStore::kWhole, &buffers.cursor);
   if (meta.kind == Kind::Notice) {
     // The program's own words: no notation to apply.
     buffers.text.clear();
@@ -138,10 +138,9 @@ std::optional<FrameBlockCheck> TrafficListModel::FrameCheckOf(std::uint64_t entr
 }
 
 std::optional<TrafficListModel::SinceSent> TrafficListModel::TimeSinceSent(std::uint64_t entry) const {
-  const auto after = std::upper_bound(outgoing_.begin(), outgoing_.end(), entry);
-  if (after == outgoing_.begin()) return std::nullopt;
-  const std::uint64_t sent = *std::prev(after);
+  const std::optional<std::uint64_t> sent = store_.LastOutgoingBefore(entry);
+  if (!sent) return std::nullopt;
   const TrafficStore::Meta meta = store_.EntryMeta(entry);
   if (!IsIncoming(meta.kind)) return std::nullopt;
-  return SinceSent{meta.utcMicroseconds - store_.EntryMeta(sent).utcMicroseconds, sent + 1 == entry};
+  return SinceSent{meta.utcMicroseconds - store_.EntryMeta(*sent).utcMicroseconds, *sent + 1 == entry};
 }

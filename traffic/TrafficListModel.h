@@ -10,11 +10,14 @@
 // to show than a short one.
 //
 // Appends are O(1) and reach views at the next Commit (EntriesAdded), so a
-// flood of arrivals costs a view one update per commit.
+// flood of arrivals costs a view one update per commit. Any received entry
+// finds the last [OUT] before it (the store keeps their numbers): its reply
+// time.
 //
-// Beside the entries the model keeps the numbers of the [OUT] entries (8
-// bytes each, one per line the operator sent), so that any received entry
-// finds the last [OUT] before it: its reply time.
+// Threads: the model belongs to the window thread, which commits, clears and
+// receives its signals. Append may come from the one thread that writes the
+// store (the traffic session's receive thread), and the reading functions
+// from any thread, a walk on a worker with TextBuffers of its own.
 //
 // Where the store stops listing (its memory limit, with a full disk), its
 // notice entry shows as a line of its own: the time of the first datagram
@@ -46,10 +49,14 @@ class TrafficListModel : public QObject {
   // frame whose block check is wrong.
   void Append(Kind kind, std::int64_t utcMicroseconds, std::string_view bytes, bool badFrame = false);
   void Commit();
+  // Empties the store, then views start over (StartOver).
   void Clear();
+  // The store was emptied by the thread that writes it: views start over.
+  void StartOver();
   // Counts the Clear calls: a walk over the entries that lets events run in
   // between sees from it whether the entries it walks are still there.
-  std::uint64_t Generation() const { return generation_; }
+  // Safe from any thread.
+  std::uint64_t Generation() const { return store_.Generation(); }
 
   // Entries, committed or not.
   std::uint64_t EntryCount() const { return store_.Count(); }
@@ -64,6 +71,7 @@ class TrafficListModel : public QObject {
   struct TextBuffers {
     std::string text;
     std::string bytes;
+    TrafficStore::Cursor cursor;  // what the walk read of the store's files
   };
   // The entry's text in notation: as shown, except that raw bytes (the
   // entries of the raw display, and lines sent then) appear in their display
@@ -83,6 +91,7 @@ class TrafficListModel : public QObject {
   std::optional<SinceSent> TimeSinceSent(std::uint64_t entry) const;
 
   const TrafficStore& Store() const { return store_; }
+  TrafficStore& Store() { return store_; }
   // Waits for the store's file writes to finish; for measurements.
   void SettleStore() { store_.Settle(); }
 
@@ -100,8 +109,6 @@ class TrafficListModel : public QObject {
   std::string NoticeText(const TrafficStore::Meta& meta) const;
 
   TrafficStore store_;
-  std::vector<std::uint64_t> outgoing_;  // the [OUT] entries, ascending
   std::uint64_t shown_ = 0;
   std::uint64_t notListedShown_ = 0;  // the store's NotListedCount at the last Commit
-  std::uint64_t generation_ = 0;
 };

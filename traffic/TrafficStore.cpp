@@ -11,6 +11,7 @@
 #include <cstring>
 #include <new>
 #include <random>
+#include <shared_mutex>
 #include <utility>
 
 #include "traffic/StoreFolder.h"
@@ -107,6 +108,11 @@ std::size_t TrafficStore::DefaultMemoryLimit() {
 }
 
 bool TrafficStore::Append(EntryKind kind, std::int64_t utcMicroseconds, std::string_view bytes, bool badFrame) {
+  const std::unique_lock lock(lock_);
+  return AppendLocked(kind, utcMicroseconds, bytes, badFrame);
+}
+
+bool TrafficStore::AppendLocked(EntryKind kind, std::int64_t utcMicroseconds, std::string_view bytes, bool badFrame) {
   if (!listing_ && !ListingResumes(utcMicroseconds)) return CountNotListed(kind);
   if (!MakeRoomFor(bytes.size())) {
     StopListing(utcMicroseconds);
@@ -117,6 +123,7 @@ bool TrafficStore::Append(EntryKind kind, std::int64_t utcMicroseconds, std::str
     std::memcpy(block.pages.Data() + block.used, bytes.data(), bytes.size());
     block.used += bytes.size();
   }
+  if (IsOutgoing(kind)) outgoing_.push_back(Count());
   AddRecord((streamEnd_ & kOffsetMask) | (static_cast<std::uint64_t>(badFrame) << kBadFrameBit),
             static_cast<std::uint32_t>(bytes.size()), utcMicroseconds, kind);
   streamEnd_ += bytes.size();
@@ -139,7 +146,7 @@ bool TrafficStore::MakeRoomFor(std::size_t length) {
   try {
     if (newData) data_.push_back({streamEnd_, 0, Pages(dataSize)});
     memoryBytes_ += dataSize;
-    if (newRecords) records_.push_back({count_, 0, Pages(recordSize)});
+    if (newRecords) records_.push_back({Count(), 0, Pages(recordSize)});
     memoryBytes_ += recordSize;
   } catch (const std::bad_alloc&) {
     // A data block made before the failure stays for the next entries.
@@ -152,7 +159,8 @@ bool TrafficStore::MakeRoomFor(std::size_t length) {
 void TrafficStore::AddRecord(std::uint64_t offsetAndFlags, std::uint32_t length, std::int64_t utcMicroseconds,
                              EntryKind kind) {
   const std::int64_t day = DayOf(utcMicroseconds);
-  if (days_.empty() || days_.back().day != day) days_.push_back({count_, day});
+  const std::uint64_t entry = Count();
+  if (days_.empty() || days_.back().day != day) days_.push_back({entry, day});
   const auto ofDay = static_cast<std::uint64_t>(utcMicroseconds - day * kMicrosecondsPerDay);
   const auto kindBits = kind == EntryKind::Notice ? 0U : static_cast<std::uint32_t>(kind);
   const Record record{offsetAndFlags | ((ofDay % 1000) << kOffsetBits), length,
@@ -160,7 +168,8 @@ void TrafficStore::AddRecord(std::uint64_t offsetAndFlags, std::uint32_t length,
   Block& block = records_.back();
   std::memcpy(block.pages.Data() + block.used, &record, sizeof record);
   block.used += sizeof record;
-  ++count_;
+  // Readers take the lock too; the count alone is read without it.
+  count_.store(entry + 1, std::memory_order_release);
 }
 
 bool TrafficStore::CountNotListed(EntryKind kind) {
@@ -176,10 +185,11 @@ void TrafficStore::StopListing(std::int64_t utcMicroseconds) {
   // entries are missing from here on. Its counts live beside the records, so
   // the record itself never changes.
   NotListed notice;
+  const std::optional<std::string> failure = FailureInForce();
   notice.cause = std::exchange(noMemory_, false) ? NotListedCause::NoMemory
-                 : failing_                      ? NotListedCause::FileFailed
+                 : failure                       ? NotListedCause::FileFailed
                                                  : NotListedCause::FileBehind;
-  if (notice.cause == NotListedCause::FileFailed) notice.reason = failure_;
+  if (notice.cause == NotListedCause::FileFailed) notice.reason = *failure;
   listing_ = false;
   lastTryMicroseconds_ = utcMicroseconds;
   notices_.push_back(std::move(notice));
@@ -187,22 +197,24 @@ void TrafficStore::StopListing(std::int64_t utcMicroseconds) {
   // The room kept free takes the notice's record.
   if (records_.empty() || records_.back().used == RecordBlockBytes()) {
     try {
-      records_.push_back({count_, 0, Pages(RecordBlockBytes())});
+      records_.push_back({Count(), 0, Pages(RecordBlockBytes())});
       memoryBytes_ += RecordBlockBytes();
     } catch (const std::bad_alloc&) {
       return;  // counted all the same, but not shown
     }
   }
-  noticeEntry_ = count_;
+  noticeEntry_ = Count();
   AddRecord((notices_.size() - 1) | (std::uint64_t{1} << kNoticeBit), 0, utcMicroseconds, EntryKind::Notice);
 }
 
 bool TrafficStore::ListingResumes(std::int64_t utcMicroseconds) {
   if (!jobs_.empty()) Reap();
   NotListed& notice = notices_.back();
-  if (failing_ && notice.cause == NotListedCause::FileBehind) {
-    notice.cause = NotListedCause::FileFailed;
-    notice.reason = failure_;
+  if (notice.cause == NotListedCause::FileBehind) {
+    if (std::optional<std::string> failure = FailureInForce()) {
+      notice.cause = NotListedCause::FileFailed;
+      notice.reason = std::move(*failure);
+    }
   }
   // A working set's worth of room: listing does not stop again at once.
   if (memoryBytes_ + limits_.memoryBudget <= memoryLimit_) {
@@ -220,7 +232,28 @@ bool TrafficStore::ListingResumes(std::int64_t utcMicroseconds) {
   return false;
 }
 
-std::optional<std::uint64_t> TrafficStore::CountingNotice() const { return listing_ ? std::nullopt : noticeEntry_; }
+std::optional<std::uint64_t> TrafficStore::CountingNotice() const {
+  const std::shared_lock lock(lock_);
+  return listing_ ? std::nullopt : noticeEntry_;
+}
+
+std::uint64_t TrafficStore::NotListedCount() const {
+  const std::shared_lock lock(lock_);
+  return notListedCount_;
+}
+
+TrafficStore::NotListed TrafficStore::NoticeOf(const Meta& meta) const {
+  const std::shared_lock lock(lock_);
+  return meta.notice < notices_.size() ? notices_[meta.notice] : NotListed{};
+}
+
+std::optional<std::uint64_t> TrafficStore::LastOutgoingBefore(std::uint64_t entry) const {
+  if (entry == 0) return std::nullopt;
+  const std::shared_lock lock(lock_);
+  const auto after = std::upper_bound(outgoing_.begin(), outgoing_.end(), entry - 1);
+  if (after == outgoing_.begin()) return std::nullopt;
+  return *std::prev(after);
+}
 
 void TrafficStore::KeepWithinBudget() {
   // Written blocks are freed as soon as the writer is done with them, one at
@@ -264,6 +297,7 @@ void TrafficStore::Reap() {
     // A failure is over once a write to the file that failed succeeds (any
     // write, after a failure to create the files).
     if (!failedData_ || *failedData_ == data) {
+      const std::lock_guard problemLock(problemMutex_);
       failing_ = false;
       failedData_.reset();
     }
@@ -272,14 +306,13 @@ void TrafficStore::Reap() {
     queuedBytes_ -= blocks.front().pages.Size();
     blocks.pop_front();
     // The block being filled is never queued, so a block always follows.
+    // (What cursors keep of the files stays valid: written blocks never change.)
     if (data) {
       --dataQueued_;
       dataOnFile_ = data_.front().first;
-      dataWindow_.Forget();
     } else {
       --recordsQueued_;
       recordsOnFile_ = records_.front().first;
-      recordWindow_.Forget();
     }
   }
   if (!failure.empty()) {
@@ -296,6 +329,7 @@ void TrafficStore::Reap() {
 
 void TrafficStore::Settle() {
   writer_.WaitUntilIdle();
+  const std::unique_lock lock(lock_);
   Reap();
 }
 
@@ -324,33 +358,74 @@ bool TrafficStore::OpenFiles() {
 }
 
 void TrafficStore::Fail(const std::string& problem) const {
+  const std::lock_guard lock(problemMutex_);
   if (failing_) return;
   failing_ = true;
   problem_ = problem;
   failure_ = problem;
 }
 
+std::optional<std::string> TrafficStore::FailureInForce() const {
+  const std::lock_guard lock(problemMutex_);
+  if (!failing_) return std::nullopt;
+  return failure_;
+}
+
 std::string TrafficStore::TakeProblem() {
-  if (!jobs_.empty()) Reap();
+  const std::lock_guard lock(problemMutex_);
   return std::exchange(problem_, std::string());
 }
 
-std::uint64_t TrafficStore::FileBytes() const { return dataOnFile_ + recordsOnFile_ * sizeof(Record); }
+std::size_t TrafficStore::MemoryBytes() const {
+  const std::shared_lock lock(lock_);
+  return memoryBytes_;
+}
 
-TrafficStore::Record TrafficStore::RecordOf(std::uint64_t entry) const {
+std::uint64_t TrafficStore::FileBytes() const {
+  const std::shared_lock lock(lock_);
+  return dataOnFile_ + recordsOnFile_ * sizeof(Record);
+}
+
+// The cursor a read goes through: the caller's own, or the store's, whose
+// mutex is held for the read.
+class TrafficStore::ReadingCursor {
+ public:
+  ReadingCursor(const TrafficStore& store, Cursor* given)
+      : own_(given == nullptr ? std::unique_lock(store.ownCursorMutex_) : std::unique_lock<std::mutex>()),
+        cursor_(given == nullptr ? store.ownCursor_ : *given) {
+    // Pieces of the files of before a Clear are of no use any more.
+    if (cursor_.generation_ != store.Generation()) {
+      cursor_.data_.Forget();
+      cursor_.records_.Forget();
+      cursor_.generation_ = store.Generation();
+    }
+  }
+  Cursor& Get() { return cursor_; }
+
+ private:
+  std::unique_lock<std::mutex> own_;
+  Cursor& cursor_;
+};
+
+TrafficStore::Record TrafficStore::RecordOf(std::uint64_t entry, Cursor& cursor) const {
   Record record{};
+  if (entry >= Count()) return record;
   if (entry >= recordsOnFile_) {
     const std::uint64_t index = entry - recordsOnFile_;
     const Block& block = records_[index / limits_.recordsPerBlock];
     std::memcpy(&record, block.pages.Data() + index % limits_.recordsPerBlock * sizeof(Record), sizeof record);
-  } else if (!ReadFile(recordFd_, recordWindow_, entry * sizeof(Record), sizeof record,
+  } else if (!ReadFile(recordFd_, cursor.records_, entry * sizeof(Record), sizeof record,
                        reinterpret_cast<char*>(&record))) {
     record = {};
   }
   return record;
 }
 
-TrafficStore::Meta TrafficStore::EntryMeta(std::uint64_t entry) const { return MetaOf(RecordOf(entry), entry); }
+TrafficStore::Meta TrafficStore::EntryMeta(std::uint64_t entry, Cursor* cursor) const {
+  const std::shared_lock lock(lock_);
+  ReadingCursor reading(*this, cursor);
+  return MetaOf(RecordOf(entry, reading.Get()), entry);
+}
 
 TrafficStore::Meta TrafficStore::MetaOf(const Record& record, std::uint64_t entry) const {
   Meta meta;
@@ -378,21 +453,26 @@ TrafficStore::Meta TrafficStore::MetaOf(const Record& record, std::uint64_t entr
   return meta;
 }
 
-std::string TrafficStore::EntryBytes(std::uint64_t entry, std::size_t maxBytes) const {
+std::string TrafficStore::EntryBytes(std::uint64_t entry, std::size_t maxBytes, Cursor* cursor) const {
   std::string bytes;
-  ReadEntry(entry, bytes, maxBytes);
+  ReadEntry(entry, bytes, maxBytes, cursor);
   return bytes;
 }
 
-TrafficStore::Meta TrafficStore::ReadEntry(std::uint64_t entry, std::string& bytes, std::size_t maxBytes) const {
-  const Record record = RecordOf(entry);
+TrafficStore::Meta TrafficStore::ReadEntry(std::uint64_t entry, std::string& bytes, std::size_t maxBytes,
+                                           Cursor* cursor) const {
+  const std::shared_lock lock(lock_);
+  ReadingCursor reading(*this, cursor);
+  const Record record = RecordOf(entry, reading.Get());
   bytes.resize(std::min<std::size_t>(record.length, maxBytes));
-  if (!bytes.empty() && !ReadStream(record.offsetAndMore & kOffsetMask, bytes.size(), bytes.data())) bytes.clear();
+  if (!bytes.empty() && !ReadStream(record.offsetAndMore & kOffsetMask, bytes.size(), bytes.data(), reading.Get())) {
+    bytes.clear();
+  }
   return MetaOf(record, entry);
 }
 
-bool TrafficStore::ReadStream(std::uint64_t offset, std::size_t length, char* out) const {
-  if (offset < dataOnFile_) return ReadFile(dataFd_, dataWindow_, offset, length, out);
+bool TrafficStore::ReadStream(std::uint64_t offset, std::size_t length, char* out, Cursor& cursor) const {
+  if (offset < dataOnFile_) return ReadFile(dataFd_, cursor.data_, offset, length, out);
   // The last block that starts at or before the offset holds the whole entry.
   const auto after = std::upper_bound(data_.begin(), data_.end(), offset,
                                       [](std::uint64_t at, const Block& block) { return at < block.first; });
@@ -420,6 +500,7 @@ bool TrafficStore::ReadFile(int fd, Window& window, std::uint64_t offset, std::s
 }
 
 void TrafficStore::Clear() {
+  const std::unique_lock lock(lock_);
   // The writer thread lets go of the blocks and the files first.
   writer_.Cancel();
   jobs_.clear();
@@ -429,17 +510,22 @@ void TrafficStore::Clear() {
   records_.clear();
   days_.clear();
   days_.shrink_to_fit();
+  outgoing_.clear();
+  outgoing_.shrink_to_fit();
   if (dataFd_ >= 0) ::close(dataFd_);
   if (recordFd_ >= 0) ::close(recordFd_);
   dataFd_ = recordFd_ = -1;
-  count_ = streamEnd_ = dataOnFile_ = recordsOnFile_ = 0;
+  count_.store(0, std::memory_order_release);
+  generation_.fetch_add(1, std::memory_order_acq_rel);
+  streamEnd_ = dataOnFile_ = recordsOnFile_ = 0;
   memoryBytes_ = retryAbove_ = 0;
-  dataWindow_.Forget();
-  recordWindow_.Forget();
-  failing_ = false;
+  {
+    const std::lock_guard problemLock(problemMutex_);
+    failing_ = false;
+    problem_.clear();
+    failure_.clear();
+  }
   failedData_.reset();
-  problem_.clear();
-  failure_.clear();
   notices_.clear();
   notices_.shrink_to_fit();
   noticeEntry_.reset();

@@ -25,15 +25,25 @@
 // while entries arrive, and listing resumes once the file takes the blocks
 // again and a working set's worth of memory is free, or after Clear. Clear
 // frees the memory and closes the file.
+//
+// Threads: one thread appends and clears (the receive thread of the traffic
+// session; a test's own thread where there is none), and any thread may read
+// meanwhile: the window thread for the rows it paints, a find or an export on
+// a worker. A read-write lock on which the writer goes first keeps them
+// apart; each reading thread passes a Cursor of its own, which keeps the
+// pieces of the files it read last.
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <deque>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "traffic/FileWriterThread.h"
+#include "traffic/WriterFirstLock.h"
 
 enum class EntryKind : std::uint8_t {
   Outgoing,         // time, "  [OUT]  ", the line in notation
@@ -80,46 +90,93 @@ class TrafficStore {
   };
   static constexpr std::size_t kWhole = static_cast<std::size_t>(-1);
 
+ private:
+  // A piece of a file, read once and reused while reads stay inside it.
+  struct Window {
+    std::uint64_t start = 0;
+    std::string bytes;
+    // Empties the window and gives its memory back. (Not "window = {}":
+    // GCC 12 assigns such a braced list to `cond ? a : b` without
+    // constructing the string, leaving it with a null buffer.)
+    void Forget() {
+      start = 0;
+      std::string().swap(bytes);
+    }
+  };
+
+ public:
+  // What one reading thread keeps between its reads: the pieces of the two
+  // files it read last, so that neighbouring entries on file cost no read.
+  class Cursor {
+   private:
+    friend class TrafficStore;
+    Window data_;
+    Window records_;
+    std::uint64_t generation_ = 0;  // the store's Clear count the windows belong to
+  };
+
   // folders: where the file may go, most preferred first.
   explicit TrafficStore(std::vector<std::string> folders, Limits limits);
   ~TrafficStore();
   TrafficStore(const TrafficStore&) = delete;
   TrafficStore& operator=(const TrafficStore&) = delete;
 
+  // Writing (one thread at a time).
   // utcMicroseconds: the entry's time, microseconds since 1970 (UTC); kind:
   // any but Notice, which the store makes itself. False when the entry was
   // not listed but counted in a notice (the memory limit).
   bool Append(EntryKind kind, std::int64_t utcMicroseconds, std::string_view bytes, bool badFrame = false);
-  std::uint64_t Count() const { return count_; }
+  // Appends several entries under one hold of the lock: a receive batch.
+  class Batch {
+   public:
+    explicit Batch(TrafficStore& store) : store_(store), lock_(store.lock_) {}
+    bool Append(EntryKind kind, std::int64_t utcMicroseconds, std::string_view bytes, bool badFrame = false) {
+      return store_.AppendLocked(kind, utcMicroseconds, bytes, badFrame);
+    }
+
+   private:
+    TrafficStore& store_;
+    std::unique_lock<WriterFirstLock> lock_;
+  };
+  void Clear();
+  // Waits until the writer thread has written what it was given (or failed),
+  // and takes the result; for measurements and tests that need a settled store.
+  void Settle();
+
+  // Reading (any thread). A null cursor uses the store's own, shared by the
+  // callers that pass none (one at a time).
+  std::uint64_t Count() const { return count_.load(std::memory_order_acquire); }
+  // How many times the store was cleared: a walk over the entries that runs
+  // beside the writer sees from it whether the entries it walks are still there.
+  std::uint64_t Generation() const { return generation_.load(std::memory_order_acquire); }
+  // Entry numbers below Count(); a number beyond reads as an empty entry. An
+  // entry that cannot be read back (an I/O error) reads as empty and is
+  // reported through TakeProblem.
+  Meta EntryMeta(std::uint64_t entry, Cursor* cursor = nullptr) const;
+  // At most maxBytes of the entry's bytes, from its start.
+  std::string EntryBytes(std::uint64_t entry, std::size_t maxBytes = kWhole, Cursor* cursor = nullptr) const;
+  // Both at once, the bytes into `bytes`, whose memory is reused (a walk over
+  // many entries).
+  Meta ReadEntry(std::uint64_t entry, std::string& bytes, std::size_t maxBytes = kWhole,
+                 Cursor* cursor = nullptr) const;
+  // The last outgoing entry before `entry`, if any: where its reply time runs from.
+  std::optional<std::uint64_t> LastOutgoingBefore(std::uint64_t entry) const;
   // What the entry of a Notice stands for.
-  const NotListed& NoticeOf(const Meta& meta) const { return notices_[meta.notice]; }
+  NotListed NoticeOf(const Meta& meta) const;
   // The entries not listed since the start or Clear; changes when a notice
   // entry's counts do.
-  std::uint64_t NotListedCount() const { return notListedCount_; }
+  std::uint64_t NotListedCount() const;
   // The notice entry that counts now; nothing while entries are listed.
   std::optional<std::uint64_t> CountingNotice() const;
   std::size_t MemoryLimit() const { return memoryLimit_; }
   // An eighth of the machine's memory, at least 128 MiB and at most 1 GiB.
   static std::size_t DefaultMemoryLimit();
-  // Entry numbers below Count(). An entry that cannot be read back (an I/O
-  // error) reads as empty and is reported through TakeProblem.
-  Meta EntryMeta(std::uint64_t entry) const;
-  // At most maxBytes of the entry's bytes, from its start.
-  std::string EntryBytes(std::uint64_t entry, std::size_t maxBytes = kWhole) const;
-  // Both at once, the bytes into `bytes`, whose memory is reused (a walk over
-  // many entries).
-  Meta ReadEntry(std::uint64_t entry, std::string& bytes, std::size_t maxBytes = kWhole) const;
-  void Clear();
 
-  std::size_t MemoryBytes() const { return memoryBytes_; }
+  std::size_t MemoryBytes() const;
   std::uint64_t FileBytes() const;
   // What went wrong with the file since the last call ("" if nothing): set
-  // once per failure, so a full disk is reported once, not per entry. Frees
-  // the blocks written since the last call too.
+  // once per failure, so a full disk is reported once, not per entry.
   std::string TakeProblem();
-  // Waits until the writer thread has written what it was given (or failed),
-  // and takes the result; for measurements and tests that need a settled store.
-  void Settle();
 
  private:
   // Memory straight from the system: a freed block goes back at once, which
@@ -144,18 +201,6 @@ class TrafficStore {
     std::size_t used = 0;     // bytes
     Pages pages;
   };
-  // A piece of a file, read once and reused while reads stay inside it.
-  struct Window {
-    std::uint64_t start = 0;
-    std::string bytes;
-    // Empties the window and gives its memory back. (Not "window = {}":
-    // GCC 12 assigns such a braced list to `cond ? a : b` without
-    // constructing the string, leaving it with a null buffer.)
-    void Forget() {
-      start = 0;
-      std::string().swap(bytes);
-    }
-  };
   struct Record {
     // Bits 0-47 the stream offset (256 TiB), 48-57 the microsecond within the
     // millisecond, 58 the wrong block check, 59 a notice (bits 0-47 then hold
@@ -170,10 +215,14 @@ class TrafficStore {
     std::int64_t day;
   };
 
-  Record RecordOf(std::uint64_t entry) const;
+  // With the lock held: the writer's append, and the readers' steps.
+  bool AppendLocked(EntryKind kind, std::int64_t utcMicroseconds, std::string_view bytes, bool badFrame);
+  // The cursor to read with: the caller's, or the store's own with its mutex held.
+  class ReadingCursor;
+  Record RecordOf(std::uint64_t entry, Cursor& cursor) const;
   Meta MetaOf(const Record& record, std::uint64_t entry) const;
   // Copies `length` stream bytes at `offset` into out; false on a read error.
-  bool ReadStream(std::uint64_t offset, std::size_t length, char* out) const;
+  bool ReadStream(std::uint64_t offset, std::size_t length, char* out, Cursor& cursor) const;
   bool ReadFile(int fd, Window& window, std::uint64_t offset, std::size_t length, char* out) const;
   std::size_t RecordBlockBytes() const { return limits_.recordsPerBlock * sizeof(Record); }
   // Adds the blocks an entry of `length` bytes needs; false (nothing added)
@@ -192,17 +241,23 @@ class TrafficStore {
   void Reap();
   bool OpenFiles();
   void Fail(const std::string& problem) const;
+  // The failure of the file that lasts, if any.
+  std::optional<std::string> FailureInForce() const;
 
   std::vector<std::string> folders_;
   Limits limits_;
   std::size_t memoryLimit_;
-  std::uint64_t count_ = 0;
+  // Held shared by every read and exclusively by the writer's changes.
+  mutable WriterFirstLock lock_;
+  std::atomic<std::uint64_t> count_ = 0;
+  std::atomic<std::uint64_t> generation_ = 0;
   std::uint64_t streamEnd_ = 0;
   std::deque<Block> data_;     // stream blocks in memory, oldest first
   std::deque<Block> records_;  // record blocks in memory, oldest first
   std::vector<DayStart> days_;
-  std::uint64_t dataOnFile_ = 0;     // the stream up to here is on file
-  std::uint64_t recordsOnFile_ = 0;  // entries whose records are on file
+  std::vector<std::uint64_t> outgoing_;  // the outgoing entries, ascending
+  std::uint64_t dataOnFile_ = 0;         // the stream up to here is on file
+  std::uint64_t recordsOnFile_ = 0;      // entries whose records are on file
   std::size_t memoryBytes_ = 0;
   // Blocks handed to the writer thread: the first dataQueued_ of data_ and
   // recordsQueued_ of records_, their bytes, and which deque each job came
@@ -222,8 +277,11 @@ class TrafficStore {
   std::uint64_t notListedCount_ = 0;
   int dataFd_ = -1;
   int recordFd_ = -1;
-  mutable Window dataWindow_;
-  mutable Window recordWindow_;
+  // The cursor of the callers that pass none.
+  mutable std::mutex ownCursorMutex_;
+  mutable Cursor ownCursor_;
+  // A failure, from the writer or from any reader's read of the files.
+  mutable std::mutex problemMutex_;
   mutable std::string problem_;
   mutable std::string failure_;  // the failure in force, while failing_
   mutable bool failing_ = false;

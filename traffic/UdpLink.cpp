@@ -7,8 +7,6 @@
 #include <unistd.h>
 
 #include <QPointer>
-#include <QSocketNotifier>
-#include <array>
 #include <cerrno>
 #include <charconv>
 #include <cstring>
@@ -18,24 +16,6 @@
 #include "core/RunTimeError.h"
 
 namespace {
-
-constexpr int kBatch = 32;                   // datagrams per recvmmsg call
-constexpr std::size_t kMaxDatagram = 65536;  // larger than any UDP payload
-
-// Socket errors as the numbered errors operators know from other consoles.
-RunTimeError SocketError(int error) {
-  int number = error;
-  switch (error) {
-    case EACCES: number = 10013; break;
-    case EMSGSIZE: number = 10040; break;
-    case EADDRINUSE: number = 10048; break;
-    case EADDRNOTAVAIL: number = 10049; break;
-    case ENETUNREACH: number = 10051; break;
-    case EHOSTUNREACH: number = 10065; break;
-    default: break;
-  }
-  return {number, std::strerror(error)};
-}
 
 int ParsePort(const std::string& text) {
   int port = 0;
@@ -68,14 +48,29 @@ sockaddr_in ToSockaddr(const QHostAddress& address, int port) {
 
 }  // namespace
 
-UdpLink::UdpLink(QObject* parent) : QObject(parent), buffers_(kBatch * kMaxDatagram) {}
+RunTimeError SocketError(int error) {
+  int number = error;
+  switch (error) {
+    case EACCES: number = 10013; break;
+    case EMSGSIZE: number = 10040; break;
+    case EADDRINUSE: number = 10048; break;
+    case EADDRNOTAVAIL: number = 10049; break;
+    case ENETUNREACH: number = 10051; break;
+    case EHOSTUNREACH: number = 10065; break;
+    default: break;
+  }
+  return {number, std::strerror(error)};
+}
+
+UdpLink::UdpLink(QObject* parent) : QObject(parent) {}
 
 UdpLink::~UdpLink() { Close(); }
 
 void UdpLink::Close() {
-  delete notifier_;
-  notifier_ = nullptr;
-  if (fd_ >= 0) ::close(fd_);
+  if (fd_ >= 0) {
+    if (watcher_ != nullptr) watcher_->SocketClosing();
+    ::close(fd_);
+  }
   fd_ = -1;
   state_ = StateClosed;
   localPort_ = 0;
@@ -199,8 +194,7 @@ void UdpLink::Bind(const std::string& localPort, const std::string& localAddress
   // This attempt is over: the next bind or re-bind looks the names up again.
   ++attempt_;
 
-  notifier_ = new QSocketNotifier(fd_, QSocketNotifier::Read, this);
-  connect(notifier_, &QSocketNotifier::activated, this, [this] { Drain(); });
+  if (watcher_ != nullptr) watcher_->SocketOpened(fd_);
 }
 
 void UdpLink::SetRemotePort(long port) {
@@ -256,43 +250,6 @@ int UdpLink::ReceiveBufferBytes() const {
   return size;
 }
 
-void UdpLink::Drain() {
-  // The notifier stays quiet while a slice runs, so nothing inside a handler
-  // can re-enter the drain.
-  notifier_->setEnabled(false);
-  QSocketNotifier* const notifier = notifier_;
-  const auto deadline = std::chrono::steady_clock::now() + kSliceBudget;
-
-  std::array<mmsghdr, kBatch> messages{};
-  std::array<iovec, kBatch> vectors{};
-  for (int i = 0; i < kBatch; ++i) {
-    vectors[i] = {buffers_.data() + static_cast<std::size_t>(i) * kMaxDatagram, kMaxDatagram};
-    messages[i].msg_hdr.msg_iov = &vectors[i];
-    messages[i].msg_hdr.msg_iovlen = 1;
-  }
-
-  const int fd = fd_;
-  bool failed = false;
-  do {
-    const int count = ::recvmmsg(fd, messages.data(), kBatch, MSG_DONTWAIT, nullptr);
-    if (count < 0) failed = errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR;
-    if (count <= 0) break;
-    for (int i = 0; i < count; ++i) {
-      if (onDatagram_)
-        onDatagram_(std::string_view(static_cast<const char*>(vectors[i].iov_base), messages[i].msg_len));
-    }
-    // A handler may have closed the socket (a re-bind in a nested event loop).
-    if (fd_ != fd) break;
-  } while (std::chrono::steady_clock::now() < deadline);
-
-  if (onBatchEnd_) onBatchEnd_();
-  if (notifier_ != notifier || notifier_ == nullptr) return;
-  if (failed) {
-    // The socket stays readable with its error, so watching it would spin:
-    // it leaves state 1, and the owner's supervision binds it anew.
-    state_ = StateError;
-    if (onFailure_) onFailure_();
-    return;
-  }
-  notifier_->setEnabled(true);
+void UdpLink::Fail() {
+  if (state_ == StateBound) state_ = StateError;
 }

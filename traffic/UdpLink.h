@@ -4,10 +4,9 @@
 // It offers the operations the link supervision relies on (RemoteHost,
 // RemotePort, LocalPort, State, Close, Bind, SendData) and the states
 // 0 closed, 1 bound, 4 resolving a host name, 9 error. It is a plain OS
-// socket watched by a QSocketNotifier rather than a QUdpSocket: QUdpSocket
-// stops notifying until each datagram is read through it one by one, which
-// rules out draining the socket in batches with recvmmsg; under a flood of
-// datagrams that batch is what keeps the one window thread ahead.
+// socket, not a QUdpSocket: QUdpSocket wants each datagram read through it
+// one by one on its own thread, which rules out draining the socket in
+// batches with recvmmsg on a thread of the receiver's own.
 //
 // Host names (the local address defaults to the machine's host name) are
 // looked up through the platform without blocking, and again for every
@@ -22,30 +21,39 @@
 // error, until it is found); the remote name is needed only by SendData,
 // which fails while it is not found or not yet looked up.
 //
-// Receiving: when the socket is readable, pending datagrams are drained in
-// one slice of at most kSliceBudget; each datagram goes to the datagram
-// handler, and the end of the slice to the batch handler. A slice that runs
-// out of time leaves the rest for the next pass of the event loop, so painting
-// and input go on under any load. A receive error leaves the socket in the
-// error state and tells the failure handler.
+// The link is configured, closed and bound on the window thread (the link
+// supervision). Receiving is not its business: the socket watcher (the
+// traffic session) is told of every socket that opens, and before a socket
+// closes, so that its receive thread takes datagrams from exactly the
+// sockets that are open. A receive error that the watcher meets comes back as
+// Fail: the socket leaves state 1, and the supervision binds anew.
 #include <QHostAddress>
 #include <QObject>
-#include <chrono>
 #include <cstdint>
-#include <functional>
 #include <map>
 #include <string>
-#include <string_view>
 #include <vector>
 
-class QSocketNotifier;
+#include "core/RunTimeError.h"
+
+// Who receives from the link's socket.
+class SocketWatcher {
+ public:
+  virtual ~SocketWatcher() = default;
+  // A socket was bound: watch it from now on.
+  virtual void SocketOpened(int fd) = 0;
+  // The socket is about to close: let go of it before this returns.
+  virtual void SocketClosing() = 0;
+};
+
+// A socket's error as the numbered error operators know from other consoles.
+RunTimeError SocketError(int error);
 
 class UdpLink : public QObject {
   Q_OBJECT
 
  public:
   enum : int { StateClosed = 0, StateBound = 1, StateResolving = 4, StateError = 9 };
-  static constexpr std::chrono::milliseconds kSliceBudget{4};
   static constexpr int kReceiveBufferBytes = 8 * 1024 * 1024;
 
   explicit UdpLink(QObject* parent = nullptr);
@@ -74,10 +82,11 @@ class UdpLink : public QObject {
   // Sends one datagram to RemoteHost:RemotePort. Throws RunTimeError.
   void SendData(const std::string& bytes);
 
-  void SetDatagramHandler(std::function<void(std::string_view)> handler) { onDatagram_ = std::move(handler); }
-  void SetBatchEndHandler(std::function<void()> handler) { onBatchEnd_ = std::move(handler); }
-  // Called when the socket fails on its own (a receive error); State() is then 9.
-  void SetFailureHandler(std::function<void()> handler) { onFailure_ = std::move(handler); }
+  // The one watcher of the socket (not owned); nullptr: none.
+  void SetWatcher(SocketWatcher* watcher) { watcher_ = watcher; }
+  // The watcher met a receive error: the socket leaves state 1 (it stays open
+  // until the supervision closes it and binds anew).
+  void Fail();
 
   // The receive buffer the kernel granted, in bytes (0 while closed).
   int ReceiveBufferBytes() const;
@@ -99,7 +108,6 @@ class UdpLink : public QObject {
   void HostLookedUp(const std::string& name, int id, const std::vector<std::string>& addresses);
   // Drops the answers for names neither end of the link uses any more.
   void ForgetUnusedHosts();
-  void Drain();
 
  private:
   int fd_ = -1;
@@ -107,15 +115,11 @@ class UdpLink : public QObject {
   int localPort_ = 0;
   std::string remoteHost_;
   long remotePort_ = 0;
-  QSocketNotifier* notifier_ = nullptr;
+  SocketWatcher* watcher_ = nullptr;
   std::string localHost_;  // the local address of the last Bind
   std::map<std::string, HostLookup> hosts_;
   int lastLookupId_ = 0;
   // Counts the attempts to open the link: one ends when the link opens, or
   // by ForgetHostAddresses.
   std::uint64_t attempt_ = 0;
-  std::function<void(std::string_view)> onDatagram_;
-  std::function<void()> onBatchEnd_;
-  std::function<void()> onFailure_;
-  std::vector<char> buffers_;
 };

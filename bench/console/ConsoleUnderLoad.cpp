@@ -5,6 +5,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QDir>
@@ -31,7 +32,9 @@
 #include "console/TrafficView.h"
 #include "console/frmMain.h"
 #include "core/AppSettings.h"
+#include "dialogs/Dialogs.h"
 #include "traffic/TrafficListModel.h"
+#include "traffic/TrafficSession.h"
 #include "traffic/UdpLink.h"
 
 namespace {
@@ -197,7 +200,7 @@ void ConsoleUnderLoad::Prefill(std::uint64_t count) {
   char datagram[kLoadDatagramBytes];
   for (std::uint64_t n = 0; n < count; ++n) {
     FormatLoadDatagram(n, datagram);
-    window_->fkt_ReceiveData(std::string_view(datagram, sizeof datagram));
+    window_->Session().ReceiveData(std::string_view(datagram, sizeof datagram));
   }
   window_->TrafficList().Commit();
   Idle(0.5);  // the view takes in the new rows
@@ -209,7 +212,7 @@ void ConsoleUnderLoad::PrefillRandom(std::uint64_t count, std::size_t bytes) {
   std::string datagram(bytes, '\0');
   for (std::uint64_t n = 0; n < count; ++n) {
     for (char& byte : datagram) byte = static_cast<char>(random());
-    window_->fkt_ReceiveData(datagram);
+    window_->Session().ReceiveData(datagram);
   }
   window_->TrafficList().Commit();
   Idle(0.5);
@@ -285,6 +288,46 @@ std::vector<double> ConsoleUnderLoad::ListingDelays(double rate, double seconds)
   return delays;
 }
 
+void ConsoleUnderLoad::DoMeanwhile(double seconds) {
+  // Until a second after the sender's last datagram.
+  const int untilDone = static_cast<int>(seconds * 1000);
+  switch (meanwhile_) {
+    case Meanwhile::Nothing: break;
+    case Meanwhile::Stall: std::this_thread::sleep_for(std::chrono::seconds(5)); break;
+    case Meanwhile::SettingsDialog:
+      // The dialog alone, without the re-bind that closing it from the menu
+      // asks for: that re-bind closes the socket, as the link supervision must.
+      QTimer::singleShot(untilDone, [] {
+        if (QWidget* dialog = QApplication::activeModalWidget()) dialog->close();
+      });
+      ShowSettingsDialog(window_.get());
+      break;
+    case Meanwhile::Resize: {
+      const QSize small = window_->size();
+      const QSize large = small + QSize(400, 300);
+      auto* resizer = new QTimer(window_.get());
+      QObject::connect(resizer, &QTimer::timeout, window_.get(),
+                       [this, small, large] { window_->resize(window_->size() == small ? large : small); });
+      resizer->start(20);
+      QTimer::singleShot(untilDone, resizer, [resizer, this, small] {
+        resizer->deleteLater();
+        window_->resize(small);
+      });
+      break;
+    }
+    case Meanwhile::SaveList: {
+      const std::string path = Folder() + "/saved-list.txt";
+      AnswerSaveDialog(path);
+      const auto start = Clock::now();
+      window_->mnuFileSaveList_Click();
+      std::fprintf(stderr, "console_bench: saved %llu entries in %.1f s\n", static_cast<unsigned long long>(Entries()),
+                   std::chrono::duration<double>(Clock::now() - start).count());
+      std::remove(path.c_str());
+      break;
+    }
+  }
+}
+
 std::vector<double> ConsoleUnderLoad::TimeBatches(int batches, int perBatch) {
   SetLogging(false);
   // Where an operator who has just sent something looks: the end of the list.
@@ -297,7 +340,7 @@ std::vector<double> ConsoleUnderLoad::TimeBatches(int batches, int perBatch) {
     const auto start = Clock::now();
     for (int i = 0; i < perBatch; ++i) {
       FormatLoadDatagram(number++, datagram);
-      window_->fkt_ReceiveData(std::string_view(datagram, sizeof datagram));
+      window_->Session().ReceiveData(std::string_view(datagram, sizeof datagram));
     }
     window_->TrafficList().Commit();
     // The view lays out on a zero timer and paints from posted events; two
@@ -310,7 +353,7 @@ std::vector<double> ConsoleUnderLoad::TimeBatches(int batches, int perBatch) {
 }
 
 void ConsoleUnderLoad::ClearList() {
-  window_->TrafficList().Clear();
+  window_->Session().Clear();
   Idle(0.1);
 }
 
@@ -367,6 +410,13 @@ TrialResult ConsoleUnderLoad::RunTrial(double rate, double seconds, bool probeLa
                         QString::number(kSenderDelayMs), "--address",
                         QString::fromStdString(address_)};
   if (gso_) arguments << "--gso";
+  QTimer meanwhile;
+  meanwhile.setSingleShot(true);
+  QObject::connect(&meanwhile, &QTimer::timeout, [&] { DoMeanwhile(seconds); });
+  if (meanwhile_ != Meanwhile::Nothing) meanwhile.start(kSenderDelayMs + 1000);
+  QTimer follow;
+  QObject::connect(&follow, &QTimer::timeout, [&] { View().SetTopEntry(Entries()); });
+  if (follow_) follow.start(16);
   sender.start(program, arguments);
   if (!sender.waitForStarted(5000)) Fail("cannot start " + program.toStdString());
   const CpuTime cpuBefore = ProcessCpuTime();

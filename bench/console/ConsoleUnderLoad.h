@@ -99,6 +99,16 @@ class ConsoleUnderLoad {
   // Whether udp_load runs with --gso (for rates beyond one send per datagram).
   void SetSenderGso(bool on) { gso_ = on; }
 
+  // What the window thread does during each trial, from a second after the
+  // sender starts: nothing; block for 5 s (a hung paint, say); hold the
+  // settings dialog open until the sender is done; resize the window every
+  // 20 ms, larger and smaller; or "Save list as..." the whole list.
+  enum class Meanwhile { Nothing, Stall, SettingsDialog, Resize, SaveList };
+  void SetMeanwhile(Meanwhile meanwhile) { meanwhile_ = meanwhile; }
+  // Keeps the newest entries in view during each trial, as an operator
+  // watching the stream would (the view scrolled to the end every 16 ms).
+  void SetFollow(bool on) { follow_ = on; }
+
   // One load run at `rate` per second for `seconds`, the log restarted
   // (emptied) first. probeLatency adds a 10 ms timer whose lateness is
   // recorded while datagrams arrive.
@@ -118,6 +128,8 @@ class ConsoleUnderLoad {
 
  private:
   void WriteSettings() const;
+  // The window thread's part of a trial of `seconds` (SetMeanwhile).
+  void DoMeanwhile(double seconds);
   void SetLogging(bool on);
   std::optional<SequenceCheck> CheckList(std::uint64_t from, std::uint64_t expected) const;
 
@@ -129,5 +141,7 @@ class ConsoleUnderLoad {
   std::unique_ptr<frmMain> window_;
   QCheckBox* logging_ = nullptr;
   bool gso_ = false;
+  Meanwhile meanwhile_ = Meanwhile::Nothing;
+  bool follow_ = false;
   int occupier_ = -1;  // the socket holding the port of OccupyPort
 };

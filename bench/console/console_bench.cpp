@@ -12,6 +12,7 @@
 //   console_bench tools   [--entries N] [--steps S]
 //   console_bench fulldisk --store-folder DIR [--rate R] [--seconds S]
 //   common options:       [--address 127.x.y.z] [--port P] [--gso] [--store-folder DIR]
+//                         [--meanwhile nothing|stall|settings|resize|save] [--follow]
 //
 // rate:    one run at R per second for S seconds (default 100000, 10); every
 //          number must be listed and logged, in order. --prefill lists N
@@ -54,6 +55,11 @@
 //          limit, what was listed, not listed and counted, whether the
 //          data log holds every datagram received, and the 10 ms timer's
 //          lateness meanwhile.
+// --meanwhile: what the window thread does in each load run, from a second
+//          after the sender starts: block for 5 s (stall), hold the settings
+//          dialog open, resize the window every 20 ms, or "Save list as..."
+//          the whole list (with --prefill, a large one).
+// --follow: the view is kept at the end of the list during each load run.
 // --gso:   udp_load sends with --gso, for rates beyond about 300,000/s.
 // --store-folder: the list's file goes into DIR alone, not into the cache
 //          or temporary folder.
@@ -83,9 +89,16 @@
 #include "console/frmMain.h"
 #include "platform/ProgramFont.h"
 #include "traffic/TrafficListModel.h"
+#include "traffic/TrafficSession.h"
 #include "traffic/UdpLink.h"
 
 namespace {
+
+// A monotonic clock in milliseconds, as the counters' rate wants it.
+std::int64_t NowMs() {
+  return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
+      .count();
+}
 
 // Bad arguments; thrown rather than exiting, so that a console already
 // started still cleans up its temporary folder.
@@ -103,7 +116,8 @@ class Options {
     for (int i = 2; i < argc; ++i) {
       std::string name = argv[i];
       if (name.rfind("--", 0) != 0) Usage("unexpected argument " + name);
-      if (name == "--search" || name == "--ratio" || name == "--gso" || name == "--direct" || name == "--port-busy") {
+      if (name == "--search" || name == "--ratio" || name == "--gso" || name == "--direct" || name == "--port-busy" ||
+          name == "--follow") {
         flags_.push_back(name);
       } else if (i + 1 < argc) {
         values_[name] = argv[++i];
@@ -394,7 +408,7 @@ int FullDisk(ConsoleUnderLoad& console, const Options& o) {
   ReportLateness("fulldisk latency", t);
   const std::size_t peak = PeakResidentBytes();
   const TrafficStore& store = console.Window().TrafficList().Store();
-  const std::uint64_t counted = console.Window().Counters().ReceivedCount();
+  const std::uint64_t counted = console.Window().Session().ReadCounters(NowMs()).received;
   // The log must hold every datagram the console received; what the kernel
   // dropped before (the sender outrunning the console) is reported apart.
   const bool logged = t.log && t.log->Received() == counted && t.log->Misplaced() == 0 && t.log->Malformed() == 0;
@@ -462,6 +476,18 @@ int main(int argc, char** argv) {
     // Destroyed on the way out of here, so the temporary folder goes too.
     ConsoleUnderLoad console(o.Text("--address", "127.0.0.1"), static_cast<int>(o.Number("--port", 0, 0, 65535)));
     console.SetSenderGso(o.Flag("--gso"));
+    const std::string meanwhile = o.Text("--meanwhile", "nothing");
+    const std::vector<std::pair<std::string, ConsoleUnderLoad::Meanwhile>> meanwhiles = {
+        {"nothing", ConsoleUnderLoad::Meanwhile::Nothing},
+        {"stall", ConsoleUnderLoad::Meanwhile::Stall},
+        {"settings", ConsoleUnderLoad::Meanwhile::SettingsDialog},
+        {"resize", ConsoleUnderLoad::Meanwhile::Resize},
+        {"save", ConsoleUnderLoad::Meanwhile::SaveList}};
+    const auto chosen =
+        std::find_if(meanwhiles.begin(), meanwhiles.end(), [&](const auto& entry) { return entry.first == meanwhile; });
+    if (chosen == meanwhiles.end()) Usage("unknown --meanwhile " + meanwhile);
+    console.SetMeanwhile(chosen->second);
+    console.SetFollow(o.Flag("--follow"));
     if (const std::string folder = o.Text("--store-folder", ""); !folder.empty()) console.SetStoreFolders({folder});
     console.Start();
     std::printf("console_bench %s: link open, receive buffer %d bytes\n", mode.c_str(), console.ReceiveBufferBytes());

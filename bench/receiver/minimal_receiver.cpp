@@ -2,11 +2,16 @@
 // yardstick for the console's rate.
 //
 //   minimal_receiver <port> <log file> [--expect n] [--first n] [--address 127.x.y.z] [--quiet ms] [--wait s]
+//                    [--store-folder DIR | --bare]
 //
 // Binds the loopback address and port with the console's 8 MiB receive
 // buffer, drains arrivals with recvmmsg in slices of at most 4 ms, writes one
 // log line per datagram (UTC time "HH:MM:SS:mmm", four blanks, the raw bytes,
-// CR LF) to a buffer that goes to the file once per slice, and stops once the
+// CR LF) to a buffer that goes to the file once per slice, lists each
+// datagram in a traffic store as the console does (its bytes copied into the
+// store's blocks, a 16-byte record, older blocks written to an unnamed file in
+// --store-folder, default the temporary folder, by the store's writer thread;
+// --bare leaves that out), and stops once the
 // sender has been quiet for --quiet ms (default 1000) after the first arrival,
 // or after --wait s (default 30) with nothing at all. Then it checks the file
 // for the numbers first .. first+expect-1, complete and in order. Without
@@ -36,6 +41,8 @@
 
 #include "bench/load/LogFileCheck.h"
 #include "bench/load/Loopback.h"
+#include "traffic/TimeOfDay.h"
+#include "traffic/TrafficStore.h"
 
 namespace {
 
@@ -51,7 +58,7 @@ constexpr auto kSliceBudget = std::chrono::milliseconds(4);
   std::fprintf(stderr,
                "minimal_receiver: %s\n"
                "usage: minimal_receiver <port> <log file> [--expect n] [--first n] [--address 127.x.y.z] "
-               "[--quiet ms] [--wait s]\n",
+               "[--quiet ms] [--wait s] [--store-folder DIR | --bare]\n",
                why.c_str());
   std::exit(1);
 }
@@ -74,6 +81,8 @@ struct Options {
   std::string address = "127.0.0.1";
   int quietMs = 1000;
   int waitS = 30;
+  std::string storeFolder = "/tmp";
+  bool bare = false;
 };
 
 Options Parse(int argc, char** argv) {
@@ -83,6 +92,11 @@ Options Parse(int argc, char** argv) {
   o.log = argv[2];
   for (int i = 3; i < argc; i += 2) {
     const std::string flag = argv[i];
+    if (flag == "--bare") {
+      o.bare = true;
+      --i;
+      continue;
+    }
     if (i + 1 >= argc) Usage("no value after " + flag);
     const char* value = argv[i + 1];
     if (flag == "--expect") {
@@ -93,6 +107,8 @@ Options Parse(int argc, char** argv) {
       o.address = value;
     } else if (flag == "--quiet") {
       o.quietMs = static_cast<int>(Whole(value, 10, 60'000, "quiet"));
+    } else if (flag == "--store-folder") {
+      o.storeFolder = value;
     } else if (flag == "--wait") {
       o.waitS = static_cast<int>(Whole(value, 1, 600, "wait"));
     } else {
@@ -173,6 +189,8 @@ int main(int argc, char** argv) {
     messages[i].msg_hdr.msg_iovlen = 1;
   }
 
+  std::optional<TrafficStore> store;
+  if (!o.bare) store.emplace(std::vector<std::string>{o.storeFolder}, TrafficStore::Limits{});
   std::string pending;
   std::uint64_t received = 0;
   Clock::time_point firstArrival;
@@ -191,6 +209,10 @@ int main(int argc, char** argv) {
       lastArrival = Clock::now();
       if (received == 0) firstArrival = lastArrival;
       for (int i = 0; i < count; ++i) {
+        if (store) {
+          store->Append(EntryKind::IncomingDisplay, UtcMicroseconds(),
+                        std::string_view(static_cast<const char*>(vectors[i].iov_base), messages[i].msg_len));
+        }
         AppendTimeStamp(pending);
         pending.append("    ");
         pending.append(static_cast<const char*>(vectors[i].iov_base), messages[i].msg_len);

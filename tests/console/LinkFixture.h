@@ -9,6 +9,7 @@
 #include "console/TrafficView.h"
 #include "tests/console/ConsoleFixture.h"
 #include "traffic/TrafficListModel.h"
+#include "traffic/TrafficSession.h"
 #include "traffic/UdpLink.h"
 
 // A port no socket holds right now.

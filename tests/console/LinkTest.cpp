@@ -116,7 +116,7 @@ TEST_F(Link, OpenLinkRestsUntilTheSettingsChange) {
   AppSettings.UdpPort = std::to_string(other.localPort());
   NotifySettingsChanged();
   EXPECT_TRUE(QTest::qWaitFor([&] { return w.Link().RemotePort() == other.localPort(); }, 10));
-  EXPECT_TRUE(Status().endsWith(QString("Remote Port: %1 ]").arg(other.localPort())));
+  EXPECT_TRUE(Status().endsWith(QString("Remote Port: %1 ]").arg(other.localPort()))) << Status().toStdString();
   QTest::qWait(50);
   const std::uint64_t settled = w.SupervisionTicks();
   QTest::qWait(100);
@@ -169,6 +169,10 @@ TEST_F(Link, SocketThatFailsOnItsOwnIsBoundAgainAtOnce) {
   ASSERT_EQ(::dup2(pipe[0], socket), socket);
   ::close(pipe[0]);
   ::close(pipe[1]);
+  // The receive thread waits on the socket it was given, which lives on
+  // until that wait ends: a datagram to it ends the wait, and the next
+  // receive meets the pipe.
+  peer.writeDatagram("wake", QHostAddress::LocalHost, static_cast<quint16>(localPort));
   EXPECT_TRUE(QTest::qWaitFor([&] { return SocketOnPort(localPort) >= 0; }, 500));
   EXPECT_EQ(w.Link().State(), UdpLink::StateBound);
   PeerSend("still listening");

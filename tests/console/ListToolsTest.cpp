@@ -30,7 +30,7 @@ class ListTools : public LinkFixture {
     for (const char* received : {"\x02"
                                  "b\x03",
                                  "c", "d"})
-      window->fkt_ReceiveData(received);
+      window->Session().ReceiveData(received);
     window->fkt_SendLine("e");
     window->TrafficList().Commit();
   }

@@ -132,7 +132,7 @@ TEST_F(SendReceive, ReceivingNeitherSelectsNorScrollsNorEnablesTheClearButtonWhi
   Control<QPushButton>("cmdDelete")->click();
   EXPECT_FALSE(Control("cmdDelete")->isEnabled());
 
-  for (int n = 0; n < page + 5; ++n) w.fkt_ReceiveData("r");
+  for (int n = 0; n < page + 5; ++n) w.Session().ReceiveData("r");
   PeerSend("a");
   EXPECT_TRUE(QTest::qWaitFor([&] { return w.TrafficList().ShownCount() == static_cast<std::uint64_t>(page + 6); }));
   EXPECT_EQ(View().TopEntry(), 0U);
@@ -220,7 +220,7 @@ TEST_F(SendReceive, ListThatCannotUseTheDiskSaysSoOnceAndKeepsEveryEntry) {
   // 100 MiB: below the smallest memory limit the list may have (128 MiB).
   const std::string mebibyte(1 << 20, 'm');
   for (int round = 0; round < 2; ++round) {
-    for (int n = 0; n < 50; ++n) w.fkt_ReceiveData(mebibyte);
+    for (int n = 0; n < 50; ++n) w.Session().ReceiveData(mebibyte);
     w.TrafficList().Commit();
     QTest::qWait(20);
   }

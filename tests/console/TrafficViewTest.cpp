@@ -39,7 +39,7 @@ TEST(RowScroll, MapsAnyEntryCountOntoTheScrollBarAndBack) {
 class ViewNavigation : public LinkFixture {
  protected:
   void List(int entries) {
-    for (int n = 0; n < entries; ++n) window->fkt_ReceiveData("entry " + std::to_string(n));
+    for (int n = 0; n < entries; ++n) window->Session().ReceiveData("entry " + std::to_string(n));
     window->TrafficList().Commit();
   }
   void Wheel(int notches) {

@@ -181,9 +181,9 @@ TEST(TrafficStore, AtTheMemoryLimitEntriesAreCountedInOneNoticeUntilTheFileTakes
   EXPECT_LE(peak, kTinyLimited.memoryLimit);
   EXPECT_GT(received + sent, 2000U);
   EXPECT_EQ(store.CountingNotice(), notice);
-  const TrafficStore::NotListed& counted = store.NoticeOf(store.EntryMeta(*notice));
-  EXPECT_EQ(counted.cause, TrafficStore::NotListedCause::FileFailed);
-  EXPECT_NE(counted.reason.find("large"), std::string::npos) << counted.reason;  // "File too large"
+  const TrafficStore::NotListed first = store.NoticeOf(store.EntryMeta(*notice));
+  EXPECT_EQ(first.cause, TrafficStore::NotListedCause::FileFailed);
+  EXPECT_NE(first.reason.find("large"), std::string::npos) << first.reason;  // "File too large"
 
   // Room again: the next entry hands the blocks to the writer once more (it
   // is counted still); once they are on file, listing resumes.
@@ -195,6 +195,7 @@ TEST(TrafficStore, AtTheMemoryLimitEntriesAreCountedInOneNoticeUntilTheFileTakes
     if (n % 100 == 0) store.Settle();
   }
   EXPECT_EQ(store.CountingNotice(), std::nullopt);
+  const TrafficStore::NotListed counted = store.NoticeOf(store.EntryMeta(*notice));
   EXPECT_EQ(counted.received, received);
   EXPECT_EQ(counted.sent, sent);
   EXPECT_EQ(store.NotListedCount(), received + sent);

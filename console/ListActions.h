@@ -1,0 +1,19 @@
+#pragma once
+// What the operator does with the traffic list as a whole: copy the selected
+// entries to the clipboard, and "Save list as...".
+#include <QtGlobal>
+
+class EntrySelection;
+class QWidget;
+class TrafficListModel;
+
+// The selected entries that are shown, one line each in notation, to the
+// clipboard; a copy beyond 16 MiB is refused with a message pointing to
+// "Save list as...".
+void CopyEntries(const TrafficListModel& model, const EntrySelection& selection);
+
+// Asks for a file and writes every entry shown now to it. The entries are
+// formatted and written on a thread of their own while entries go on
+// arriving; a progress dialog with Cancel comes up after a second. Returns
+// when the file is written, cancelled or has failed (reported here).
+void SaveListAs(QWidget* parent, const TrafficListModel& model);
