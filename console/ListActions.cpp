@@ -15,6 +15,7 @@
 #include "core/StringTable.h"
 #include "platform/QtText.h"
 #include "platform/WidgetBuilding.h"
+#include "traffic/BackgroundPriority.h"
 #include "traffic/ListExport.h"
 #include "traffic/TrafficListModel.h"
 
@@ -68,6 +69,7 @@ void SaveListAs(QWidget* parent, const TrafficListModel& model) {
   std::atomic<bool> done = false;
   ExportResult result;
   std::thread worker([&] {
+    RunBelowTraffic();
     result = ExportList(model, count, *path, [&](std::uint64_t sofar) {
       written.store(sofar, std::memory_order_relaxed);
       return !cancel.load(std::memory_order_relaxed);

@@ -2,6 +2,7 @@
 
 #include <QMetaObject>
 
+#include "traffic/BackgroundPriority.h"
 #include "traffic/TrafficListModel.h"
 
 FindRunner::FindRunner(const TrafficListModel& model, QObject* parent) : QObject(parent), model_(model) {}
@@ -31,6 +32,7 @@ void FindRunner::Cancel() {
 }
 
 void FindRunner::RunRest(FindSearch& search, std::uint64_t step, std::uint64_t generation) {
+  RunBelowTraffic();
   for (;;) {
     // The entries the step was to read are gone, or another step is wanted:
     // nobody is waiting for this one.

@@ -293,7 +293,13 @@ void ConsoleUnderLoad::DoMeanwhile(double seconds) {
   const int untilDone = static_cast<int>(seconds * 1000);
   switch (meanwhile_) {
     case Meanwhile::Nothing: break;
-    case Meanwhile::Stall: std::this_thread::sleep_for(std::chrono::seconds(5)); break;
+    case Meanwhile::Stall: {
+      const std::uint64_t before = Entries();
+      std::this_thread::sleep_for(std::chrono::seconds(5));
+      std::fprintf(stderr, "console_bench: the window thread was blocked for 5 s; %llu entries arrived meanwhile\n",
+                   static_cast<unsigned long long>(Entries() - before));
+      break;
+    }
     case Meanwhile::SettingsDialog:
       // The dialog alone, without the re-bind that closing it from the menu
       // asks for: that re-bind closes the socket, as the link supervision must.
