@@ -6,6 +6,7 @@
 // like): where the settings live is fixed, and no switch changes it. The
 // command line is checked before the window system is opened, so --help,
 // --version and every mistake behave the same with or without a display.
+#include <QApplication>
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QGuiApplication>
@@ -193,7 +194,7 @@ int main(int argc, char** argv) {
   NameApplication();
   // Ties the window to its desktop entry (task bar icon, start-up feedback).
   QGuiApplication::setDesktopFileName(QStringLiteral("de.kelvor.telvane"));
-  app.setFont(DialogFont());
+  QApplication::setFont(DialogFont());
 
   QtPlatform platform;
   SetPlatform(&platform);

@@ -248,7 +248,7 @@ FileContent SafeRead(const std::string& path) {
   const Opened file = OpenChecked(path, O_RDONLY);
   if (!file.status.Ok()) return {file.status, {}};
   std::string bytes;
-  std::array<char, 64 * 1024> buffer{};
+  std::array<char, std::size_t{64} * 1024> buffer{};
   for (;;) {
     const ssize_t n = ::read(file.fd.Get(), buffer.data(), buffer.size());
     if (n < 0) {
@@ -262,7 +262,7 @@ FileContent SafeRead(const std::string& path) {
   return {{}, std::move(bytes)};
 }
 
-SafeFileWriter::SafeFileWriter(const std::string& path) : target_(path) {
+SafeFileWriter::SafeFileWriter(std::string path) : target_(std::move(path)) {
   // Through a trusted link the link's target is what gets replaced.
   struct stat info {};
   bool exists = ::lstat(target_.c_str(), &info) == 0;

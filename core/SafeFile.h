@@ -73,7 +73,7 @@ FileStatus SafeWrite(const std::string& path, std::string_view bytes);
 // made or renamed, FolderRefused() tells, and the status says why.
 class SafeFileWriter {
  public:
-  explicit SafeFileWriter(const std::string& path);
+  explicit SafeFileWriter(std::string path);
   ~SafeFileWriter();
   SafeFileWriter(const SafeFileWriter&) = delete;
   SafeFileWriter& operator=(const SafeFileWriter&) = delete;

@@ -260,7 +260,7 @@ bool IpControl::eventFilter(QObject* watched, QEvent* event) {
   if (IsDotKey(*static_cast<const QKeyEvent*>(event))) {
     QLineEdit& field = *txtSegment[static_cast<std::size_t>(index)];
     if (press && index + 1 < kSegments && !field.hasSelectedText() && !field.text().isEmpty()) {
-      QLineEdit& next = *txtSegment[static_cast<std::size_t>(index + 1)];
+      QLineEdit& next = *txtSegment[static_cast<std::size_t>(index) + 1];
       next.setFocus();
       next.setSelection(0, static_cast<int>(next.text().size()));
     }
@@ -284,7 +284,7 @@ bool IpControl::eventFilter(QObject* watched, QEvent* event) {
 }
 
 int IpControl::SegmentIndex(const QObject* object) const {
-  const auto found = std::find(txtSegment.begin(), txtSegment.end(), object);
+  const auto* const found = std::find(txtSegment.begin(), txtSegment.end(), object);
   return found == txtSegment.end() ? -1 : static_cast<int>(found - txtSegment.begin());
 }
 
@@ -316,6 +316,6 @@ void IpControl::txtSegment_KeyUp(int index, int keyCode, int shift) {
   QLineEdit& field = *txtSegment[static_cast<std::size_t>(index)];
   fkt_FormatCheckIpAdressSegment(field, rememberedText_, kFieldMin, kFieldMax);
   QLineEdit* previous = index > 0 ? txtSegment[static_cast<std::size_t>(index - 1)] : nullptr;
-  QLineEdit* next = index + 1 < kSegments ? txtSegment[static_cast<std::size_t>(index + 1)] : nullptr;
+  QLineEdit* next = index + 1 < kSegments ? txtSegment[static_cast<std::size_t>(index) + 1] : nullptr;
   fkt_FormsCheckIpAddressSegmentKeyCode(keyCode, rememberedCaret_, field, previous, next);
 }

@@ -39,8 +39,8 @@ std::string ReplaceNamedTokens(const std::string& notation) {
   std::size_t pos = 0;
   while (pos < text.size()) {
     const std::string_view rest = text.substr(pos);
-    const auto match = std::find_if(kNamedTokens.begin(), kNamedTokens.end(),
-                                    [rest](const NamedToken& token) { return rest.starts_with(token.name); });
+    const auto* const match = std::find_if(kNamedTokens.begin(), kNamedTokens.end(),
+                                           [rest](const NamedToken& token) { return rest.starts_with(token.name); });
     if (match != kNamedTokens.end()) {
       replaced += match->byte;
       pos += match->name.size();

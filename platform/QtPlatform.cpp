@@ -42,7 +42,7 @@ QString Caption(const std::string& caption) { return ToQString(caption.empty() ?
 
 // "description|pattern" to Qt's "description (pattern)" form.
 QString QtFilter(const std::string& filter) {
-  const QString text = ToQString(filter);
+  QString text = ToQString(filter);
   const qsizetype bar = text.indexOf('|');
   if (bar < 0) return text;
   const QString description = text.left(bar);

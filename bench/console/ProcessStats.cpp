@@ -58,7 +58,14 @@ double MachineBusySeconds() {
   // "cpu  user nice system idle iowait irq softirq steal ...", in clock ticks.
   std::ifstream stat("/proc/stat");
   std::string label;
-  unsigned long long user = 0, nice = 0, system = 0, idle = 0, iowait = 0, irq = 0, softirq = 0, steal = 0;
+  unsigned long long user = 0;
+  unsigned long long nice = 0;
+  unsigned long long system = 0;
+  unsigned long long idle = 0;
+  unsigned long long iowait = 0;
+  unsigned long long irq = 0;
+  unsigned long long softirq = 0;
+  unsigned long long steal = 0;
   stat >> label >> user >> nice >> system >> idle >> iowait >> irq >> softirq >> steal;
   const auto busy = user + nice + system + irq + softirq + steal;
   return static_cast<double>(busy) / static_cast<double>(::sysconf(_SC_CLK_TCK));

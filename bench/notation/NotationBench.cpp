@@ -18,7 +18,7 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-constexpr std::size_t kLineSizes[] = {100, 4 * 1024, 64 * 1024};
+constexpr std::size_t kLineSizes[] = {100, 4 * std::size_t{1024}, 64 * std::size_t{1024}};
 constexpr int kBatches = 31;
 constexpr auto kBatchTarget = std::chrono::milliseconds(5);
 

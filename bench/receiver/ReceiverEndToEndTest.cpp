@@ -19,9 +19,10 @@ int FreePort() {
   sa.sin_family = AF_INET;
   sa.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
   socklen_t length = sizeof sa;
-  ::bind(fd, reinterpret_cast<sockaddr*>(&sa), sizeof sa);
-  ::getsockname(fd, reinterpret_cast<sockaddr*>(&sa), &length);
-  ::close(fd);
+  const bool bound = fd >= 0 && ::bind(fd, reinterpret_cast<sockaddr*>(&sa), sizeof sa) == 0 &&
+                     ::getsockname(fd, reinterpret_cast<sockaddr*>(&sa), &length) == 0;
+  if (fd >= 0) ::close(fd);
+  if (!bound) ADD_FAILURE() << "no free UDP port on 127.0.0.1";
   return ntohs(sa.sin_port);
 }
 
@@ -46,8 +47,9 @@ TEST(ReceiverEndToEnd, LogsAndChecksWhatTheLoadSent) {
   const std::string log = ::testing::TempDir() + "receiver_end_to_end_" + std::to_string(::getpid()) + ".log";
   for (const auto& c : cases) {
     const std::string port = std::to_string(FreePort());
-    const std::string receiver =
-        std::string(MINIMAL_RECEIVER) + " " + port + " " + log + " " + c.receiver + " --quiet 300 --wait 10";
+    std::string receiver(MINIMAL_RECEIVER);
+    for (const std::string& part : {port, log, std::string(c.receiver)}) receiver.append(" ").append(part);
+    receiver += " --quiet 300 --wait 10";
     FILE* pipe = ::popen(receiver.c_str(), "r");
     ASSERT_NE(pipe, nullptr) << c.name;
     // Sending starts only once the receiver is bound.

@@ -125,7 +125,7 @@ void AppendTimeStamp(std::string& out) {
   const auto ms = static_cast<unsigned>(now.tv_sec % 86400) * 1000U + static_cast<unsigned>(now.tv_nsec / 1000000);
   const unsigned parts[4] = {ms / 3600000U, ms / 60000U % 60U, ms / 1000U % 60U, ms % 1000U};
   char stamp[12];
-  for (int i = 0; i < 3; ++i) {
+  for (std::size_t i = 0; i < 3; ++i) {
     stamp[i * 3] = static_cast<char>('0' + parts[i] / 10);
     stamp[i * 3 + 1] = static_cast<char>('0' + parts[i] % 10);
     stamp[i * 3 + 2] = ':';

@@ -51,7 +51,7 @@ TEST(CommandLine, HelpVersionAndMistakesWithoutADisplay) {
   const std::string usage = "(see telvane --help)\n";
   const struct {
     QStringList arguments;
-    int status;
+    int status = 0;
     ::testing::Matcher<std::string> out, err;
   } cases[] = {
       {{"--help"}, 0, AllOf(StartsWith("Usage: "), HasSubstr("-v, --version")), ::testing::IsEmpty()},
@@ -96,8 +96,8 @@ TEST(CommandLine, WithoutAWindowSystemTheProgramSaysSoAndEndsWithStatusOne) {
   ASSERT_TRUE(DisplayIsFree("X65000")) << "an X server listens on :65000";
   const struct {
     QStringList arguments;
-    const char* toolkitSays;  // the toolkit's own line: the option reached it
-    const char* last;
+    const char* toolkitSays = nullptr;  // the toolkit's own line: the option reached it
+    const char* last = nullptr;
   } cases[] = {
       {{}, "could not connect to display", "telvane: cannot open a window (DISPLAY is not set)\n"},
       {{"-display", ":65000"},

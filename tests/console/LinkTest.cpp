@@ -7,6 +7,7 @@
 
 #include <QAction>
 #include <QDialog>
+#include <QTimer>
 #include <array>
 #include <filesystem>
 
@@ -43,6 +44,24 @@ std::string AddressOfSocketOnPort(int port) {
   return ::inet_ntop(AF_INET, &address.sin_addr, text.data(), text.size());
 }
 
+// While the link is down or a lookup is awaited, the supervision ticks every
+// 10 ms. Within this time an open link that woke up would tick several times,
+// and a tick that changed the link would show.
+constexpr int kSeveralTicksMs = 100;
+
+// Waits until the supervision has ticked `count` more times.
+bool TicksPass(const frmMain& w, std::uint64_t count) {
+  const std::uint64_t start = w.SupervisionTicks();
+  return QTest::qWaitFor([&] { return w.SupervisionTicks() - start >= count; }, 2000);
+}
+
+// Waits until the link is steady: a tick found nothing to do and stopped the
+// supervision timer (the tick after a bind still runs).
+bool Steadies(const frmMain& w) {
+  const auto* timer = w.findChild<QTimer*>("timTimer");
+  return timer != nullptr && QTest::qWaitFor([&] { return !timer->isActive(); }, 2000);
+}
+
 TEST_F(Link, FirstTickBindsAndShowsTheOpenStateWithAddresses) {
   OpenLinked();
   const QString expected = QString(
@@ -62,8 +81,7 @@ TEST_F(Link, ForeignLocalAddressKeepsTheLinkDownSilently) {
   // 198.51.100.0/24 belongs to no machine: the bind fails, nothing is sent.
   WriteSettings(LoopbackSettings("", "198.51.100.7"));
   frmMain& w = Open();
-  QTest::qWait(100);
-  EXPECT_EQ(w.Link().State(), UdpLink::StateError);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return w.Link().State() == UdpLink::StateError; }, 2000));
   EXPECT_EQ(Status(), "Zustand: Error while connecting.");
   EXPECT_TRUE(platform.messages.empty());
   EXPECT_FALSE(Control("txtSend")->isEnabled());
@@ -87,7 +105,7 @@ TEST_F(Link, PortTextThatIsNoNumberFailsEveryTickSilently) {
   // At start: the socket stays closed and the controls keep their start states.
   WriteSettings("UdpPortLocale=x1\r\nUdpAddress=127.0.0.1\r\nLocaleIpAddress=127.0.0.1\r\nLanguage=0\r\n");
   frmMain& w = Open();
-  QTest::qWait(60);
+  ASSERT_TRUE(TicksPass(w, 3));
   EXPECT_EQ(w.Link().State(), UdpLink::StateClosed);
   EXPECT_EQ(Status(), "Zustand: Port geschlossen.");
   EXPECT_FALSE(Control("txtSend")->isEnabled());
@@ -97,19 +115,18 @@ TEST_F(Link, PortTextThatIsNoNumberFailsEveryTickSilently) {
   OpenLinked();
   AppSettings.UdpPort = "abc";
   NotifySettingsChanged();
-  QTest::qWait(60);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return Status().endsWith("Remote Port: abc ]"); }, 2000));
+  ASSERT_TRUE(Steadies(*window));
   EXPECT_EQ(window->Link().State(), UdpLink::StateBound);
-  EXPECT_TRUE(Status().endsWith("Remote Port: abc ]"));
   EXPECT_TRUE(Control("txtSend")->isEnabled());
   EXPECT_TRUE(platform.messages.empty());
 }
 
 TEST_F(Link, OpenLinkRestsUntilTheSettingsChange) {
   frmMain& w = OpenLinked();
-  QTest::qWait(30);
+  ASSERT_TRUE(Steadies(w));
   const std::uint64_t ticks = w.SupervisionTicks();
-  QTest::qWait(100);
-  EXPECT_EQ(w.SupervisionTicks(), ticks);
+  EXPECT_FALSE(QTest::qWaitFor([&] { return w.SupervisionTicks() != ticks; }, kSeveralTicksMs));
 
   QUdpSocket other;
   ASSERT_TRUE(other.bind(QHostAddress::LocalHost, 0));
@@ -117,10 +134,9 @@ TEST_F(Link, OpenLinkRestsUntilTheSettingsChange) {
   NotifySettingsChanged();
   EXPECT_TRUE(QTest::qWaitFor([&] { return w.Link().RemotePort() == other.localPort(); }, 10));
   EXPECT_TRUE(Status().endsWith(QString("Remote Port: %1 ]").arg(other.localPort()))) << Status().toStdString();
-  QTest::qWait(50);
+  ASSERT_TRUE(Steadies(w));
   const std::uint64_t settled = w.SupervisionTicks();
-  QTest::qWait(100);
-  EXPECT_EQ(w.SupervisionTicks(), settled);
+  EXPECT_FALSE(QTest::qWaitFor([&] { return w.SupervisionTicks() != settled; }, kSeveralTicksMs));
 }
 
 TEST_F(Link, LocalPortChangedBehindTheDialogMovesTheLink) {
@@ -142,10 +158,9 @@ TEST_F(Link, LocalPortZeroTakesAnyFreePortAndKeepsIt) {
   EXPECT_TRUE(Status().contains("Local Port: 0 |"));
   // The port taken satisfies "any port": the link rests on it, so answers
   // sent to it arrive.
-  QTest::qWait(30);
+  ASSERT_TRUE(Steadies(w));
   const std::uint64_t ticks = w.SupervisionTicks();
-  QTest::qWait(100);
-  EXPECT_EQ(w.SupervisionTicks(), ticks);
+  EXPECT_FALSE(QTest::qWaitFor([&] { return w.SupervisionTicks() != ticks; }, kSeveralTicksMs));
   EXPECT_EQ(w.Link().LocalPort(), bound);
   localPort = bound;
   PeerSend("answer");
@@ -159,7 +174,6 @@ TEST_F(Link, LocalPortZeroTakesAnyFreePortAndKeepsIt) {
 
 TEST_F(Link, SocketThatFailsOnItsOwnIsBoundAgainAtOnce) {
   frmMain& w = OpenLinked();
-  QTest::qWait(30);
   // Something that is no socket takes the socket's place: receiving from it fails.
   const int socket = SocketOnPort(localPort);
   ASSERT_GE(socket, 0);
@@ -183,7 +197,8 @@ TEST_F(Link, PortHeldByAnotherProgramShowsTheErrorUntilItIsFree) {
   ASSERT_TRUE(holder->bind(QHostAddress::LocalHost, static_cast<quint16>(localPort)));
   WriteSettings(LoopbackSettings());
   frmMain& w = Open();
-  QTest::qWait(60);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return w.Link().State() == UdpLink::StateError; }, 2000));
+  ASSERT_TRUE(TicksPass(w, 3));
   EXPECT_EQ(w.Link().State(), UdpLink::StateError);
   EXPECT_TRUE(platform.messages.empty());
   holder.reset();
@@ -253,18 +268,15 @@ TEST_F(Link, LookupUnderWayIsAskedOnceAndAnAnswerOlderThanTheRebindIsNotUsed) {
   frmMain& w = Open();
   // The window goes on while the name is looked up; the ticks wait for the one lookup.
   EXPECT_TRUE(QTest::qWaitFor([&] { return Status() == "Current state: Resolving Host name."; }, 2000));
-  const std::uint64_t waiting = w.SupervisionTicks();
-  QTest::qWait(50);
-  EXPECT_GE(w.SupervisionTicks() - waiting, 3U);
+  EXPECT_TRUE(TicksPass(w, 3));
   EXPECT_EQ(platform.lookedUp, std::vector<std::string>{"bench7"});
   platform.AnswerLookups();
   ASSERT_TRUE(QTest::qWaitFor([&] { return AddressOfSocketOnPort(localPort) == "127.0.0.2"; }, 2000));
 
   // The open link rests: no tick, no lookup.
-  QTest::qWait(30);
+  ASSERT_TRUE(Steadies(w));
   const std::uint64_t resting = w.SupervisionTicks();
-  QTest::qWait(100);
-  EXPECT_EQ(w.SupervisionTicks(), resting);
+  EXPECT_FALSE(QTest::qWaitFor([&] { return w.SupervisionTicks() != resting; }, kSeveralTicksMs));
   EXPECT_EQ(platform.lookedUp.size(), 1U);
 
   // A second re-bind while the first one's lookup is under way: that answer
@@ -273,11 +285,11 @@ TEST_F(Link, LookupUnderWayIsAskedOnceAndAnAnswerOlderThanTheRebindIsNotUsed) {
   w.RequestRebind();
   EXPECT_TRUE(QTest::qWaitFor([&] { return platform.lookedUp.size() == 2; }, 2000));
   w.RequestRebind();
-  QTest::qWait(30);
+  ASSERT_TRUE(TicksPass(w, 3));
   EXPECT_EQ(platform.lookedUp.size(), 2U);
   platform.AnswerLookups();
   EXPECT_EQ(platform.lookedUp.size(), 3U);
-  QTest::qWait(30);
+  ASSERT_TRUE(TicksPass(w, 3));
   EXPECT_EQ(w.Link().State(), UdpLink::StateResolving);
   platform.hosts["bench7"] = {"127.0.0.4"};
   platform.AnswerLookups();
@@ -293,9 +305,8 @@ TEST_F(Link, LocalNameNotFoundIsAskedAgainAtTheNextTickAndShowsAsError) {
   EXPECT_TRUE(QTest::qWaitFor([&] { return platform.lookedUp.size() == 2; }, 1000));
   // While it is asked again the status shows the error steadily, not the
   // resolving state in between.
-  QTest::qWait(50);
+  EXPECT_FALSE(QTest::qWaitFor([&] { return Status() != "Zustand: Error while connecting."; }, kSeveralTicksMs));
   EXPECT_EQ(w.Link().State(), UdpLink::StateError);
-  EXPECT_EQ(Status(), "Zustand: Error while connecting.");
   EXPECT_EQ(platform.lookedUp.size(), 2U);
   EXPECT_TRUE(platform.messages.empty());
 

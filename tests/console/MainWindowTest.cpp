@@ -51,8 +51,7 @@ TEST_F(MainWindow, OpensAtAndNeverLaysOutBelowTheMinimumSize) {
   const QSize minimum = w.minimumSize();
   w.setMinimumSize(0, 0);
   w.resize(w.width() - 110, w.height() - 70);
-  QTest::qWait(20);
-  EXPECT_EQ(w.OuterSizeTwips(), QSize(10770, 9090));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return w.OuterSizeTwips() == QSize(10770, 9090); }, 1000));
   w.setMinimumSize(minimum);
   for (const Design& d : kDesign) EXPECT_EQ(Control(d.name)->geometry(), Px(d)) << d.name;
   // A minimized-like size is not laid out; a normal window below the minimum is forced back.
@@ -67,8 +66,7 @@ TEST_F(MainWindow, GrowingMovesTheRightColumnAndTheBottomRow) {
   const int dx = 150;  // pixels
   const int dy = 90;
   w.resize(w.width() + dx, w.height() + dy);
-  QTest::qWait(20);
-  EXPECT_EQ(w.OuterSizeTwips(), QSize(10770 + dx * 15, 9090 + dy * 15));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return w.OuterSizeTwips() == QSize(10770 + dx * 15, 9090 + dy * 15); }, 1000));
   struct Moved {
     const char* name;
     QRect expected;

@@ -222,8 +222,10 @@ TEST_F(SendReceive, ListThatCannotUseTheDiskSaysSoOnceAndKeepsEveryEntry) {
   for (int round = 0; round < 2; ++round) {
     for (int n = 0; n < 50; ++n) w.Session().ReceiveData(mebibyte);
     w.TrafficList().Commit();
-    QTest::qWait(20);
   }
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !platform.messages.empty(); }, 2000));
+  // The report is a queued signal: a second one would follow the first at once.
+  EXPECT_FALSE(QTest::qWaitFor([&] { return platform.messages.size() > 1; }, 100));
   ASSERT_EQ(platform.messages.size(), 1U);
   EXPECT_NE(platform.messages[0].text.find("can no longer move older entries to disk"), std::string::npos);
   EXPECT_NE(platform.messages[0].text.find("plain-file"), std::string::npos);

@@ -232,7 +232,7 @@ TEST_F(SafeFile, AFullDiskLeavesAFileRewrittenInPlaceWhole) {
     WriteFile(folder / "Settings.ini", old);
     if (::chown((folder / "Settings.ini").c_str(), kOtherUser, kOtherUser) != 0) return 101;
     // Fill what is left.
-    WriteFile(folder / "filler", std::string(64 * 1024, 'x'));
+    WriteFile(folder / "filler", std::string(std::size_t{64} * 1024, 'x'));
     if (::setegid(kOtherUser) != 0 || ::seteuid(kOtherUser) != 0) return 102;
     const FileStatus grown = SafeWrite(folder / "Settings.ini", old + "Grown=" + std::string(5000, 'y') + "\r\n");
     if (grown.Ok() || grown.error != ENOSPC) return 1;

@@ -18,9 +18,9 @@ namespace {
 
 TEST(Endpoint, TakesDottedLoopbackAddressesOnly) {
   const struct {
-    const char* text;
+    const char* text = nullptr;
     EndpointRules rules;
-    const char* parsed;  // nullptr: refused
+    const char* parsed = nullptr;  // nullptr: refused
   } cases[] = {
       {"127.0.0.1:8364", {}, "127.0.0.1:8364"},
       {"127.2.3.4:1", {}, "127.2.3.4:1"},

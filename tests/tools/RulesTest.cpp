@@ -13,7 +13,7 @@
 
 namespace {
 
-using std::string_literals::operator""s;
+using namespace std::string_literals;
 
 TEST(RequestPattern, MatchesWholeDatagramsAndCapturesWildcards) {
   // clang-format off

@@ -16,7 +16,7 @@ SimProcess::SimProcess(const QStringList& arguments, const std::string& rules) {
     all << "--rules" << path;
   }
   process_.start(TELVANE_SIM, all);
-  const QRegularExpression ready("listening on (127\\.0\\.0\\.1:\\d+)");
+  const QRegularExpression ready(R"(listening on (127\.0\.0\.1:\d+))");
   while (address_.isEmpty() && (process_.canReadLine() || process_.waitForReadyRead(5000))) {
     if (!process_.canReadLine()) continue;
     const QRegularExpressionMatch match = ready.match(QString::fromUtf8(process_.readLine()));

@@ -117,7 +117,7 @@ TEST(SimulatorTiming, EachReplyGoesOutAtItsOwnDelayAfterTheRulesDelay) {
   ASSERT_EQ(result.status, 0) << result.out << result.err;
   // Each reply time is measured from before the request left, so it is at
   // least the reply's due time, however late the simulator runs.
-  static const QRegularExpression reply("\\[IN\\]   (\\S+)  \\(([0-9.]+) ms\\)");
+  static const QRegularExpression reply(R"(\[IN\]   (\S+)  \(([0-9.]+) ms\))");
   std::vector<std::pair<std::string, double>> replies;
   for (auto match = reply.globalMatch(QString::fromStdString(result.out)); match.hasNext();) {
     const QRegularExpressionMatch m = match.next();
@@ -171,7 +171,7 @@ TEST(LateReplies, AReplyToALineWithoutOneIsPutDownToThatLine) {
 
 // The simulator's own lines with times and the sender's port taken out.
 std::string Replies(const std::string& simOutput) {
-  static const QRegularExpression variable("\\d\\d:\\d\\d:\\d\\d\\.\\d{3}|127\\.0\\.0\\.1:\\d+|seed \\d+");
+  static const QRegularExpression variable(R"(\d\d:\d\d:\d\d\.\d{3}|127\.0\.0\.1:\d+|seed \d+)");
   std::string kept;
   for (const QString& line : QString::fromStdString(simOutput).split('\n')) {
     if (line.contains("[OUT]") || line.contains("[DROP]")) kept += QString(line).remove(variable).toStdString() + "\n";
@@ -222,7 +222,7 @@ TEST(SimulatorOutput, AFloodPrintsAtMostTheLimitAndCountsTheRest) {
   std::string printed;
   ASSERT_EQ(sim.Stop(&printed), 0);
   static const QRegularExpression stopped("stopped after (\\d+) datagrams received, (\\d+) sent");
-  static const QRegularExpression summary("\\[\\.\\.\\.\\]  not printed: (\\d+) received(, (\\d+) sent)?");
+  static const QRegularExpression summary(R"(\[\.\.\.\]  not printed: (\d+) received(, (\d+) sent)?)");
   const QString text = QString::fromStdString(printed);
   const QRegularExpressionMatch totals = stopped.match(text);
   ASSERT_TRUE(totals.hasMatch()) << printed;

@@ -16,7 +16,7 @@ int ForEachOption(const char* tool, int argc, char** argv, const char* shortOpti
   opterr = 0;  // our own messages, with the pointer to --help
   // The leading ":" makes getopt tell a missing value from an unknown option.
   const std::string optionString = std::string(":") + shortOptions;
-  for (int id; (id = ::getopt_long(argc, argv, optionString.c_str(), longOptions, nullptr)) != -1;) {
+  for (int id = 0; (id = ::getopt_long(argc, argv, optionString.c_str(), longOptions, nullptr)) != -1;) {
     switch (id) {
       case 'h': std::fputs(help, stdout); std::exit(0);
       case kVersionOption: std::printf("%s %s\n", tool, TELVANE_VERSION); std::exit(0);
