@@ -5,7 +5,8 @@
 #   build-san/    Debug with AddressSanitizer and UndefinedBehaviorSanitizer, all tests
 #   build-clang/  Debug with clang, all tests
 # and then builds and checks the Debian package (scripts/check-package.sh).
-# First of all, every C++ file must be formatted with .clang-format.
+# First of all, every C++ file must be formatted with .clang-format; after
+# the Release build, clang-tidy must find nothing in the changed files.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 started=$SECONDS
@@ -19,6 +20,9 @@ rm -rf build build-san build-clang
 cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DTELVANE_WERROR=ON
 cmake --build build -j"$jobs"
 (cd build && ctest --output-on-failure -j"$jobs")
+# clang-tidy over the files changed since main (at main's tip: its last
+# commit), with the Release build's compile database: zero findings.
+scripts/check-tidy.sh build
 
 cmake -S . -B build-san -DCMAKE_BUILD_TYPE=Debug -DTELVANE_SANITIZE=ON -DTELVANE_BENCH=OFF -DTELVANE_WERROR=ON
 cmake --build build-san -j"$jobs"

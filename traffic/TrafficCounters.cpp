@@ -1,5 +1,7 @@
 #include "traffic/TrafficCounters.h"
 
+#include <cmath>
+
 void TrafficCounters::Sent(std::int64_t utcMicroseconds, bool transmitted) {
   if (transmitted) ++sent_;
   awaitingReply_ = true;
@@ -41,7 +43,7 @@ CounterReadings TrafficCounters::Read(std::int64_t nowMs) {
   const double rate = Sample(nowMs);
   return {.sent = sent_,
           .received = received_,
-          .receivedPerSecond = static_cast<std::uint64_t>(rate + 0.5),
+          .receivedPerSecond = static_cast<std::uint64_t>(std::llround(rate)),
           .badFrames = badFrames_,
           .lastReply = LastReply(),
           .meanReply = MeanReply(),

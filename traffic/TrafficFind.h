@@ -29,6 +29,7 @@ class FindSearch {
   // code page; an empty text finds nothing.
   FindSearch(std::string_view text, bool matchCase, bool forward, std::optional<std::uint64_t> from,
              std::uint64_t count);
+  ~FindSearch() = default;
   FindSearch(const FindSearch&) = delete;  // the searcher points into the text
   FindSearch& operator=(const FindSearch&) = delete;
 

@@ -52,7 +52,7 @@ TrafficSession::~TrafficSession() {
   log_.Close(&ignored);
 }
 
-void TrafficSession::Wake() {
+void TrafficSession::Wake() const {
   const std::uint64_t one = 1;
   [[maybe_unused]] const ssize_t written = ::write(wakeFd_, &one, sizeof one);
 }

@@ -118,7 +118,7 @@ class TrafficSession : public QObject, private SocketWatcher {
   // The window thread waits for receiving_ between two batches; this keeps
   // the receive thread from taking it back at once under a flood.
   std::unique_lock<std::mutex> LockAsWindow() const;
-  void Wake();
+  void Wake() const;
 
   UdpLink* link_ = nullptr;
   TrafficListModel* list_ = nullptr;

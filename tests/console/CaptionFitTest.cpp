@@ -120,9 +120,9 @@ TEST_P(CaptionsFit, InTheStatusBarAtTheMinimumWidth) {
   const CounterReadings usual{
       .sent = 42, .received = 45, .receivedPerSecond = 2, .badFrames = 3, .lastReply = 2'345, .meanReply = 2'100};
   const struct {
-    const char* name;
+    const char* name = nullptr;
     CounterReadings readings;
-    qsizetype shownForm;  // 0 the full text, 1 compact with the mean, 2 without it
+    qsizetype shownForm = 0;  // 0 the full text, 1 compact with the mean, 2 without it
   } cases[] = {{"worst", worst, 2}, {"usual", usual, 1}};
   for (const auto& c : cases) {
     QStringList forms = CounterForms(c.readings);

@@ -114,11 +114,11 @@ TEST_F(CommandSlots, MenuSaveAndLoadGoThroughTheChosenFileAndCancelChangesNothin
   EXPECT_TRUE(platform.messages.empty());
 
   const fs::path file = platform.root / "mine.icf";
-  platform.fileAnswers.push_back(file.string());
+  platform.fileAnswers.emplace_back(file.string());
   Control<QAction>("mnuFileSaveConfig")->trigger();
   EXPECT_NE(ReadFile(file).find("Param7=<CR>seven\r\n"), std::string::npos);
   Field(7)->setText("changed");
-  platform.fileAnswers.push_back(file.string());
+  platform.fileAnswers.emplace_back(file.string());
   Control<QAction>("mnuFileLoadConfig")->trigger();
   EXPECT_EQ(Field(7)->text(), "<CR>seven");
   EXPECT_EQ(Field(7)->toolTip(), "<CR>seven");
@@ -129,13 +129,13 @@ TEST_F(CommandSlots, UnwritableCommandFileIsReportedAndKeptIntact) {
   const fs::path file = platform.root / "readonly.icf";
   WriteFile(file, "[SETTINGS]\r\nParam3=old\r\n");
   ::chmod(file.c_str(), 0444);
-  platform.fileAnswers.push_back(file.string());
+  platform.fileAnswers.emplace_back(file.string());
   Control<QAction>("mnuFileSaveConfig")->trigger();
   ASSERT_EQ(platform.messages.size(), 1U);
   EXPECT_NE(platform.messages[0].text.find(file.string()), std::string::npos);
   EXPECT_EQ(ReadFile(file), "[SETTINGS]\r\nParam3=old\r\n");
 
-  platform.fileAnswers.push_back((platform.root / "missing" / "x.icf").string());
+  platform.fileAnswers.emplace_back((platform.root / "missing" / "x.icf").string());
   Control<QAction>("mnuFileSaveConfig")->trigger();
   EXPECT_EQ(platform.messages.size(), 2U);
 }

@@ -162,6 +162,7 @@ TEST_P(FindBarGeometry, NoControlMovesWhateverTheResultSays) {
     result->clear();
     settle();
     std::vector<QRect> places;
+    places.reserve(controls.size());
     for (QWidget* w : controls) places.push_back(w->geometry());
     for (const QString& text : texts) {
       result->setText(text);

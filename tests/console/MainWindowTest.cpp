@@ -68,7 +68,7 @@ TEST_F(MainWindow, GrowingMovesTheRightColumnAndTheBottomRow) {
   w.resize(w.width() + dx, w.height() + dy);
   EXPECT_TRUE(QTest::qWaitFor([&] { return w.OuterSizeTwips() == QSize(10770 + dx * 15, 9090 + dy * 15); }, 1000));
   struct Moved {
-    const char* name;
+    const char* name = nullptr;
     QRect expected;
   };
   const Moved moved[] = {

@@ -56,7 +56,7 @@ class Session : public ::testing::Test {
 
   // Sends `count` datagrams "<prefix><n>" to the session, pacing itself so
   // that the socket's buffer never overflows on this loaded machine.
-  void Flood(const std::string& prefix, int count) {
+  void Flood(const std::string& prefix, int count) const {
     sockaddr_in to{};
     to.sin_family = AF_INET;
     to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);

@@ -22,9 +22,9 @@
 
 namespace {
 
-constexpr TrafficStore::Limits kTiny{64 * 1024, 4096, 64};
+constexpr TrafficStore::Limits kTiny{std::size_t{64} * 1024, 4096, 64};
 // The same with a memory limit that a few thousand entries reach.
-constexpr TrafficStore::Limits kTinyLimited{64 * 1024, 4096, 64, 256 * 1024};
+constexpr TrafficStore::Limits kTinyLimited{std::size_t{64} * 1024, 4096, 64, std::size_t{256} * 1024};
 
 struct Appended {
   EntryKind kind;
@@ -126,7 +126,7 @@ TEST(TrafficStore, FullDiskIsReportedOnceAndNewEntriesStayInMemory) {
   std::size_t n = 0;
   std::vector<std::string> problems;
   {
-    const FileSizeLimit full(48 * 1024);
+    const FileSizeLimit full(rlim_t{48} * 1024);
     for (; n < 2000; ++n) {
       store.Append(entries[n].kind, entries[n].us, entries[n].bytes, entries[n].badFrame);
       if (std::string problem = store.TakeProblem(); !problem.empty()) problems.push_back(problem);
@@ -171,7 +171,7 @@ TEST(TrafficStore, AtTheMemoryLimitEntriesAreCountedInOneNoticeUntilTheFileTakes
   };
   std::size_t n = 0;
   {
-    const FileSizeLimit full(48 * 1024);
+    const FileSizeLimit full(rlim_t{48} * 1024);
     for (; n < 4000; ++n) {
       append(entries[n]);
       if (n % 100 == 0) store.Settle();  // the writer's failure comes in

@@ -137,11 +137,18 @@ TEST_F(ListModel, FindGoesRoundTheListInEitherDirection) {
                "\x02"
                "BETA\x03");  // "<2>BETA<3>"
   model.Commit();
-  constexpr bool kCase = true, kAnyCase = false, kForward = true, kBack = false, kWrapped = true;
+  constexpr bool kCase = true;
+  constexpr bool kAnyCase = false;
+  constexpr bool kForward = true;
+  constexpr bool kBack = false;
+  constexpr bool kWrapped = true;
   const struct {
-    const char* text;
-    std::optional<std::uint64_t> from, found;
-    bool matchCase, forward, wrapped;
+    const char* text = nullptr;
+    std::optional<std::uint64_t> from;
+    std::optional<std::uint64_t> found;
+    bool matchCase = false;
+    bool forward = false;
+    bool wrapped = false;
   } cases[] = {
       {"beta", std::nullopt, 1, kAnyCase, kForward, false},
       {"beta", 1, 3, kAnyCase, kForward, false},
