@@ -208,9 +208,12 @@ int main(int argc, char** argv) {
       if (count <= 0) break;
       lastArrival = Clock::now();
       if (received == 0) firstArrival = lastArrival;
+      // One hold of the store's lock per batch, as the console takes it.
+      std::optional<TrafficStore::Batch> batch;
+      if (store) batch.emplace(*store);
       for (int i = 0; i < count; ++i) {
-        if (store) {
-          store->Append(EntryKind::IncomingDisplay, UtcMicroseconds(),
+        if (batch) {
+          batch->Append(EntryKind::IncomingDisplay, UtcMicroseconds(),
                         std::string_view(static_cast<const char*>(vectors[i].iov_base), messages[i].msg_len));
         }
         AppendTimeStamp(pending);
