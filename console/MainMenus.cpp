@@ -8,7 +8,6 @@ MainMenus::MainMenus(QMenuBar& bar)
     : mnuFile(Named(bar.addMenu(QString()), "mnuFile")),
       mnuFileLoadConfig(Named(mnuFile->addAction(QString()), "mnuFileLoadConfig")),
       mnuFileSaveConfig(Named(mnuFile->addAction(QString()), "mnuFileSaveConfig")),
-      mnuFileQuit(nullptr),
       mnuEdit(Named(bar.addMenu(QString()), "mnuEdit")),
       mnuEditSettings(Named(mnuEdit->addAction(QString()), "mnuEditSettings")),
       mnuQuestion(Named(bar.addMenu(QString()), "mnuQuestion")),

@@ -15,7 +15,7 @@ struct MainMenus {
   QMenu* mnuFile;
   QAction* mnuFileLoadConfig;
   QAction* mnuFileSaveConfig;
-  QAction* mnuFileQuit;
+  QAction* mnuFileQuit = nullptr;
   QMenu* mnuEdit;
   QAction* mnuEditSettings;
   QMenu* mnuQuestion;

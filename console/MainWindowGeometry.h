@@ -20,8 +20,11 @@ inline constexpr int kMainFrameWidth = 120;
 inline constexpr int kMainFrameHeight = 810;
 
 struct ControlPlace {
-  const char* name;  // the control's objectName
-  int left, top, width, height;
+  const char* name = "";  // the control's objectName
+  int left = 0;
+  int top = 0;
+  int width = 0;
+  int height = 0;
   // For a larger window, from its outer size w x h in twips (0: as it was):
   int leftFromRight = 0;     // left = w - leftFromRight
   int topFromBottom = 0;     // top = h - topFromBottom

@@ -36,9 +36,10 @@ class Supervision : public ::testing::Test {
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     socklen_t length = sizeof address;
-    ::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address);
-    ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
+    const bool bound = ::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0 &&
+                       ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) == 0;
     ::close(fd);
+    EXPECT_TRUE(bound);
     return std::to_string(ntohs(address.sin_port));
   }
 
