@@ -3,8 +3,6 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QCloseEvent>
-#include <QFontDatabase>
-#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -12,10 +10,11 @@
 #include <QShortcut>
 #include <QStatusBar>
 #include <QTimer>
+#include <algorithm>
 
-#include "console/CommandSlotTexts.h"
-#include "console/CountersPanel.h"
-#include "console/FindBar.h"
+#include "console/CommandSlotsFrame.h"
+#include "console/ListTools.h"
+#include "console/MainMenus.h"
 #include "console/TrafficView.h"
 #include "core/AppSettings.h"
 #include "core/RunTimeError.h"
@@ -27,6 +26,7 @@
 #include "platform/QtText.h"
 #include "platform/Twips.h"
 #include "platform/WidgetBuilding.h"
+#include "traffic/LinkSupervision.h"
 #include "traffic/TrafficListModel.h"
 #include "traffic/TrafficSession.h"
 #include "traffic/UdpLink.h"
@@ -38,7 +38,9 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
   setWindowIcon(QIcon(":/telvane/telvane.png"));
   CreateControls();
   CreateMenus();
-  CreateListTools();
+  listTools_ = new ListTools(*this, *menus_->mnuFile, *menus_->mnuEdit, *session_, *lstSendReceive,
+                             [this](int heightBefore, int change) { FitFindBar(heightBefore, change); });
+  connect(listTools_, &ListTools::CommandKeyPressed, this, [this](int keyCode) { fkt_PressCommandByKey(keyCode); });
   // The settings load and save at start and exit fill and write the slots.
   SetCommandConfigHooks([this](const std::string& path) { fkt_LoadCommandConfig(path); },
                         [this](const std::string& path) { fkt_SaveCommandConfig(path); });
@@ -75,25 +77,13 @@ void frmMain::CreateControls() {
   session_ = new TrafficSession(this);
   wskPort = &session_->Link();
   trafficList_ = &session_->List();
+  supervision_ = std::make_unique<LinkSupervision>(*wskPort);
   lstSendReceive = Named(new TrafficView(*trafficList_, client_), "lstSendReceive");
   lstSendReceive->setFont(ConsoleFont());
 
-  fraCommands = Named(new QGroupBox(client_), "fraCommands");
-  for (int n = 0; n < kSlotCount; ++n) {
-    const std::string number = std::to_string(n + 1);
-    cmdBefehl[n] = new QPushButton(fraCommands);
-    cmdBefehl[n]->setObjectName(QString::fromStdString("cmdBefehl" + number));
-    txtBefehl[n] = new QLineEdit(fraCommands);
-    txtBefehl[n]->setObjectName(QString::fromStdString("txtBefehl" + number));
-    MakeNotationField(txtBefehl[n]);
-  }
-  // Slots 1 and 2 hold the fixed sample frames; their fields are never editable.
-  cmdBefehl[0]->setText(ToQString(kSampleCaption1));
-  cmdBefehl[1]->setText(ToQString(kSampleCaption2));
-  txtBefehl[0]->setText(ToQString(kSampleCommand1));
-  txtBefehl[1]->setText(ToQString(kSampleCommand2));
-  txtBefehl[0]->setEnabled(false);
-  txtBefehl[1]->setEnabled(false);
+  fraCommands = new CommandSlotsFrame(client_);
+  cmdBefehl = fraCommands->cmdBefehl;
+  txtBefehl = fraCommands->txtBefehl;
 
   cmdDelete = Named(new QPushButton(client_), "cmdDelete");
   cmdQuit = Named(new QPushButton(client_), "cmdQuit");
@@ -106,8 +96,7 @@ void frmMain::CreateControls() {
   stbStatusPanel1 = Named(new QLabel(statusBar()), "stbStatusPanel1");
   statusBar()->addWidget(stbStatusPanel1, 1);
 
-  timTimer = new QTimer(this);
-  timTimer->setObjectName("timTimer");
+  timTimer = Named(new QTimer(this), "timTimer");
   timTimer->setInterval(10);
   connect(timTimer, &QTimer::timeout, this, [this] { timTimer_Timer(); });
   supervisionWake_ = new QTimer(this);
@@ -117,13 +106,6 @@ void frmMain::CreateControls() {
     if (supervising_) timTimer_Timer();
   });
 
-  listRefresh_ = new QTimer(this);
-  listRefresh_->setSingleShot(true);
-  connect(listRefresh_, &QTimer::timeout, this, [this] {
-    sinceListRefresh_.start();
-    trafficList_->Commit();
-  });
-  sinceListRefresh_.start();
   // Reported after the current event, so no receive slice waits on the box.
   connect(
       trafficList_, &TrafficListModel::StoreFailed, this,
@@ -136,10 +118,8 @@ void frmMain::CreateControls() {
   });
 
   // Enabled states before the link supervision first runs.
-  for (QWidget* w :
-       {static_cast<QWidget*>(txtSend), static_cast<QWidget*>(cmdInsertSpecialChar), static_cast<QWidget*>(cmdSend),
-        static_cast<QWidget*>(lstSendReceive), static_cast<QWidget*>(cmdBefehl[0]), static_cast<QWidget*>(cmdBefehl[1]),
-        static_cast<QWidget*>(cmdDelete)}) {
+  for (QWidget* w : std::initializer_list<QWidget*>{txtSend, cmdInsertSpecialChar, cmdSend, lstSendReceive,
+                                                    cmdBefehl[0], cmdBefehl[1], cmdDelete}) {
     w->setEnabled(false);
   }
 
@@ -166,30 +146,12 @@ void frmMain::CreateControls() {
 }
 
 void frmMain::CreateMenus() {
-  mnuFile = menuBar()->addMenu(QString());
-  mnuFile->setObjectName("mnuFile");
-  mnuFileLoadConfig = mnuFile->addAction(QString());
-  mnuFileLoadConfig->setObjectName("mnuFileLoadConfig");
-  mnuFileSaveConfig = mnuFile->addAction(QString());
-  mnuFileSaveConfig->setObjectName("mnuFileSaveConfig");
-  mnuFile->addSeparator()->setObjectName("mnuSpace1");
-  mnuFileQuit = mnuFile->addAction(QString());
-  mnuFileQuit->setObjectName("mnuFileQuit");
-  connect(mnuFileQuit, &QAction::triggered, this, [this] { cmdQuit_Click(); });
-  connect(mnuFileLoadConfig, &QAction::triggered, this, [this] { fkt_LoadCommandConfig(std::string()); });
-  connect(mnuFileSaveConfig, &QAction::triggered, this, [this] { fkt_SaveCommandConfig(std::string()); });
-
-  mnuEdit = menuBar()->addMenu(QString());
-  mnuEdit->setObjectName("mnuEdit");
-  mnuEditSettings = mnuEdit->addAction(QString());
-  mnuEditSettings->setObjectName("mnuEditSettings");
-  connect(mnuEditSettings, &QAction::triggered, this, [this] { mnuEditSettings_Click(); });
-
-  mnuQuestion = menuBar()->addMenu(QString());
-  mnuQuestion->setObjectName("mnuQuestion");
-  mnuQuestionProgramInfo = mnuQuestion->addAction(QString());
-  mnuQuestionProgramInfo->setObjectName("mnuQuestionProgramInfo");
-  connect(mnuQuestionProgramInfo, &QAction::triggered, this, [this] { ShowProgramInfoDialog(this); });
+  menus_ = std::make_unique<MainMenus>(*menuBar());
+  connect(menus_->mnuFileQuit, &QAction::triggered, this, [this] { cmdQuit_Click(); });
+  connect(menus_->mnuFileLoadConfig, &QAction::triggered, this, [this] { fkt_LoadCommandConfig(std::string()); });
+  connect(menus_->mnuFileSaveConfig, &QAction::triggered, this, [this] { fkt_SaveCommandConfig(std::string()); });
+  connect(menus_->mnuEditSettings, &QAction::triggered, this, [this] { mnuEditSettings_Click(); });
+  connect(menus_->mnuQuestionProgramInfo, &QAction::triggered, this, [this] { ShowProgramInfoDialog(this); });
 }
 
 void frmMain::SetTabOrder() {
@@ -211,7 +173,7 @@ void frmMain::Form_Load() {
   GuardEvent("fkt_InterfaceOpen", [this] { fkt_InterfaceOpen(); });
   GuardEvent("Form_Load", [this] {
     ApplyLanguageTexts();
-    for (QLineEdit* field : txtBefehl) field->setToolTip(field->text());
+    fraCommands->RefreshToolTips();
     txtFilename->setText(ToQString(AppSettings.SettingsFolder + "TelvaneDatalogging.txt"));
 
     // The window opens at its minimum size; the client area is 10650 x 8280.
@@ -219,12 +181,8 @@ void frmMain::Form_Load() {
     resize(minimumSize());
 
     // The focus goes to the first enabled control in tab order.
-    for (QWidget* w : tabOrder_) {
-      if (w->isEnabled()) {
-        w->setFocus();
-        break;
-      }
-    }
+    const auto first = std::find_if(tabOrder_.begin(), tabOrder_.end(), [](QWidget* w) { return w->isEnabled(); });
+    if (first != tabOrder_.end()) (*first)->setFocus();
   });
   supervising_ = true;
   timTimer->start();
@@ -267,31 +225,15 @@ void frmMain::cmdBefehl_Click(int slot) {
 
 void frmMain::ApplyLanguageTexts() {
   setWindowTitle(ResText(1000));
-  mnuFile->setTitle(ResText(1001));
-  mnuFileQuit->setText(ResText(1002));
-  mnuFileLoadConfig->setText(ResText(1007));
-  mnuFileSaveConfig->setText(ResText(1008));
-  fraCommands->setTitle(ResText(1009));
-  mnuEdit->setTitle(ResText(1003));
-  mnuEditSettings->setText(ResText(1004));
-  mnuQuestion->setTitle(ResText(1005));
-  mnuQuestionProgramInfo->setText(ResText(1006));
+  menus_->ApplyLanguageTexts();
   labSendText->setText(ResText(1030));
   labSendReceiveText->setText(ResText(1031));
   cmdInsertSpecialChar->setText(ResText(1032));
   cmdSend->setText(ResText(1033));
   cmdBlockcheck->setText(ResText(1037));
   cmdDelete->setText(ResText(1034));
-  for (int n = 3; n <= kSlotCount; ++n) {
-    const std::string number = std::to_string(n);
-    cmdBefehl[n - 1]->setText(ToQString(fkt_FormatInsertParam(fkt_LoadResText(1035), number, number)));
-  }
+  fraCommands->ApplyLanguageTexts();
   cmdQuit->setText(ResText(1036));
 
-  // The tools beyond the design.
-  mnuFileSaveList->setText(ResText(8200));
-  mnuEditCopy->setText(ResText(8202));
-  mnuEditFind->setText(ResText(8203));
-  stbCounters->ApplyLanguageTexts();
-  if (findBar_ != nullptr) findBar_->ApplyLanguageTexts();
+  listTools_->ApplyLanguageTexts();
 }

@@ -5,35 +5,32 @@
 // tooltips, log path, timer); Form_Unload the shut-down (settings, log).
 // Every control is placed at its design geometry in twips and moved by
 // ResizeControls, not by layouts. Every focusable control hands its key code
-// to fkt_PressCommandByKey first, so F1..F8 press the command slots from
-// anywhere; Enter presses the send button (the window's default button) and
-// Esc the quit button (its cancel button).
+// to fkt_PressCommandByKey first (CommandKeys), so F1..F8 press the command
+// slots from anywhere; Enter presses the send button (the window's default
+// button) and Esc the quit button (its cancel button).
 //
-// Beyond the design, the operator's tools on the traffic list, none of which
-// moves a control of the design: "Save list as..." at the end of the File
-// menu; Copy (Ctrl+C) and Find (Ctrl+F) at the end of the Edit menu; a find
-// bar below the menu bar that exists only once Ctrl+F has opened it (the
-// window grows by its height, so the controls keep their places); and a
-// permanent panel at the right of the status bar with the counters and the
-// reply times.
-#include <QElapsedTimer>
+// The window only shows: the traffic session does the sending, receiving,
+// listing and logging, LinkSupervision decides the link's re-binds, and the
+// tools on the list beyond the design are ListTools'.
 #include <QMainWindow>
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
-#include <string_view>
+#include <utility>
 #include <vector>
 
-class QAction;
-class CountersPanel;
-class FindBar;
+class CommandSlotsFrame;
+struct ControlPlace;
+class LinkSupervision;
+class ListTools;
+struct MainMenus;
 class RunTimeError;
 class TrafficListModel;
 class TrafficSession;
 class TrafficView;
 class UdpLink;
 class QCheckBox;
-class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QMenu;
@@ -45,15 +42,6 @@ class frmMain : public QMainWindow {
 
  public:
   static constexpr int kSlotCount = 8;
-  // The outer window size below which the layout is held (twips).
-  static constexpr int kMinWidth = 10770;
-  static constexpr int kMinHeight = 9090;
-  // The window the geometry was designed for had a frame (border, title and
-  // menu bar) of 120 x 810 twips around its client area. The layout measures
-  // the client area and adds this nominal frame, so every control keeps its
-  // design distance to the client edges whatever the window manager draws.
-  static constexpr int kFrameWidth = 120;
-  static constexpr int kFrameHeight = 810;
   // While datagrams flood in, the list takes in new entries at most once per
   // this many ms (a display frame); otherwise at the next pass of the event loop.
   static constexpr int kFloodRefreshMs = 16;
@@ -78,7 +66,7 @@ class frmMain : public QMainWindow {
   std::string fkt_InterfaceGetInfoText() const;
   void fkt_InterfaceEnableControls(bool enabled);
   void RequestRebind();
-  bool IsRebindRequested() const { return RebindRequested; }
+  bool IsRebindRequested() const;
   // Supervision ticks run so far (they stop while the link is steady).
   std::uint64_t SupervisionTicks() const { return supervisionTicks_; }
 
@@ -104,25 +92,13 @@ class frmMain : public QMainWindow {
   // The outer size the layout works with, in twips (see OuterSizeTwips()).
   QSize OuterSizeTwips() const;
 
-  // The operator's tools on the list.
-  // Copies the selected entries, one line each in notation, to the clipboard.
-  void CopySelection();
-  // Opens the find bar (creating it the first time) with the focus in its field.
-  void ShowFindBar();
-  void HideFindBar();
-  // The next (or previous) entry holding the find bar's text; selects it
-  // (see FindBar::Step). Nothing before the bar was first opened.
-  void FindStep(bool forward);
-  bool FindRunning() const;
-  // Asks for a file and writes every entry listed now to it.
-  void mnuFileSaveList_Click();
+  ListTools& Tools() { return *listTools_; }
 
  protected:
   void closeEvent(QCloseEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
   void changeEvent(QEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
-  bool eventFilter(QObject* watched, QEvent* event) override;
   // No menu of toolbars on a right click: the find bar is opened by Ctrl+F.
   QMenu* createPopupMenu() override { return nullptr; }
 
@@ -132,9 +108,9 @@ class frmMain : public QMainWindow {
   void SetTabOrder();
   void RouteKeys();
   void SetDesignGeometry();
-  void CreateListTools();
-  int FindBarHeight() const;
   void ApplyMinimumSize();
+  // After the find bar was shown or hidden (ListTools::FitFindBar).
+  void FitFindBar(int heightBefore, int change);
 
   void cmdQuit_Click();
   void mnuEditSettings_Click();
@@ -146,7 +122,6 @@ class frmMain : public QMainWindow {
   void lstSendReceive_DblClick(std::uint64_t entry);
   void txtSend_Change();
   void ShowSendError(const RunTimeError& error);
-  void ScheduleListRefresh();
   void ReportStoreFailure(const std::string& reason);
   // Writing the data log failed and the session closed it: the box is
   // unticked and the failure reported.
@@ -165,7 +140,7 @@ class frmMain : public QMainWindow {
   QPushButton* cmdSend = nullptr;
   QLabel* labSendReceiveText = nullptr;
   TrafficView* lstSendReceive = nullptr;
-  QGroupBox* fraCommands = nullptr;
+  CommandSlotsFrame* fraCommands = nullptr;
   std::array<QPushButton*, kSlotCount> cmdBefehl{};
   std::array<QLineEdit*, kSlotCount> txtBefehl{};
   QPushButton* cmdDelete = nullptr;
@@ -174,40 +149,19 @@ class frmMain : public QMainWindow {
   QLineEdit* txtFilename = nullptr;
   QLabel* stbStatusPanel1 = nullptr;
   QTimer* timTimer = nullptr;
-  QTimer* listRefresh_ = nullptr;  // shows received entries in the list
-  QElapsedTimer sinceListRefresh_;
   // The engine: the link, the list, the data log and the counters. wskPort
   // and trafficList_ are its link and list, which the window configures and shows.
   TrafficSession* session_ = nullptr;
   UdpLink* wskPort = nullptr;
   TrafficListModel* trafficList_ = nullptr;
 
-  QMenu* mnuFile = nullptr;
-  QAction* mnuFileLoadConfig = nullptr;
-  QAction* mnuFileSaveConfig = nullptr;
-  QAction* mnuFileQuit = nullptr;
-  QMenu* mnuEdit = nullptr;
-  QAction* mnuEditSettings = nullptr;
-  QMenu* mnuQuestion = nullptr;
-  QAction* mnuQuestionProgramInfo = nullptr;
-  QAction* mnuFileSaveList = nullptr;
-  QAction* mnuEditCopy = nullptr;
-  QAction* mnuEditFind = nullptr;
-
-  CountersPanel* stbCounters = nullptr;
-  FindBar* findBar_ = nullptr;  // created by the first ShowFindBar
-  bool exporting_ = false;
+  std::unique_ptr<MainMenus> menus_;
+  ListTools* listTools_ = nullptr;
 
   std::vector<QWidget*> tabOrder_;
-  // What the status panel shows now: the state and the settings in its text.
-  struct StatusInputs {
-    int state = -1;
-    int language = -1;
-    std::string localAddress, localPort, remoteAddress, remotePort;
-    bool operator==(const StatusInputs&) const = default;
-  };
-  StatusInputs shownStatus_;
-  bool RebindRequested = false;
+  // The controls that follow the window's size, and how.
+  std::vector<std::pair<QWidget*, const ControlPlace*>> placed_;
+  std::unique_ptr<LinkSupervision> supervision_;
   bool supervising_ = false;           // from the end of start-up to the unload
   QTimer* supervisionWake_ = nullptr;  // a tick on the next pass of the event loop
   std::uint64_t supervisionTicks_ = 0;

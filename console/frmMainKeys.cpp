@@ -1,26 +1,20 @@
-// Keys of the main window. Every focusable control hands its key code to
-// fkt_PressCommandByKey before its own work: on key-down for the buttons, the
-// list, the check box, the send line and the log-file field; on key-up for
-// the command slot fields (so holding a function key there sends once).
-// Enter in a control that is not a button presses the send button, the
-// window's default button, while it is enabled.
+// Keys of the main window: the command keys F1..F8 from any control (routed
+// by CommandKeys) and from the window itself.
 #include <QApplication>
-#include <QCheckBox>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
-#include <algorithm>
 
-#include "console/TrafficView.h"
+#include "console/CommandKeys.h"
 #include "console/frmMain.h"
 #include "platform/VirtualKey.h"
 
-namespace {
-bool IsFunctionKey(int code) { return code >= VirtualKey::F1 && code <= VirtualKey::F8; }
-}  // namespace
-
 void frmMain::RouteKeys() {
-  for (QWidget* w : tabOrder_) w->installEventFilter(this);
+  CommandKeys::Handlers handlers{[this](int keyCode) { fkt_PressCommandByKey(keyCode); },
+                                 [this](QLineEdit* field, int keyCode) { txtBefehl_KeyUp(field, keyCode); },
+                                 [this] { txtSend_Change(); }};
+  auto* keys = new CommandKeys(txtSend, {txtBefehl.begin(), txtBefehl.end()}, cmdSend, std::move(handlers), this);
+  keys->Watch(tabOrder_);
 }
 
 void frmMain::fkt_PressCommandByKey(int keyCode) {
@@ -32,37 +26,6 @@ void frmMain::fkt_PressCommandByKey(int keyCode) {
       return;
     }
   }
-}
-
-bool frmMain::eventFilter(QObject* watched, QEvent* event) {
-  const bool press = event->type() == QEvent::KeyPress;
-  const bool release = event->type() == QEvent::KeyRelease;
-  if (!press && !release) return QMainWindow::eventFilter(watched, event);
-
-  auto* key = static_cast<QKeyEvent*>(event);
-  const int code = VirtualKey::FromEvent(*key);
-  auto* field = qobject_cast<QLineEdit*>(watched);
-  const bool slotField = field != nullptr && std::find(txtBefehl.begin(), txtBefehl.end(), field) != txtBefehl.end();
-
-  if (release) {
-    // Auto-repeat delivers release/press pairs while a key is held; only the
-    // real release counts.
-    if (slotField && !key->isAutoRepeat()) txtBefehl_KeyUp(field, code);
-    if (watched == txtSend) txtSend_Change();
-    return false;
-  }
-
-  if (!slotField) fkt_PressCommandByKey(code);
-  // Function keys end here, so they never reach the window's own handler too.
-  if (IsFunctionKey(code)) return true;
-
-  if (code == VirtualKey::Enter && qobject_cast<QPushButton*>(watched) == nullptr) {
-    // The default button takes Enter before any key handler of the control;
-    // with the send button disabled nothing is sent.
-    if (cmdSend->isEnabled()) cmdSend->click();
-    return true;
-  }
-  return false;
 }
 
 void frmMain::txtBefehl_KeyUp(QLineEdit* field, int keyCode) {

@@ -4,10 +4,9 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTimer>
-#include <algorithm>
 
 #include "console/CountersPanel.h"
+#include "console/ListTools.h"
 #include "console/TrafficView.h"
 #include "console/frmMain.h"
 #include "core/AppSettings.h"
@@ -23,15 +22,8 @@
 
 void frmMain::fkt_ReceiveData() {
   // Selection, scroll position and the clear button stay as they are.
-  ScheduleListRefresh();
-  stbCounters->ScheduleRefresh();
-}
-
-void frmMain::ScheduleListRefresh() {
-  // A datagram that comes alone is listed on the next pass of the event loop;
-  // while they flood in, the list takes them in once per display frame.
-  if (listRefresh_->isActive()) return;
-  listRefresh_->start(static_cast<int>(std::max<qint64>(0, kFloodRefreshMs - sinceListRefresh_.elapsed())));
+  trafficList_->ScheduleCommit(kFloodRefreshMs);
+  listTools_->Counters().ScheduleRefresh();
 }
 
 void frmMain::ReportStoreFailure(const std::string& reason) {
@@ -47,15 +39,13 @@ void frmMain::ReportLogFailure(const std::string& path, const std::string& reaso
 }
 
 void frmMain::chkDatalogging_Click() {
+  const std::string path = QFile::encodeName(txtFilename->text()).toStdString();
   std::string reason;
   if (!chkDatalogging->isChecked()) {
-    if (!session_->StopLog(&reason)) {
-      ShowFileError(FileError::LogCannotWrite, QFile::encodeName(txtFilename->text()).toStdString(), reason);
-    }
+    if (!session_->StopLog(&reason)) ShowFileError(FileError::LogCannotWrite, path, reason);
     return;
   }
   // Ticking the box starts the log afresh: an existing file is emptied.
-  const std::string path = QFile::encodeName(txtFilename->text()).toStdString();
   const FileStatus opened = session_->StartLog(path);
   if (!opened.Ok()) {
     chkDatalogging->setChecked(false);
@@ -65,7 +55,7 @@ void frmMain::chkDatalogging_Click() {
 
 void frmMain::cmdDelete_Click() {
   session_->Clear();
-  stbCounters->Refresh();
+  listTools_->Counters().Refresh();
   cmdDelete->setEnabled(false);
 }
 

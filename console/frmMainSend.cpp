@@ -3,6 +3,7 @@
 #include <QPushButton>
 
 #include "console/CountersPanel.h"
+#include "console/ListTools.h"
 #include "console/TrafficView.h"
 #include "console/frmMain.h"
 #include "core/AppSettings.h"
@@ -19,7 +20,7 @@ void frmMain::fkt_SendLine(const std::string& line) {
   const std::string raw = fkt_SpecialCharsToRaw(line);
   const bool transmit = wskPort->State() == UdpLink::StateBound;
   const std::optional<std::uint64_t> entry = session_->Send(line, raw, transmit);
-  stbCounters->ScheduleRefresh();
+  listTools_->Counters().ScheduleRefresh();
   // The sent line is selected; entries received before it are listed above it.
   trafficList_->Commit();
   if (entry) lstSendReceive->SelectEntry(*entry);

@@ -1,5 +1,6 @@
 #include "traffic/TrafficListModel.h"
 
+#include <QTimer>
 #include <algorithm>
 #include <utility>
 
@@ -28,7 +29,19 @@ TrafficListModel::TrafficListModel(QObject* parent)
     : TrafficListModel(CurrentPlatform().ScratchFolders(), TrafficStore::Limits{}, parent) {}
 
 TrafficListModel::TrafficListModel(std::vector<std::string> folders, TrafficStore::Limits limits, QObject* parent)
-    : QObject(parent), store_(std::move(folders), limits) {}
+    : QObject(parent), store_(std::move(folders), limits), scheduledCommit_(new QTimer(this)) {
+  scheduledCommit_->setSingleShot(true);
+  connect(scheduledCommit_, &QTimer::timeout, this, [this] {
+    sinceScheduledCommit_.start();
+    Commit();
+  });
+  sinceScheduledCommit_.start();
+}
+
+void TrafficListModel::ScheduleCommit(int frameMs) {
+  if (scheduledCommit_->isActive()) return;
+  scheduledCommit_->start(static_cast<int>(std::max<qint64>(0, frameMs - sinceScheduledCommit_.elapsed())));
+}
 
 void TrafficListModel::Append(Kind kind, std::int64_t utcMicroseconds, std::string_view bytes, bool badFrame) {
   store_.Append(kind, utcMicroseconds, bytes, badFrame);

@@ -24,6 +24,7 @@
 // not listed, "  [---]  ", how many datagrams and sent lines were not listed
 // and why. It is text like any entry for copy, find and export, but has no
 // frame check and no reply time.
+#include <QElapsedTimer>
 #include <QObject>
 #include <cstdint>
 #include <optional>
@@ -33,6 +34,8 @@
 
 #include "notation/FrameCheck.h"
 #include "traffic/TrafficStore.h"
+
+class QTimer;
 
 class TrafficListModel : public QObject {
   Q_OBJECT
@@ -49,6 +52,10 @@ class TrafficListModel : public QObject {
   // frame whose block check is wrong.
   void Append(Kind kind, std::int64_t utcMicroseconds, std::string_view bytes, bool badFrame = false);
   void Commit();
+  // Commits on the next pass of the event loop; while entries keep coming,
+  // at most once per frameMs, so a flood costs the views one update per
+  // display frame.
+  void ScheduleCommit(int frameMs);
   // Empties the store, then views start over (StartOver).
   void Clear();
   // The store was emptied by the thread that writes it: views start over.
@@ -109,6 +116,8 @@ class TrafficListModel : public QObject {
   std::string NoticeText(const TrafficStore::Meta& meta) const;
 
   TrafficStore store_;
+  QTimer* scheduledCommit_ = nullptr;
+  QElapsedTimer sinceScheduledCommit_;
   std::uint64_t shown_ = 0;
   std::uint64_t notListedShown_ = 0;  // the store's NotListedCount at the last Commit
 };

@@ -29,6 +29,7 @@
 #include "bench/load/LoadDatagram.h"
 #include "bench/load/LogFileCheck.h"
 #include "bench/load/Loopback.h"
+#include "console/ListTools.h"
 #include "console/TrafficView.h"
 #include "console/frmMain.h"
 #include "core/AppSettings.h"
@@ -325,7 +326,7 @@ void ConsoleUnderLoad::DoMeanwhile(double seconds) {
       const std::string path = Folder() + "/saved-list.txt";
       AnswerSaveDialog(path);
       const auto start = Clock::now();
-      window_->mnuFileSaveList_Click();
+      window_->Tools().mnuFileSaveList_Click();
       std::fprintf(stderr, "console_bench: saved %llu entries in %.1f s\n", static_cast<unsigned long long>(Entries()),
                    std::chrono::duration<double>(Clock::now() - start).count());
       std::remove(path.c_str());

@@ -85,6 +85,7 @@
 
 #include "bench/console/ConsoleUnderLoad.h"
 #include "bench/console/ProcessStats.h"
+#include "console/ListTools.h"
 #include "console/TrafficView.h"
 #include "console/frmMain.h"
 #include "platform/ProgramFont.h"
@@ -355,7 +356,7 @@ int Tools(ConsoleUnderLoad& console, const Options& o) {
   // share the machine with the first steps.
   console.SettleList();
   frmMain& window = console.Window();
-  window.ShowFindBar();
+  window.Tools().ShowFindBar();
   auto* field = window.findChild<QLineEdit*>("txtFind");
   if (field == nullptr) throw BenchFailure("no find field");
   const auto timeSteps = [&](const QString& text) {
@@ -364,8 +365,8 @@ int Tools(ConsoleUnderLoad& console, const Options& o) {
     for (int n = 0; n < steps; ++n) {
       const auto start = std::chrono::steady_clock::now();
       // The step runs in slices between events; timed to its end.
-      window.FindStep(true);
-      while (window.FindRunning()) QCoreApplication::processEvents();
+      window.Tools().FindStep(true);
+      while (window.Tools().FindRunning()) QCoreApplication::processEvents();
       ms.push_back(MsSince(start));
     }
     return ms;
@@ -386,7 +387,7 @@ int Tools(ConsoleUnderLoad& console, const Options& o) {
   const std::string path = console.Folder() + "/list.txt";
   console.AnswerSaveDialog(path);
   const auto start = std::chrono::steady_clock::now();
-  window.mnuFileSaveList_Click();
+  window.Tools().mnuFileSaveList_Click();
   const double ms = MsSince(start);
   std::error_code error;
   const auto bytes = std::filesystem::file_size(path, error);

@@ -10,6 +10,7 @@
 #include <QStyleOptionButton>
 
 #include "console/CounterTexts.h"
+#include "console/MainWindowGeometry.h"
 #include "core/StringTable.h"
 #include "dialogs/frmProgramInfo.h"
 #include "dialogs/frmSettings.h"
@@ -103,7 +104,7 @@ TEST_P(CaptionsFit, InEveryWindow) {
 TEST_P(CaptionsFit, InTheStatusBarAtTheMinimumWidth) {
   WriteSettings("Language=" + std::to_string(GetParam()) + "\r\n");
   frmMain& main = Open();
-  ASSERT_EQ(main.width(), Px(frmMain::kMinWidth - frmMain::kFrameWidth));
+  ASSERT_EQ(main.width(), Px(kMainMinWidth - kMainFrameWidth));
   auto* link = main.findChild<QLabel*>("stbStatusPanel1");
   auto* counters = main.findChild<ElidedLabel*>("stbCounters");
   ASSERT_NE(link, nullptr);

@@ -7,6 +7,7 @@
 #include <QToolTip>
 
 #include "console/EntryToolTip.h"
+#include "console/ListTools.h"
 #include "core/StringTable.h"
 #include "platform/QtText.h"
 #include "tests/console/LinkFixture.h"
@@ -142,7 +143,7 @@ class FindBarGeometry : public ConsoleFixture, public ::testing::WithParamInterf
 TEST_P(FindBarGeometry, NoControlMovesWhateverTheResultSays) {
   WriteSettings("Language=" + std::to_string(GetParam()) + "\r\n");
   Open();
-  window->ShowFindBar();
+  window->Tools().ShowFindBar();
   auto* bar = Control<QToolBar>("findBar");
   auto* result = Control<QLabel>("labFindResult");
   std::vector<QWidget*> controls;
