@@ -69,7 +69,7 @@ void SaveListAs(QWidget* parent, const TrafficListModel& model) {
   std::atomic<bool> done = false;
   ExportResult result;
   std::thread worker([&] {
-    RunWhenIdle();
+    RunBelowTraffic();
     result = ExportList(model, count, *path, [&](std::uint64_t sofar) {
       written.store(sofar, std::memory_order_relaxed);
       return !cancel.load(std::memory_order_relaxed);
