@@ -8,10 +8,12 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <new>
 #include <random>
 #include <shared_mutex>
+#include <thread>
 #include <utility>
 
 #include "traffic/StoreFolder.h"
@@ -50,6 +52,18 @@ int OpenUnnamedFile(int folder) {
     if (errno != EEXIST) return -1;
   }
   return -1;
+}
+
+// A shared hold of the lock, taken only while it is free. A reader that
+// waits in the lock's queue is counted as holding it as soon as the writer
+// lets go, before it runs; a walk on a thread of low priority may then not
+// get a processor for milliseconds while the receive thread waits for it.
+// Trying instead, the walk holds the lock only while it runs.
+std::shared_lock<WriterFirstLock> HoldWhileFree(WriterFirstLock& lock) {
+  constexpr std::chrono::microseconds kRetry{50};
+  std::shared_lock hold(lock, std::defer_lock);
+  while (!hold.try_lock()) std::this_thread::sleep_for(kRetry);
+  return hold;
 }
 
 bool ReadAll(int fd, char* out, std::size_t size, std::uint64_t offset) {
@@ -498,7 +512,7 @@ std::size_t TrafficStore::ReadEntries(std::uint64_t first, std::size_t count, En
   std::uint64_t recordsOnFile = 0;
   std::shared_ptr<const Files> files;
   {
-    const std::shared_lock lock(lock_);
+    const std::shared_lock lock = HoldWhileFree(lock_);
     generation = Generation();
     files = files_;
     if (first < Count()) end = first + std::min<std::uint64_t>(count, Count() - first);
@@ -520,7 +534,7 @@ std::size_t TrafficStore::ReadEntries(std::uint64_t first, std::size_t count, En
   std::uint64_t to = 0;
   std::uint64_t onFileTo = 0;  // the part of the piece that is on file ends here
   {
-    const std::shared_lock lock(lock_);
+    const std::shared_lock lock = HoldWhileFree(lock_);
     if (Generation() != generation) {
       // Cleared meanwhile: what was read belongs to entries that are gone.
       std::fill(run.records_.begin(), run.records_.end(), Record{});

@@ -166,7 +166,8 @@ class TrafficStore {
   // most `count`, and fewer where their bytes would pass maxBytes (but at
   // least one). Returns how many `run` holds. The lock is held only to copy
   // what is in memory; what is on file is read with it free, so that the
-  // writer never waits on the disk or on a reader that lost its processor.
+  // writer never waits on the disk or on a reader that lost its processor;
+  // and it is taken only while free, never queued behind the writer.
   // Entries read as ReadEntry reads them; where the store is cleared
   // meanwhile, they read as empty or as they were before the Clear.
   class EntryRun;
