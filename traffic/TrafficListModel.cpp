@@ -102,6 +102,11 @@ std::string TrafficListModel::EntryTextStart(std::uint64_t entry, std::size_t ma
 
 std::string_view TrafficListModel::NotationText(std::uint64_t entry, TextBuffers& buffers, bool lowerCase) const {
   const TrafficStore::Meta meta = store_.ReadEntry(entry, buffers.bytes, TrafficStore::kWhole, &buffers.cursor);
+  return NotationText(meta, buffers.bytes, buffers, lowerCase);
+}
+
+std::string_view TrafficListModel::NotationText(const TrafficStore::Meta& meta, std::string_view bytes,
+                                                TextBuffers& buffers, bool lowerCase) const {
   if (meta.kind == Kind::Notice) {
     // The program's own words: no notation to apply.
     buffers.text.clear();
@@ -110,7 +115,6 @@ std::string_view TrafficListModel::NotationText(std::uint64_t entry, TextBuffers
     if (lowerCase) std::transform(buffers.text.begin(), buffers.text.end(), buffers.text.begin(), Cp1252ToLower);
     return buffers.text;
   }
-  const std::string& bytes = buffers.bytes;
   const std::size_t room = kTimeChars + kInTag.size() + bytes.size() * kDisplayRoomPerByte + kDisplayRoomExtra;
   if (buffers.text.size() < room) buffers.text.resize(std::max(room, 2 * buffers.text.size()));
   char* const start = buffers.text.data();

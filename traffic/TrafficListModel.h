@@ -86,6 +86,9 @@ class TrafficListModel : public QObject {
   // file. With lowerCase, every letter in lower case (for finding without
   // regard to case). Valid until the buffers are used again.
   std::string_view NotationText(std::uint64_t entry, TextBuffers& buffers, bool lowerCase = false) const;
+  // The same for an entry already read (a walk that reads runs of entries).
+  std::string_view NotationText(const TrafficStore::Meta& meta, std::string_view bytes, TextBuffers& buffers,
+                                bool lowerCase = false) const;
 
   bool IsBadFrame(std::uint64_t entry) const { return store_.EntryMeta(entry).badFrame; }
   // The block check of a received entry that is a frame; nothing otherwise.

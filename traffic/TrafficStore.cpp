@@ -8,10 +8,12 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <new>
 #include <random>
 #include <shared_mutex>
+#include <thread>
 #include <utility>
 
 #include "traffic/StoreFolder.h"
@@ -52,6 +54,18 @@ int OpenUnnamedFile(int folder) {
   return -1;
 }
 
+// A shared hold of the lock, taken only while it is free. A reader that
+// waits in the lock's queue is counted as holding it as soon as the writer
+// lets go, before it runs; a walk on a thread of low priority may then not
+// get a processor for milliseconds while the receive thread waits for it.
+// Trying instead, the walk holds the lock only while it runs.
+std::shared_lock<WriterFirstLock> HoldWhileFree(WriterFirstLock& lock) {
+  constexpr std::chrono::microseconds kRetry{50};
+  std::shared_lock hold(lock, std::defer_lock);
+  while (!hold.try_lock()) std::this_thread::sleep_for(kRetry);
+  return hold;
+}
+
 bool ReadAll(int fd, char* out, std::size_t size, std::uint64_t offset) {
   while (size > 0) {
     const ssize_t n = ::pread(fd, out, size, static_cast<off_t>(offset));
@@ -87,6 +101,11 @@ TrafficStore::Pages& TrafficStore::Pages::operator=(Pages&& other) noexcept {
     size_ = std::exchange(other.size_, 0);
   }
   return *this;
+}
+
+TrafficStore::Files::~Files() {
+  if (data >= 0) ::close(data);
+  if (records >= 0) ::close(records);
 }
 
 TrafficStore::TrafficStore(std::vector<std::string> folders, Limits limits)
@@ -345,8 +364,10 @@ bool TrafficStore::OpenFiles() {
       ::close(folder);
       reason = path + ": " + std::strerror(error);
       if (records >= 0) {
-        dataFd_ = data;
-        recordFd_ = records;
+        auto files = std::make_shared<Files>();
+        files->data = dataFd_ = data;
+        files->records = recordFd_ = records;
+        files_ = std::move(files);
         return true;
       }
       if (data >= 0) ::close(data);
@@ -407,13 +428,19 @@ class TrafficStore::ReadingCursor {
   Cursor& cursor_;
 };
 
+TrafficStore::Record TrafficStore::RecordInMemory(std::uint64_t entry) const {
+  Record record{};
+  const std::uint64_t index = entry - recordsOnFile_;
+  const Block& block = records_[index / limits_.recordsPerBlock];
+  std::memcpy(&record, block.pages.Data() + index % limits_.recordsPerBlock * sizeof(Record), sizeof record);
+  return record;
+}
+
 TrafficStore::Record TrafficStore::RecordOf(std::uint64_t entry, Cursor& cursor) const {
   Record record{};
   if (entry >= Count()) return record;
   if (entry >= recordsOnFile_) {
-    const std::uint64_t index = entry - recordsOnFile_;
-    const Block& block = records_[index / limits_.recordsPerBlock];
-    std::memcpy(&record, block.pages.Data() + index % limits_.recordsPerBlock * sizeof(Record), sizeof record);
+    record = RecordInMemory(entry);
   } else if (!ReadFile(recordFd_, cursor.records_, entry * sizeof(Record), sizeof record,
                        reinterpret_cast<char*>(&record))) {
     record = {};
@@ -471,6 +498,88 @@ TrafficStore::Meta TrafficStore::ReadEntry(std::uint64_t entry, std::string& byt
   return MetaOf(record, entry);
 }
 
+std::size_t TrafficStore::ReadEntries(std::uint64_t first, std::size_t count, EntryRun& run,
+                                      std::size_t maxBytes) const {
+  run.records_.assign(count, Record{});
+  run.metas_.clear();
+  run.starts_.clear();
+  run.lengths_.clear();
+  run.bytes_.clear();
+  if (count == 0) return 0;
+  // 1. The records in memory, under the lock.
+  std::uint64_t generation = 0;
+  std::uint64_t end = first;  // entries from here on are beyond Count()
+  std::uint64_t recordsOnFile = 0;
+  std::shared_ptr<const Files> files;
+  {
+    const std::shared_lock lock = HoldWhileFree(lock_);
+    generation = Generation();
+    files = files_;
+    if (first < Count()) end = first + std::min<std::uint64_t>(count, Count() - first);
+    recordsOnFile = std::min(recordsOnFile_, end);
+    for (std::uint64_t entry = std::max(first, recordsOnFile); entry < end; ++entry) {
+      run.records_[entry - first] = RecordInMemory(entry);
+    }
+  }
+  // 2. The records on file, with the lock free: what is on file never changes.
+  if (first < recordsOnFile && !ReadAll(files->records, reinterpret_cast<char*>(run.records_.data()),
+                                        (recordsOnFile - first) * sizeof(Record), first * sizeof(Record))) {
+    Fail(std::string("reading the list's file: ") + std::strerror(errno));
+    std::fill_n(run.records_.begin(), recordsOnFile - first, Record{});
+  }
+  // 3. The metas, and the bytes in memory, under the lock. Bytes of
+  // consecutive entries lie one after another in the stream, so the run's
+  // bytes are one piece of it, [from, to), and one read at most.
+  std::uint64_t from = 0;
+  std::uint64_t to = 0;
+  std::uint64_t onFileTo = 0;  // the part of the piece that is on file ends here
+  {
+    const std::shared_lock lock = HoldWhileFree(lock_);
+    if (Generation() != generation) {
+      // Cleared meanwhile: what was read belongs to entries that are gone.
+      std::fill(run.records_.begin(), run.records_.end(), Record{});
+      end = first;
+    }
+    files = files_;
+    std::size_t bytes = 0;
+    for (std::size_t i = 0; i < count; ++i) {
+      const Record& record = run.records_[i];
+      const Meta meta = first + i < end ? MetaOf(record, first + i) : Meta{};
+      const std::size_t length = meta.kind == EntryKind::Notice ? 0 : record.length;
+      if (i > 0 && bytes + length > maxBytes) break;
+      if (length > 0 && bytes == 0) from = to = record.offsetAndMore & kOffsetMask;
+      run.metas_.push_back(meta);
+      run.starts_.push_back(bytes);
+      run.lengths_.push_back(length);
+      bytes += length;
+      to += length;
+    }
+    run.bytes_.resize(bytes);
+    onFileTo = std::clamp(dataOnFile_, from, to);
+    if (onFileTo < to) CopyStream(onFileTo, to, run.bytes_.data() + (onFileTo - from));
+  }
+  // 4. The bytes on file, with the lock free.
+  if (from < onFileTo && !ReadAll(files->data, run.bytes_.data(), onFileTo - from, from)) {
+    Fail(std::string("reading the list's file: ") + std::strerror(errno));
+    // Those entries read as empty, as an entry that cannot be read does.
+    for (std::size_t i = 0; i < run.Size() && run.starts_[i] < onFileTo - from; ++i) run.lengths_[i] = 0;
+  }
+  return run.Size();
+}
+
+void TrafficStore::CopyStream(std::uint64_t from, std::uint64_t to, char* out) const {
+  // The blocks in memory hold the stream's end without a gap.
+  auto block = std::prev(std::upper_bound(data_.begin(), data_.end(), from,
+                                          [](std::uint64_t at, const Block& b) { return at < b.first; }));
+  while (from < to) {
+    const std::uint64_t until = std::min(to, block->first + block->used);
+    std::memcpy(out, block->pages.Data() + (from - block->first), until - from);
+    out += until - from;
+    from = until;
+    ++block;
+  }
+}
+
 bool TrafficStore::ReadStream(std::uint64_t offset, std::size_t length, char* out, Cursor& cursor) const {
   if (offset < dataOnFile_) return ReadFile(dataFd_, cursor.data_, offset, length, out);
   // The last block that starts at or before the offset holds the whole entry.
@@ -512,8 +621,8 @@ void TrafficStore::Clear() {
   days_.shrink_to_fit();
   outgoing_.clear();
   outgoing_.shrink_to_fit();
-  if (dataFd_ >= 0) ::close(dataFd_);
-  if (recordFd_ >= 0) ::close(recordFd_);
+  // Closed here, or by the last read still at them.
+  files_.reset();
   dataFd_ = recordFd_ = -1;
   count_.store(0, std::memory_order_release);
   generation_.fetch_add(1, std::memory_order_acq_rel);

@@ -31,11 +31,14 @@
 // meanwhile: the window thread for the rows it paints, a find or an export on
 // a worker. A read-write lock on which the writer goes first keeps them
 // apart; each reading thread passes a Cursor of its own, which keeps the
-// pieces of the files it read last.
+// pieces of the files it read last. A walk over many entries reads them in
+// runs (ReadEntries), which take the lock twice per run, briefly, and read
+// the files with the lock free.
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <deque>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -159,6 +162,18 @@ class TrafficStore {
   // many entries).
   Meta ReadEntry(std::uint64_t entry, std::string& bytes, std::size_t maxBytes = kWhole,
                  Cursor* cursor = nullptr) const;
+  // Consecutive entries from `first`, for a walk over many (an export): at
+  // most `count`, and fewer where their bytes would pass maxBytes (but at
+  // least one). Returns how many `run` holds. The lock is held only to copy
+  // what is in memory; what is on file is read with it free, so that the
+  // writer never waits on the disk or on a reader that lost its processor;
+  // and it is taken only while free, never queued behind the writer.
+  // Entries read as ReadEntry reads them; where the store is cleared
+  // meanwhile, they read as empty or as they were before the Clear.
+  class EntryRun;
+  static constexpr std::size_t kRunBytes = std::size_t{1} << 20;
+  std::size_t ReadEntries(std::uint64_t first, std::size_t count, EntryRun& run,
+                          std::size_t maxBytes = kRunBytes) const;
   // The last outgoing entry before `entry`, if any: where its reply time runs from.
   std::optional<std::uint64_t> LastOutgoingBefore(std::uint64_t entry) const;
   // What the entry of a Notice stands for.
@@ -209,6 +224,16 @@ class TrafficStore {
     std::uint32_t length;
     std::uint32_t timeAndKind;  // millisecond of day << 2 | kind
   };
+  // The two files. A read with the lock free holds them too, so that a
+  // Clear meanwhile never leaves it with a closed or reused descriptor.
+  struct Files {
+    int data = -1;
+    int records = -1;
+    Files() = default;
+    ~Files();
+    Files(const Files&) = delete;
+    Files& operator=(const Files&) = delete;
+  };
   // Where a UTC day began: its first entry and the day's number since 1970.
   struct DayStart {
     std::uint64_t entry;
@@ -220,6 +245,10 @@ class TrafficStore {
   // The cursor to read with: the caller's, or the store's own with its mutex held.
   class ReadingCursor;
   Record RecordOf(std::uint64_t entry, Cursor& cursor) const;
+  // The record of an entry whose record is in memory.
+  Record RecordInMemory(std::uint64_t entry) const;
+  // Copies the stream's bytes [from, to), all in memory, into out.
+  void CopyStream(std::uint64_t from, std::uint64_t to, char* out) const;
   Meta MetaOf(const Record& record, std::uint64_t entry) const;
   // Copies `length` stream bytes at `offset` into out; false on a read error.
   bool ReadStream(std::uint64_t offset, std::size_t length, char* out, Cursor& cursor) const;
@@ -275,7 +304,8 @@ class TrafficStore {
   bool noMemory_ = false;                     // the last block could not be had from the system
   std::int64_t lastTryMicroseconds_ = 0;      // while not listing: when the file was last tried
   std::uint64_t notListedCount_ = 0;
-  int dataFd_ = -1;
+  std::shared_ptr<const Files> files_;  // null until the first block goes to file
+  int dataFd_ = -1;                     // files_'s, while it is there
   int recordFd_ = -1;
   // The cursor of the callers that pass none.
   mutable std::mutex ownCursorMutex_;
@@ -287,4 +317,20 @@ class TrafficStore {
   mutable bool failing_ = false;
   // Last, so that it is gone before the blocks it may be writing.
   FileWriterThread writer_;
+};
+
+// What ReadEntries read: entry i of the run is entry first + i.
+class TrafficStore::EntryRun {
+ public:
+  std::size_t Size() const { return metas_.size(); }
+  const Meta& MetaAt(std::size_t i) const { return metas_[i]; }
+  std::string_view BytesAt(std::size_t i) const { return {bytes_.data() + starts_[i], lengths_[i]}; }
+
+ private:
+  friend class TrafficStore;
+  std::vector<Record> records_;
+  std::vector<Meta> metas_;
+  std::vector<std::size_t> starts_;  // where each entry's bytes begin in bytes_
+  std::vector<std::size_t> lengths_;
+  std::string bytes_;  // the stream's bytes of the run, one entry after another
 };

@@ -6,6 +6,7 @@
 
 #include <QSignalSpy>
 #include <algorithm>
+#include <atomic>
 #include <cctype>
 #include <csignal>
 #include <filesystem>
@@ -13,6 +14,7 @@
 #include <random>
 #include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "core/AppSettings.h"
@@ -63,6 +65,37 @@ void ExpectAllReadBack(const TrafficStore& store, const std::vector<Appended>& e
   }
 }
 
+// The same through runs of entries of several lengths and byte limits, on
+// past the end (where entries read as empty).
+void ExpectRunsReadBack(const TrafficStore& store, const std::vector<Appended>& entries) {
+  const struct {
+    std::size_t count;
+    std::size_t maxBytes;
+  } shapes[] = {{1, TrafficStore::kRunBytes}, {7, 500}, {64, 20'000}, {4096, TrafficStore::kRunBytes}};
+  TrafficStore::EntryRun run;
+  for (const auto& shape : shapes) {
+    for (std::uint64_t entry = 0; entry < entries.size() + 3;) {
+      const std::size_t read = store.ReadEntries(entry, shape.count, run, shape.maxBytes);
+      ASSERT_GE(read, 1U);
+      ASSERT_LE(read, shape.count);
+      std::size_t bytes = 0;
+      for (std::size_t i = 0; i < read; ++i, ++entry) {
+        const TrafficStore::Meta& meta = run.MetaAt(i);
+        const Appended expected = entry < entries.size() ? entries[entry] : Appended{EntryKind::Outgoing, 0, "", false};
+        EXPECT_EQ(meta.kind, expected.kind) << entry;
+        EXPECT_EQ(meta.utcMicroseconds, expected.us) << entry;
+        EXPECT_EQ(meta.badFrame, expected.badFrame) << entry;
+        EXPECT_EQ(meta.length, expected.bytes.size()) << entry;
+        ASSERT_EQ(run.BytesAt(i), expected.bytes) << entry << " in runs of " << shape.count;
+        bytes += expected.bytes.size();
+      }
+      if (read > 1) {
+        EXPECT_LE(bytes, shape.maxBytes) << entry;
+      }
+    }
+  }
+}
+
 std::size_t OpenFiles() {
   return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {}));
 }
@@ -78,8 +111,10 @@ TEST(TrafficStore, KeepsEveryEntryReachableWithMemoryBoundedAndGivesTheDiskBackO
 
   // Read while the writer thread may still be at work, then once it is done.
   ExpectAllReadBack(store, entries);
+  ExpectRunsReadBack(store, entries);
   store.Settle();
   ExpectAllReadBack(store, entries);
+  ExpectRunsReadBack(store, entries);
   EXPECT_LE(store.MemoryBytes(), kTiny.memoryBudget + 9000);
   EXPECT_GT(store.FileBytes(), 200'000U);
   EXPECT_EQ(store.TakeProblem(), "");
@@ -202,6 +237,57 @@ TEST(TrafficStore, AtTheMemoryLimitEntriesAreCountedInOneNoticeUntilTheFileTakes
   store.Settle();
   EXPECT_LE(store.MemoryBytes(), kTiny.memoryBudget + 9000);
   ExpectAllReadBack(store, listed);
+  ExpectRunsReadBack(store, listed);
+}
+
+TEST(TrafficStore, RunsReadBesideAppendsAndClearsAreWholeEntriesOrEmpty) {
+  FakePlatform platform;
+  TrafficStore store({platform.scratchFolders[0]}, kTiny);
+  // Every entry's time says which list (between two clears) and which entry
+  // it is, and its bytes say the same: a run that mixed records of one list
+  // with bytes of another (a file closed by the Clear and its descriptor
+  // reused for the next list's) shows.
+  constexpr std::int64_t kBase = 1'700'000'000'000'000;
+  constexpr std::int64_t kPerList = 1'000'000'000;
+  const auto bytesOf = [](std::int64_t list, std::int64_t entry) {
+    std::string bytes = "list " + std::to_string(list) + " entry " + std::to_string(entry) + ' ';
+    bytes.resize(bytes.size() + static_cast<std::size_t>(entry % 300), static_cast<char>('a' + entry % 26));
+    return bytes;
+  };
+  std::atomic<bool> done = false;
+  std::atomic<std::uint64_t> whole = 0;
+  std::uint64_t wrong = 0;
+  std::string firstWrong;
+  std::thread reader([&] {
+    TrafficStore::EntryRun run;
+    while (!done) {
+      for (std::uint64_t entry = 0; entry < store.Count() + 10;) {
+        const std::size_t read = store.ReadEntries(entry, 97, run, 6000);
+        for (std::size_t i = 0; i < read; ++i, ++entry) {
+          const TrafficStore::Meta& meta = run.MetaAt(i);
+          if (meta.length == 0 && run.BytesAt(i).empty()) continue;  // gone, or beyond the end
+          const std::int64_t list = (meta.utcMicroseconds - kBase) / kPerList;
+          const std::int64_t number = (meta.utcMicroseconds - kBase) % kPerList;
+          if (number != static_cast<std::int64_t>(entry) || run.BytesAt(i) != bytesOf(list, number)) {
+            if (wrong++ == 0) firstWrong = "entry " + std::to_string(entry) + ": " + std::string(run.BytesAt(i));
+          } else {
+            ++whole;
+          }
+        }
+      }
+    }
+  });
+  // Sixty lists at least, and on until the reader has seen entries whole.
+  for (std::int64_t list = 0; list < 60 || whole == 0; ++list) {
+    for (std::int64_t n = 0; n < 300 + list * 37 % 1500; ++n) {
+      store.Append(EntryKind::IncomingRaw, kBase + list * kPerList + n, bytesOf(list, n));
+    }
+    store.Clear();
+  }
+  done = true;
+  reader.join();
+  EXPECT_EQ(wrong, 0U) << firstWrong;
+  EXPECT_GT(whole, 0U);
 }
 
 TEST(TrafficStore, ANoticeReadsAsTextOfItsOwnWithoutFrameCheckOrReplyTime) {
