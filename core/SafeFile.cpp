@@ -329,7 +329,28 @@ void SafeFileWriter::Discard() {
 FileStatus SafeFileWriter::Write(std::string_view bytes) {
   if (!status_.Ok()) return status_;
   status_ = WriteAll(fd_, bytes);
-  if (!status_.Ok()) Discard();
+  if (!status_.Ok()) {
+    Discard();
+    return status_;
+  }
+  // A large file goes to the disk as it grows, a chunk or two behind its
+  // end, rather than all at once in Commit's fsync: a gigabyte flushed in one
+  // go holds the file system's journal for seconds, and every other writer on
+  // the disk with it (the data log on the receive thread). The wait for the
+  // older chunk falls on this writer, and the chunks written leave the page
+  // cache. Errors show at the fsync of Commit.
+  written_ += bytes.size();
+  while (written_ - writingTo_ >= kWriteBehindBytes) {
+    const auto chunk = static_cast<off_t>(kWriteBehindBytes);
+    const auto start = static_cast<off_t>(writingTo_);
+    ::sync_file_range(fd_, start, chunk, SYNC_FILE_RANGE_WRITE);
+    if (start >= chunk) {
+      ::sync_file_range(fd_, start - chunk, chunk,
+                        SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE | SYNC_FILE_RANGE_WAIT_AFTER);
+      ::posix_fadvise(fd_, start - chunk, chunk, POSIX_FADV_DONTNEED);
+    }
+    writingTo_ += kWriteBehindBytes;
+  }
   return status_;
 }
 

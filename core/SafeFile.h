@@ -28,6 +28,7 @@
 //  - A file that exists but cannot be read is never replaced by the callers:
 //    they read before they write and stop at a refusal.
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -73,6 +74,9 @@ FileStatus SafeWrite(const std::string& path, std::string_view bytes);
 // made or renamed, FolderRefused() tells, and the status says why.
 class SafeFileWriter {
  public:
+  // Beyond this many bytes, Write starts writing the file to the disk.
+  static constexpr std::uint64_t kWriteBehindBytes = std::uint64_t{8} << 20;
+
   explicit SafeFileWriter(std::string path);
   ~SafeFileWriter();
   SafeFileWriter(const SafeFileWriter&) = delete;
@@ -97,7 +101,9 @@ class SafeFileWriter {
   std::string target_;
   std::string temp_;
   int fd_ = -1;
-  unsigned mode_ = 0;  // the mode the new file gets
+  std::uint64_t written_ = 0;    // bytes in the temporary file
+  std::uint64_t writingTo_ = 0;  // where the write-behind has started the disk writing
+  unsigned mode_ = 0;            // the mode the new file gets
   FileStatus status_;
   bool existed_ = false;
   bool folderRefused_ = false;

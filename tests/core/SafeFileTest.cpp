@@ -8,6 +8,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <filesystem>
 #include <functional>
@@ -306,6 +307,23 @@ TEST_F(SafeFile, AWriterInPiecesLeavesTheOldFileUntilItCommits) {
   ASSERT_TRUE(writer.Commit().Ok());
   EXPECT_EQ(ReadFile(Path("list.txt")), "one two three");
   EXPECT_EQ(std::distance(fs::directory_iterator(platform.root), {}), 3);
+}
+
+TEST_F(SafeFile, ALargeFileWrittenBehindItsEndArrivesWhole) {
+  // Pieces of uneven sizes cross the write-behind chunks at odd places; every
+  // byte says where it belongs.
+  const std::size_t total = 3 * SafeFileWriter::kWriteBehindBytes + 12345;
+  std::string expected(total, '\0');
+  for (std::size_t n = 0; n < total; ++n) expected[n] = static_cast<char>('a' + (n * 7 + n / 4099) % 26);
+  SafeFileWriter writer(Path("large.txt"));
+  std::size_t at = 0;
+  for (std::size_t piece = 1; at < total; piece = piece * 3 % 1'000'003 + 1) {
+    const std::size_t length = std::min(piece, total - at);
+    ASSERT_TRUE(writer.Write(std::string_view(expected).substr(at, length)).Ok());
+    at += length;
+  }
+  ASSERT_TRUE(writer.Commit().Ok());
+  EXPECT_TRUE(ReadFile(Path("large.txt")) == expected);
 }
 
 TEST_F(SafeFile, AnotherUsersViewOfTheFolder) {
