@@ -41,6 +41,11 @@ bool CommandKeys::eventFilter(QObject* watched, QEvent* event) {
   if (!slotField) handlers_.keyDown(code);
   if (code >= VirtualKey::F1 && code <= VirtualKey::F8) return true;
 
+  if (watched == sendLine_ && (code == VirtualKey::Up || code == VirtualKey::Down) &&
+      VirtualKey::Modifiers(*key) == 0) {
+    handlers_.sendLineRecall(code == VirtualKey::Up);
+    return true;
+  }
   if (code == VirtualKey::Enter && qobject_cast<QPushButton*>(watched) == nullptr) {
     // The default button takes Enter before any key handler of the control;
     // with it disabled nothing happens.

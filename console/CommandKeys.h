@@ -6,7 +6,8 @@
 // key-up for the command slot fields, so holding a function key there sends
 // once. Function keys end there, so no control's own handler sees them too.
 // Enter in a control that is not a button presses the window's default
-// button (the send button) while it is enabled.
+// button (the send button) while it is enabled. Up and Down in the send line
+// walk through the lines sent from it.
 #include <QObject>
 #include <functional>
 #include <vector>
@@ -21,6 +22,7 @@ class CommandKeys : public QObject {
     std::function<void(int keyCode)> keyDown;                      // any control but a slot field
     std::function<void(QLineEdit* field, int keyCode)> slotKeyUp;  // a slot field, on the real release
     std::function<void()> sendLineKeyUp;
+    std::function<void(bool older)> sendLineRecall;  // Up (older) or Down, no modifier
   };
 
   CommandKeys(QLineEdit* sendLine, std::vector<QLineEdit*> slotFields, QPushButton* defaultButton, Handlers handlers,

@@ -20,6 +20,8 @@
 #include <utility>
 #include <vector>
 
+#include "console/SendLineHistory.h"
+
 class CommandSlotsFrame;
 struct ControlPlace;
 class LinkSupervision;
@@ -121,6 +123,8 @@ class frmMain : public QMainWindow {
   void chkDatalogging_Click();
   void lstSendReceive_DblClick(std::uint64_t entry);
   void txtSend_Change();
+  // Up (older) or Down in the send line: the lines sent from it.
+  void txtSend_Recall(bool older);
   void ShowSendError(const RunTimeError& error);
   void ReportStoreFailure(const std::string& reason);
   // Writing the data log failed and the session closed it: the box is
@@ -158,6 +162,7 @@ class frmMain : public QMainWindow {
   std::unique_ptr<MainMenus> menus_;
   ListTools* listTools_ = nullptr;
 
+  SendLineHistory sendHistory_;
   std::vector<QWidget*> tabOrder_;
   // The controls that follow the window's size, and how.
   std::vector<std::pair<QWidget*, const ControlPlace*>> placed_;

@@ -12,7 +12,7 @@
 void frmMain::RouteKeys() {
   CommandKeys::Handlers handlers{[this](int keyCode) { fkt_PressCommandByKey(keyCode); },
                                  [this](QLineEdit* field, int keyCode) { txtBefehl_KeyUp(field, keyCode); },
-                                 [this] { txtSend_Change(); }};
+                                 [this] { txtSend_Change(); }, [this](bool older) { txtSend_Recall(older); }};
   auto* keys = new CommandKeys(txtSend, {txtBefehl.begin(), txtBefehl.end()}, cmdSend, std::move(handlers), this);
   keys->Watch(tabOrder_);
 }

@@ -35,6 +35,8 @@ void frmMain::ShowSendError(const RunTimeError& error) {
 
 void frmMain::cmdSend_Click() {
   if (txtSend->text().isEmpty()) return;
+  // Kept before the send: a line that fails to convert is recalled to mend.
+  sendHistory_.Add(FromQString(txtSend->text()));
   try {
     std::string line = FromQString(txtSend->text());
     if (AppSettings.PrefixOption == 1) line = AppSettings.PrefixChars + line;
@@ -44,6 +46,12 @@ void frmMain::cmdSend_Click() {
   } catch (const RunTimeError& error) {
     ShowSendError(error);
   }
+}
+
+void frmMain::txtSend_Recall(bool older) {
+  const std::optional<std::string> line =
+      older ? sendHistory_.Older(FromQString(txtSend->text())) : sendHistory_.Newer();
+  if (line) txtSend->setText(ToQString(*line));
 }
 
 void frmMain::txtSend_Change() {

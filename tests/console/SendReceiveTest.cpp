@@ -63,6 +63,36 @@ TEST_F(SendReceive, EnterSendsOnceAndClearingEmptiesTheLine) {
   EXPECT_EQ(window->TrafficList().EntryCount(), 1U);
 }
 
+TEST_F(SendReceive, UpAndDownInTheSendLineRecallTheLinesSentFromIt) {
+  OpenLinked("DeleteSendChars=1\r\n");
+  auto* line = Control<QLineEdit>("txtSend");
+  line->setFocus();
+  for (const char* sent : {"<STX>1<ETX>", "<STX>2<ETX>"}) {
+    QTest::keyClicks(line, sent);
+    QTest::keyClick(line, Qt::Key_Return);
+    ASSERT_TRUE(PeerReceive().has_value());
+  }
+  QTest::keyClicks(line, "draft");
+  QTest::keyClick(line, Qt::Key_Up);
+  EXPECT_EQ(line->text(), "<STX>2<ETX>");
+  QTest::keyClick(line, Qt::Key_Up);
+  EXPECT_EQ(line->text(), "<STX>1<ETX>");
+  QTest::keyClick(line, Qt::Key_Up);  // the oldest stays
+  EXPECT_EQ(line->text(), "<STX>1<ETX>");
+  QTest::keyClick(line, Qt::Key_Down);
+  QTest::keyClick(line, Qt::Key_Down);
+  EXPECT_EQ(line->text(), "draft");
+  // A recalled line, edited, is sent as typed; nothing was sent by the walk.
+  QTest::keyClick(line, Qt::Key_Up);
+  QTest::keyClick(line, Qt::Key_End);
+  QTest::keyClicks(line, "x");
+  EXPECT_EQ(window->TrafficList().EntryCount(), 2U);
+  QTest::keyClick(line, Qt::Key_Return);
+  EXPECT_EQ(PeerReceive(), QByteArray("\x02"
+                                      "2\x03x"));
+  EXPECT_EQ(WithoutTime(Entry(2)), "  [OUT]  <STX>2<ETX>x");
+}
+
 TEST_F(SendReceive, BadLineIsReportedBySendAndBlockCheckAndChangesNothing) {
   OpenLinked("DeleteSendChars=1\r\n");
   auto* line = Control<QLineEdit>("txtSend");
