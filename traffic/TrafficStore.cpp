@@ -582,11 +582,7 @@ void TrafficStore::CopyStream(std::uint64_t from, std::uint64_t to, char* out) c
 
 bool TrafficStore::ReadStream(std::uint64_t offset, std::size_t length, char* out, Cursor& cursor) const {
   if (offset < dataOnFile_) return ReadFile(dataFd_, cursor.data_, offset, length, out);
-  // The last block that starts at or before the offset holds the whole entry.
-  const auto after = std::upper_bound(data_.begin(), data_.end(), offset,
-                                      [](std::uint64_t at, const Block& block) { return at < block.first; });
-  const Block& block = *std::prev(after);
-  std::memcpy(out, block.pages.Data() + (offset - block.first), length);
+  CopyStream(offset, offset + length, out);
   return true;
 }
 
