@@ -1,6 +1,5 @@
 #include "console/CommandFile.h"
 
-#include "console/CommandSlotTexts.h"
 #include "core/AppSettings.h"
 #include "core/Platform.h"
 #include "core/ProfileFile.h"
@@ -33,8 +32,6 @@ CommandTexts ReadCommandFile(const std::string& file, FileStatus* status) {
   const ProfileFile profile = ProfileFile::Load(file, status);
   CommandTexts texts;
   for (std::size_t slot = 0; slot < texts.size(); ++slot) texts[slot] = profile.Get(kSection, ParamKey(slot), "");
-  texts[0] = kSampleCommand1;
-  texts[1] = kSampleCommand2;
   return texts;
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 // Command files (*.icf): the texts of the eight command slots, in section
-// "SETTINGS", keys "Param1" .. "Param8", one per slot. Slots 1 and 2 always
-// hold the two sample frames, whatever a file says.
+// "SETTINGS", keys "Param1" .. "Param8", one per slot. (Slots 1 and 2 keep
+// their sample frames whatever a file says: CommandSlotsFrame::SetTexts.)
 #include <array>
 #include <optional>
 #include <string>
