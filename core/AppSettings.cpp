@@ -124,8 +124,8 @@ bool fkt_LoadSettings() {
   auto readText = [&](const char* key, const std::string& fallback) {
     return file.Get(kSettingsSection, key, fallback);
   };
-  auto readFlag = [&](const char* key, std::uint8_t fallback) {
-    return ParseFlag(file.Get(kSettingsSection, key, std::to_string(fallback)), fallback);
+  auto readFlag = [&](const char* key, std::uint8_t fallback, const char* section = kSettingsSection) {
+    return ParseFlag(file.Get(section, key, std::to_string(fallback)), fallback);
   };
 
   AppSettings.UdpPort = readText("UdpPort", "8364");
@@ -139,6 +139,9 @@ bool fkt_LoadSettings() {
   AppSettings.PrefixChars = readText("PrefixChars", "");
   AppSettings.ReadjustChars = readText("ReadjustChars", "");
   AppSettings.DeleteSendChars = readFlag("DeleteSendChars", 0);
+  // Anything but 1 is off, as the menu shows only on and off.
+  AppSettings.FollowNewEntries = readFlag("FollowNewEntries", 0, kConsoleSection) == 1 ? 1 : 0;
+  AppSettings.AppendBlockCheck = readFlag("AppendBlockCheck", 0, kConsoleSection) == 1 ? 1 : 0;
 
   // Reported in the language just read.
   ReportExposedSettingsFolder(AppSettings.SettingsFolder);
@@ -154,20 +157,29 @@ bool fkt_SaveSettings() {
   fkt_CreatePath(AppSettings.SettingsFolder, false);
 
   auto flag = [](std::uint8_t value) { return std::to_string(value); };
-  SaveProfileKeys(settingsFile, kSettingsSection,
-                  {
-                      {"UdpPort", AppSettings.UdpPort},
-                      {"UdpPortLocale", AppSettings.UdpPortLocale},
-                      {"UdpAddress", AppSettings.UdpAddress},
-                      {"LocaleIpAddress", AppSettings.LocaleIpAddress},
-                      {"Peculiar", flag(AppSettings.Peculiar)},
-                      {"Language", flag(AppSettings.Language)},
-                      {"PrefixOption", flag(AppSettings.PrefixOption)},
-                      {"ReadjustOption", flag(AppSettings.ReadjustOption)},
-                      {"PrefixChars", AppSettings.PrefixChars},
-                      {"ReadjustChars", AppSettings.ReadjustChars},
-                      {"DeleteSendChars", flag(AppSettings.DeleteSendChars)},
-                  });
+  SaveProfileSections(settingsFile, {
+                                        {kSettingsSection,
+                                         {
+                                             {"UdpPort", AppSettings.UdpPort},
+                                             {"UdpPortLocale", AppSettings.UdpPortLocale},
+                                             {"UdpAddress", AppSettings.UdpAddress},
+                                             {"LocaleIpAddress", AppSettings.LocaleIpAddress},
+                                             {"Peculiar", flag(AppSettings.Peculiar)},
+                                             {"Language", flag(AppSettings.Language)},
+                                             {"PrefixOption", flag(AppSettings.PrefixOption)},
+                                             {"ReadjustOption", flag(AppSettings.ReadjustOption)},
+                                             {"PrefixChars", AppSettings.PrefixChars},
+                                             {"ReadjustChars", AppSettings.ReadjustChars},
+                                             {"DeleteSendChars", flag(AppSettings.DeleteSendChars)},
+                                         },
+                                         std::nullopt},
+                                        {kConsoleSection,
+                                         {
+                                             {"FollowNewEntries", flag(AppSettings.FollowNewEntries)},
+                                             {"AppendBlockCheck", flag(AppSettings.AppendBlockCheck)},
+                                         },
+                                         "0"},
+                                    });
   RunCommandHook(g_saveCommands, AppSettings.SettingsFolder + kDefaultCommandsFileName,
                  FileError::UnexpectedSaveFailure);
   return true;

@@ -24,6 +24,11 @@ struct AppSettingsRecord {
   std::string ReadjustChars;
   std::uint8_t DeleteSendChars = 0;
   std::string SettingsFolder;  // with a trailing "/"; not stored
+
+  // The console's own preferences beyond the keys above, in a section of
+  // their own (kConsoleSection), written only once they were changed.
+  std::uint8_t FollowNewEntries = 0;  // the list keeps its newest entry in sight
+  std::uint8_t AppendBlockCheck = 0;  // a frame ending in ETX gets its block check at send time
 };
 
 extern AppSettingsRecord AppSettings;
@@ -32,6 +37,7 @@ extern AppSettingsRecord AppSettings;
 inline constexpr const char* kDefaultUdpAddress = "192.168.100.50";
 
 inline constexpr const char* kSettingsSection = "SETTINGS";
+inline constexpr const char* kConsoleSection = "CONSOLE";
 inline constexpr const char* kSettingsFileName = "Settings.ini";
 inline constexpr const char* kDefaultCommandsFileName = "DefaultCommands.icf";
 

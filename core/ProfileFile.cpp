@@ -87,8 +87,7 @@ ProfileFile ProfileFile::Load(const std::string& path, FileStatus* status) {
   return content.status.Ok() ? FromText(std::move(content.bytes)) : ProfileFile();
 }
 
-std::string ProfileFile::Get(const std::string& section, const std::string& key,
-                             const std::string& defaultValue) const {
+std::optional<std::string> ProfileFile::Find(const std::string& section, const std::string& key) const {
   bool inSection = false;
   bool sectionSeen = false;
   for (const Line& line : lines_) {
@@ -104,6 +103,12 @@ std::string ProfileFile::Get(const std::string& section, const std::string& key,
       return CleanValue(value);
     }
   }
+  return std::nullopt;
+}
+
+std::string ProfileFile::Get(const std::string& section, const std::string& key,
+                             const std::string& defaultValue) const {
+  if (std::optional<std::string> value = Find(section, key)) return *value;
   std::string fallback = Trim(defaultValue);
   if (fallback.size() > kProfileValueMax) fallback.resize(kProfileValueMax);
   return fallback;

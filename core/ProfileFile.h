@@ -16,6 +16,7 @@
 // holding a line break is refused: it would split the file into other keys
 // and sections. Files are read and written through SafeFile, so a write is
 // atomic and nothing planted in the shared folder is followed or trusted.
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -33,6 +34,7 @@ class ProfileFile {
 
   // The value of the first matching key of the first matching section.
   std::string Get(const std::string& section, const std::string& key, const std::string& defaultValue) const;
+  bool Has(const std::string& section, const std::string& key) const { return Find(section, key).has_value(); }
   // Sets one key the way a single profile write would. A line break (CR or
   // LF) in any of the three is refused: false, and nothing changes. Only a
   // value that the key holds already, as read (a lone CR in a file edited
@@ -43,6 +45,8 @@ class ProfileFile {
   FileStatus Save(const std::string& path) const { return SafeWrite(path, Text()); }
 
  private:
+  std::optional<std::string> Find(const std::string& section, const std::string& key) const;
+
   struct Line {
     std::string content;     // without its line end
     std::string terminator;  // the CRs and the LF that end it; no LF on the last line

@@ -7,7 +7,7 @@
 
 namespace {
 
-bool Save(const std::string& path, const std::string& section, const ProfileKeys& keys) {
+bool Save(const std::string& path, const std::vector<ProfileSectionKeys>& sections) {
   FileStatus status;
   ProfileFile file = ProfileFile::Load(path, &status);
   if (!status.OkOrMissing()) {
@@ -15,8 +15,11 @@ bool Save(const std::string& path, const std::string& section, const ProfileKeys
     return false;
   }
   std::string refused;
-  for (const auto& [key, value] : keys) {
-    if (!file.Set(section, key, value)) refused += (refused.empty() ? "" : ", ") + key;
+  for (const ProfileSectionKeys& section : sections) {
+    for (const auto& [key, value] : section.keys) {
+      if (value == section.omittedValue && !file.Has(section.section, key)) continue;
+      if (!file.Set(section.section, key, value)) refused += (refused.empty() ? "" : ", ") + key;
+    }
   }
   const bool existed = status.Ok();
   status = file.Save(path);
@@ -33,7 +36,15 @@ bool Save(const std::string& path, const std::string& section, const ProfileKeys
 
 bool SaveProfileKeys(const std::string& path, const std::string& section, const ProfileKeys& keys) noexcept {
   try {
-    return Save(path, section, keys);
+    return SaveProfileSections(path, {{section, keys, std::nullopt}});
+  } catch (...) {
+    return false;  // no memory left for the copy of the keys
+  }
+}
+
+bool SaveProfileSections(const std::string& path, const std::vector<ProfileSectionKeys>& sections) noexcept {
+  try {
+    return Save(path, sections);
   } catch (const std::exception& failure) {
     try {
       ShowFileError(FileError::UnexpectedSaveFailure, path, failure.what());

@@ -139,4 +139,42 @@ TEST_F(Settings, SaveThatFailsNamesTheFile) {
   EXPECT_EQ(platform.messages[0].icon, MessageIcon::Error);
 }
 
+TEST_F(Settings, ConsolePreferencesLiveInASectionOfTheirOwnWrittenOnceChanged) {
+  const std::string settings = "[SETTINGS]\r\nUdpAddress=127.0.0.1\r\nLanguage=1\r\n[OTHER]\r\nKept=yes\r\n";
+  WriteFile(SettingsIni(), settings);
+  fkt_LoadSettings();
+  EXPECT_EQ(AppSettings.FollowNewEntries, 0);
+  EXPECT_EQ(AppSettings.AppendBlockCheck, 0);
+  // Unchanged preferences add nothing to the file.
+  fkt_SaveSettings();
+  const std::string partKeys = ReadFile(SettingsIni());
+  EXPECT_EQ(partKeys.find("CONSOLE"), std::string::npos) << partKeys;
+  EXPECT_NE(partKeys.find("[OTHER]\r\nKept=yes\r\n"), std::string::npos) << partKeys;
+
+  AppSettings.FollowNewEntries = 1;
+  fkt_SaveSettings();
+  EXPECT_EQ(ReadFile(SettingsIni()), partKeys + "[CONSOLE]\r\nFollowNewEntries=1\r\n");
+  fkt_LoadSettings();
+  EXPECT_EQ(AppSettings.FollowNewEntries, 1);
+  // Switched off again, the key stays and says so.
+  AppSettings.FollowNewEntries = 0;
+  AppSettings.AppendBlockCheck = 1;
+  fkt_SaveSettings();
+  EXPECT_EQ(ReadFile(SettingsIni()), partKeys + "[CONSOLE]\r\nFollowNewEntries=0\r\nAppendBlockCheck=1\r\n");
+
+  // A planted value is on only when it says 1.
+  struct Case {
+    const char* stored;
+    int expected;
+  };
+  const Case cases[] = {{"1", 1}, {"01", 1}, {" 1 ", 1}, {"0", 0}, {"2", 0}, {"255", 0}, {"yes", 0}, {"", 0}};
+  for (const Case& c : cases) {
+    WriteFile(SettingsIni(),
+              settings + "[console]\r\nfollownewentries=" + c.stored + "\r\nAppendBlockCheck=" + c.stored + "\r\n");
+    fkt_LoadSettings();
+    EXPECT_EQ(AppSettings.FollowNewEntries, c.expected) << c.stored;
+    EXPECT_EQ(AppSettings.AppendBlockCheck, c.expected) << c.stored;
+  }
+}
+
 }  // namespace
