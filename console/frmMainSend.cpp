@@ -16,8 +16,17 @@
 #include "traffic/TrafficSession.h"
 #include "traffic/UdpLink.h"
 
-void frmMain::fkt_SendLine(const std::string& line) {
-  const std::string raw = fkt_SpecialCharsToRaw(line);
+void frmMain::fkt_SendLine(const std::string& notationLine) {
+  std::string line = notationLine;
+  std::string raw = fkt_SpecialCharsToRaw(line);
+  // With "Append block check when sending", a frame that ends in ETX gets
+  // its check here, in both forms, so the entry shows what was sent.
+  if (AppSettings.AppendBlockCheck == 1) {
+    if (const std::optional<std::uint8_t> check = MissingBlockCheck(raw)) {
+      line.append(1, '<').append(std::to_string(*check)).append(1, '>');
+      raw.push_back(static_cast<char>(*check));
+    }
+  }
   const bool transmit = wskPort->State() == UdpLink::StateBound;
   const std::optional<std::uint64_t> entry = session_->Send(line, raw, transmit);
   listTools_->Counters().ScheduleRefresh();

@@ -7,6 +7,7 @@
 
 namespace {
 constexpr char kStx = '\x02';
+constexpr char kEtx = '\x03';
 constexpr unsigned kBit7 = 0x80;
 }  // namespace
 
@@ -26,4 +27,10 @@ std::string fkt_AppendBlockCheck(const std::string& notationLine) {
   // which starts after that STX anyway.
   const std::string raw = fkt_SpecialCharsToRaw(notationLine);
   return notationLine + "<" + std::to_string(fkt_CalcBlockCheck(raw)) + ">";
+}
+
+std::optional<std::uint8_t> MissingBlockCheck(std::string_view raw) {
+  if (raw.empty() || raw.back() != kEtx) return std::nullopt;
+  if (raw.find(kStx) == std::string_view::npos) return std::nullopt;
+  return fkt_CalcBlockCheck(raw);
 }

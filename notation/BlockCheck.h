@@ -2,6 +2,7 @@
 // The block check that ends a frame of the instrument protocol (STX, text,
 // ETX, block check): the XOR of the bytes after the first STX, with bit 7 set.
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -17,3 +18,9 @@ std::uint8_t fkt_CalcBlockCheck(std::string_view raw);
 // Throws RunTimeError 13 or 5 when the line cannot be converted
 // (fkt_SpecialCharsToRaw); the line is then not to be changed.
 std::string fkt_AppendBlockCheck(const std::string& notationLine);
+
+// The block check a line about to be sent still lacks: that of a frame whose
+// last byte is ETX, with an STX before it, so that a stored frame may leave
+// its check to the moment of sending. Nothing for any other line, one that
+// carries a byte after its ETX (its own block check) included.
+std::optional<std::uint8_t> MissingBlockCheck(std::string_view raw);

@@ -30,6 +30,43 @@ TEST(AppendBlockCheck, AppendsTokenToUnchangedLine) {
 
 TEST(AppendBlockCheck, UnconvertibleLineFails) { EXPECT_THROW(fkt_AppendBlockCheck("<STX><abc><ETX>"), RunTimeError); }
 
+TEST(MissingBlockCheck, OnlyAFrameEndingInEtxLacksOne) {
+  struct Case {
+    const char* raw;
+    std::optional<int> check;
+  };
+  const Case cases[] = {
+      {"\x02"
+       "0,1,INFO?\x03",
+       179},
+      {"\x02"
+       "0,1,INFO?\n\x03",
+       185},
+      {"A\x02"
+       "B\x03",
+       193},                  // bytes before the STX do not count
+      {"\x02\x03", 131},      // an empty frame
+      {"\x02\x02\x03", 129},  // only the first STX cuts
+      {"\x02"
+       "0,1,INFO?\x03\xB3",
+       std::nullopt},  // carries its block check already
+      {"\x02"
+       "0,1,INFO?\x03\r",
+       std::nullopt},                   // anything after the ETX
+      {"0,1,INFO?\x03", std::nullopt},  // no STX: no frame
+      {"\x02"
+       "0,1,INFO?",
+       std::nullopt},
+      {"\x03\x02", std::nullopt},
+      {"", std::nullopt},
+  };
+  for (const Case& c : cases) {
+    const std::optional<std::uint8_t> check = MissingBlockCheck(c.raw);
+    const std::optional<int> asInt = check ? std::optional<int>(*check) : std::nullopt;
+    EXPECT_EQ(asInt, c.check) << c.raw;
+  }
+}
+
 TEST(CheckFrame, ChecksTheBlockCheckOfEveryFrameAndOfNothingElse) {
   using std::string_literals::operator""s;
   struct Expected {
