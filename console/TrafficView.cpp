@@ -85,6 +85,14 @@ void TrafficView::MoveCurrent(std::uint64_t entry) {
   current_ = entry;
   ScrollTo(entry);
   viewport()->update();
+  emit CurrentMoved();
+}
+
+bool TrafficView::CurrentIsLast() const { return current_ && *current_ + 1 == model_.ShownCount(); }
+
+void TrafficView::SetFollowing(bool following) {
+  following_ = following;
+  if (following_) SetTopEntry(MaxTop());
 }
 
 void TrafficView::SelectEntry(std::uint64_t entry) {
@@ -130,8 +138,9 @@ void TrafficView::ScrollBarAction(int action) {
     case QAbstractSlider::SliderPageStepSub: ScrollBy(-page); break;
     case QAbstractSlider::SliderToMinimum: SetTopEntry(0); break;
     case QAbstractSlider::SliderToMaximum: SetTopEntry(MaxTop()); break;
-    default: break;  // a drag arrives as a new value
+    default: return;  // a drag arrives as a new value
   }
+  emit ScrolledByUser();
 }
 
 void TrafficView::ScrollBarMoved(int value) {
@@ -140,11 +149,16 @@ void TrafficView::ScrollBarMoved(int value) {
   if (top != top_) {
     top_ = top;
     viewport()->update();
+    emit ScrolledByUser();
   }
 }
 
 void TrafficView::EntriesAdded(std::uint64_t first, std::uint64_t end) {
-  SyncScrollBar();
+  if (following_) {
+    SetTopEntry(MaxTop());  // syncs the scroll bar
+  } else {
+    SyncScrollBar();
+  }
   RepaintEntries(first, end);
 }
 
@@ -213,7 +227,7 @@ void TrafficView::paintEvent(QPaintEvent* event) {
 void TrafficView::resizeEvent(QResizeEvent* event) {
   QAbstractScrollArea::resizeEvent(event);
   // A taller view at the end of the list shows more of it.
-  SetTopEntry(top_);
+  SetTopEntry(following_ ? MaxTop() : top_);
 }
 
 void TrafficView::changeEvent(QEvent* event) {
@@ -237,6 +251,7 @@ void TrafficView::wheelEvent(QWheelEvent* event) {
   wheelRemainder_ -= notches * kWheelNotch;
   ScrollBy(-static_cast<std::int64_t>(notches) * QApplication::wheelScrollLines());
   event->accept();
+  if (notches != 0) emit ScrolledByUser();
 }
 
 bool TrafficView::eventFilter(QObject* watched, QEvent* event) {

@@ -19,6 +19,11 @@
 // the row's left edge, which stays when the row is selected, on a reddish
 // background while it is not; its tooltip says what was expected and what
 // arrived. A double click on an entry is passed on (EntryDoubleClicked).
+//
+// While following (SetFollowing), the view keeps its last row in sight as
+// entries arrive and as it is resized. It says when the current entry moves
+// (CurrentMoved) and when the operator scrolls (ScrolledByUser), so that
+// whoever switches following can pause and resume it.
 #include <QAbstractScrollArea>
 #include <cstdint>
 #include <optional>
@@ -48,8 +53,19 @@ class TrafficView : public QAbstractScrollArea {
   // The row's text as it is painted: glyphs, cut to the width.
   QString ShownText(std::uint64_t entry) const;
 
+  // Scrolls to the end now and after every change of entries or size.
+  void SetFollowing(bool following);
+  bool Following() const { return following_; }
+  // The last row shows whole.
+  bool AtEnd() const { return top_ >= MaxTop(); }
+  bool CurrentIsLast() const;
+
  signals:
   void EntryDoubleClicked(quint64 entry);
+  // The current entry was moved, by the operator or by the program.
+  void CurrentMoved();
+  // The wheel or the scroll bar moved the rows.
+  void ScrolledByUser();
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -86,4 +102,5 @@ class TrafficView : public QAbstractScrollArea {
   int charWidth_ = 1;
   int wheelRemainder_ = 0;  // of a wheel notch, in eighths of a degree
   bool syncing_ = false;    // the scroll bar is being set from top_
+  bool following_ = false;
 };

@@ -13,8 +13,10 @@
 #include <algorithm>
 
 #include "console/CommandSlotsFrame.h"
+#include "console/FollowNewEntries.h"
 #include "console/ListTools.h"
 #include "console/MainMenus.h"
+#include "console/SendOptions.h"
 #include "console/TrafficView.h"
 #include "core/AppSettings.h"
 #include "core/RunTimeError.h"
@@ -41,6 +43,9 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
   listTools_ = new ListTools(*this, *menus_->mnuFile, *menus_->mnuEdit, *session_, *lstSendReceive,
                              [this](int heightBefore, int change) { FitFindBar(heightBefore, change); });
   connect(listTools_, &ListTools::CommandKeyPressed, this, [this](int keyCode) { fkt_PressCommandByKey(keyCode); });
+  menus_->mnuEdit->addSeparator()->setObjectName("mnuSpace4");
+  follow_ = new FollowNewEntries(*lstSendReceive, *trafficList_, *menus_->mnuEdit, *statusBar());
+  sendOptions_ = new SendOptions(*menus_->mnuEdit);
   // The settings load and save at start and exit fill and write the slots.
   SetCommandConfigHooks([this](const std::string& path) { fkt_LoadCommandConfig(path); },
                         [this](const std::string& path) { fkt_SaveCommandConfig(path); });
@@ -173,6 +178,8 @@ void frmMain::Form_Load() {
   GuardEvent("fkt_InterfaceOpen", [this] { fkt_InterfaceOpen(); });
   GuardEvent("Form_Load", [this] {
     ApplyLanguageTexts();
+    follow_->TakeSettings();
+    sendOptions_->TakeSettings();
     fraCommands->RefreshToolTips();
     txtFilename->setText(ToQString(AppSettings.SettingsFolder + "TelvaneDatalogging.txt"));
 
@@ -236,4 +243,6 @@ void frmMain::ApplyLanguageTexts() {
   cmdQuit->setText(ResText(1036));
 
   listTools_->ApplyLanguageTexts();
+  follow_->ApplyLanguageTexts();
+  sendOptions_->ApplyLanguageTexts();
 }

@@ -24,10 +24,12 @@
 
 class CommandSlotsFrame;
 struct ControlPlace;
+class FollowNewEntries;
 class LinkSupervision;
 class ListTools;
 struct MainMenus;
 class RunTimeError;
+class SendOptions;
 class TrafficListModel;
 class TrafficSession;
 class TrafficView;
@@ -161,6 +163,8 @@ class frmMain : public QMainWindow {
 
   std::unique_ptr<MainMenus> menus_;
   ListTools* listTools_ = nullptr;
+  FollowNewEntries* follow_ = nullptr;
+  SendOptions* sendOptions_ = nullptr;
 
   SendLineHistory sendHistory_;
   std::vector<QWidget*> tabOrder_;

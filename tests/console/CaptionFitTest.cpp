@@ -58,6 +58,8 @@ std::vector<std::string> Clipped(const QWidget& window) {
     }
   };
   for (const QLabel* w : window.findChildren<QLabel*>()) {
+    // A label hidden until something happens is checked where it shows.
+    if (!w->isVisibleTo(&window)) continue;
     // A label that gives way must show one of its forms whole.
     if (const auto* shortening = dynamic_cast<const ElidedLabel*>(w)) {
       const QString shown = shortening->shownText();
@@ -133,6 +135,14 @@ TEST_P(CaptionsFit, InTheStatusBarAtTheMinimumWidth) {
     EXPECT_THAT(Clipped(main), ::testing::IsEmpty()) << c.name;
     EXPECT_EQ(counters->shownText(), forms.value(c.shownForm - 1)) << c.name;
   }
+  // Following paused says so beside them, in one of its forms.
+  auto* paused = main.findChild<ElidedLabel*>("stbFollowPaused");
+  ASSERT_NE(paused, nullptr);
+  paused->show();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+  EXPECT_THAT(Clipped(main), ::testing::IsEmpty());
+  EXPECT_TRUE(paused->shownText() == paused->text() || paused->shorterForms().contains(paused->shownText()))
+      << paused->shownText().toStdString();
 }
 
 INSTANTIATE_TEST_SUITE_P(Languages, CaptionsFit, ::testing::Values(0, 1),
