@@ -5,6 +5,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QCoreApplication>
@@ -421,9 +422,11 @@ TrialResult ConsoleUnderLoad::RunTrial(double rate, double seconds, bool probeLa
   meanwhile.setSingleShot(true);
   QObject::connect(&meanwhile, &QTimer::timeout, [&] { DoMeanwhile(seconds); });
   if (meanwhile_ != Meanwhile::Nothing) meanwhile.start(kSenderDelayMs + 1000);
-  QTimer follow;
-  QObject::connect(&follow, &QTimer::timeout, [&] { View().SetTopEntry(Entries()); });
-  if (follow_) follow.start(16);
+  // The list is followed as the operator follows it: Edit > "Follow new
+  // entries", which keeps the last row in sight at every display frame.
+  auto* followAction = window_->findChild<QAction*>("mnuEditFollow");
+  if (followAction == nullptr) Fail("no Follow new entries in the Edit menu");
+  if (followAction->isChecked() != follow_) followAction->trigger();
   sender.start(program, arguments);
   if (!sender.waitForStarted(5000)) Fail("cannot start " + program.toStdString());
   const CpuTime cpuBefore = ProcessCpuTime();
