@@ -22,7 +22,7 @@ class PausedLabel : public ElidedLabel {
     const QString shortest = shorterForms().isEmpty() ? text() : shorterForms().back();
     const QMargins margins = contentsMargins();
     return {fontMetrics().horizontalAdvance(shortest) + margins.left() + margins.right(),
-            QLabel::minimumSizeHint().height()};
+            ElidedLabel::minimumSizeHint().height()};
   }
 };
 
