@@ -32,7 +32,7 @@ TEST(AppendBlockCheck, UnconvertibleLineFails) { EXPECT_THROW(fkt_AppendBlockChe
 
 TEST(MissingBlockCheck, OnlyAFrameEndingInEtxLacksOne) {
   struct Case {
-    const char* raw;
+    const char* raw = nullptr;
     std::optional<int> check;
   };
   const Case cases[] = {
