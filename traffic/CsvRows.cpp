@@ -5,9 +5,8 @@
 #include <optional>
 
 #include "core/CodePage.h"
-#include "core/RunTimeError.h"
 #include "notation/FrameCheck.h"
-#include "notation/Notation.h"
+#include "traffic/EntryDatagram.h"
 #include "traffic/EntryTags.h"
 #include "traffic/TimeOfDay.h"
 
@@ -108,17 +107,7 @@ void CsvRows::Append(const TrafficStore::Meta& meta, std::string_view bytes, std
   out += incoming ? ",in," : notice ? ",notice," : ",out,";
 
   // The datagram: what arrived, or what the line sent became.
-  std::optional<std::string_view> datagram;
-  if (meta.kind == EntryKind::Outgoing) {
-    try {
-      datagram_ = fkt_SpecialCharsToRaw(std::string(bytes));
-      datagram = datagram_;
-    } catch (const RunTimeError&) {
-      // Such a line is never sent; were it listed, its length would be unknown.
-    }
-  } else if (!notice) {
-    datagram = bytes;
-  }
+  const std::optional<std::string_view> datagram = EntryDatagram(meta, bytes, datagram_);
   if (datagram) out += std::to_string(datagram->size());
   out += ',';
 
@@ -133,7 +122,7 @@ void CsvRows::Append(const TrafficStore::Meta& meta, std::string_view bytes, std
   AppendField(text, out);
   out += ',';
 
-  if (incoming) AppendVerdict(*datagram, out);
+  if (incoming && datagram) AppendVerdict(*datagram, out);
   out += ',';
   if (incoming && afterOutgoing_) out += std::to_string(meta.utcMicroseconds - outgoingTime_);
   out += "\r\n";
