@@ -57,8 +57,7 @@ void SaveListAs(QWidget* parent, const TrafficListModel& model) {
   // The suffix tells the choice: the dialog gives a name without one the
   // suffix of the filter chosen.
   const QString suffix = QFileInfo(QFile::decodeName(path->c_str())).suffix();
-  const ExportFormat format =
-      suffix.compare("csv", Qt::CaseInsensitive) == 0 ? ExportFormat::Csv : ExportFormat::Text;
+  const ExportFormat format = suffix.compare("csv", Qt::CaseInsensitive) == 0 ? ExportFormat::Csv : ExportFormat::Text;
 
   // Every entry listed now; what arrives meanwhile is listed as usual but
   // not written. The entries are formatted and written on a thread of their

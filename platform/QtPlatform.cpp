@@ -8,12 +8,12 @@
 #include <unistd.h>
 
 #include <QApplication>
+#include <QBoxLayout>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QHostAddress>
-#include <QBoxLayout>
 #include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -64,31 +64,21 @@ QString FilterSuffix(const std::string& filter) {
   const QString pattern = ToQString(filter.substr(bar + 1));
   if (!pattern.startsWith("*.")) return {};
   const QString suffix = pattern.mid(2);
-  const bool plain = !suffix.isEmpty() && std::all_of(suffix.begin(), suffix.end(), [](QChar c) { return c.isLetterOrNumber(); });
+  const bool plain =
+      !suffix.isEmpty() && std::all_of(suffix.begin(), suffix.end(), [](QChar c) { return c.isLetterOrNumber(); });
   return plain ? suffix : QString();
 }
 
 // With several choices, the one made decides the suffix: a name typed
-// without one gets it, and the name in the field changes its suffix from
-// that of the choice before. The field is the dialog's own name field; a
-// dialog without it keeps the name as typed.
+// without one gets it. (The dialog itself changes the suffix of a name in
+// its field to that of a choice made.)
 void FollowChosenFilter(QFileDialog& dialog, const FileDialogRequest& request) {
   auto suffixes = std::make_shared<QMap<QString, QString>>();
   (*suffixes)[QtFilter(request.filter)] = FilterSuffix(request.filter);
   for (const std::string& filter : request.moreFilters) (*suffixes)[QtFilter(filter)] = FilterSuffix(filter);
   QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog, suffixes](const QString& chosen) {
     const QString suffix = suffixes->value(chosen);
-    if (suffix.isEmpty()) return;
-    dialog.setDefaultSuffix(suffix);
-    auto* name = dialog.findChild<QLineEdit*>("fileNameEdit");
-    if (name == nullptr) return;
-    const QString typed = name->text();
-    for (const QString& known : *suffixes) {
-      if (!known.isEmpty() && typed.endsWith("." + known, Qt::CaseInsensitive)) {
-        name->setText(typed.left(typed.size() - known.size()) + suffix);
-        return;
-      }
-    }
+    if (!suffix.isEmpty()) dialog.setDefaultSuffix(suffix);
   });
 }
 
@@ -315,8 +305,10 @@ std::unique_ptr<QInputDialog> NewInputBoxWithHex(const std::string& prompt, cons
                                                  const std::string& defaultText, const std::string& hexHeading,
                                                  const std::u16string& hexDump) {
   std::unique_ptr<QInputDialog> dialog = NewInputBox(prompt, title, defaultText);
-  // The box's own layout is a column of prompt, line and buttons; the view
-  // goes above the buttons. Were it another, the box shows without it.
+  // The box's own layout is a column of prompt, line and buttons, made when
+  // the box is first measured; the view goes above the buttons. Were it
+  // another, the box shows without it.
+  (void)dialog->sizeHint();
   auto* column = qobject_cast<QBoxLayout*>(dialog->layout());
   if (column == nullptr) return dialog;
   auto* heading = new QLabel(ToQString(hexHeading), dialog.get());
@@ -335,8 +327,8 @@ std::unique_ptr<QInputDialog> NewInputBoxWithHex(const std::string& prompt, cons
   const QFontMetrics metrics(view->font());
   const int frame = 2 * view->frameWidth() + static_cast<int>(2 * view->document()->documentMargin());
   const qsizetype lineEnd = text.indexOf('\n');
-  view->setMinimumWidth(metrics.horizontalAdvance(lineEnd < 0 ? text : text.left(lineEnd)) + metrics.averageCharWidth() +
-                        frame + view->verticalScrollBar()->sizeHint().width());
+  view->setMinimumWidth(metrics.horizontalAdvance(lineEnd < 0 ? text : text.left(lineEnd)) +
+                        metrics.averageCharWidth() + frame + view->verticalScrollBar()->sizeHint().width());
   view->setMinimumHeight(metrics.lineSpacing() * 16 + frame);
   const int buttons = column->count() - 1;
   column->insertWidget(buttons, heading);

@@ -23,7 +23,7 @@ class FakePlatform : public Platform {
     std::string prompt;
     std::string title;
     std::string defaultText;
-    std::string hexHeading;    // only from InputBoxWithHex
+    std::string hexHeading;  // only from InputBoxWithHex
     std::u16string hexDump;
   };
 
