@@ -19,8 +19,10 @@ std::string AllBytes() {
 std::vector<std::u16string> Lines(const std::u16string& text) {
   std::vector<std::u16string> lines;
   std::size_t start = 0;
-  for (std::size_t end; (end = text.find(u'\n', start)) != std::u16string::npos; start = end + 1)
+  for (std::size_t end = text.find(u'\n'); end != std::u16string::npos; end = text.find(u'\n', start)) {
     lines.push_back(text.substr(start, end - start));
+    start = end + 1;
+  }
   lines.push_back(text.substr(start));
   return lines;
 }
@@ -54,16 +56,20 @@ TEST(HexDump, SixteenBytesALineWithOffsetsAndGlyphsLinedUp) {
 TEST(HexDump, EveryByteHasItsHexAndItsGlyph) {
   const std::vector<std::u16string> lines = Lines(HexDump(AllBytes()));
   ASSERT_EQ(lines.size(), 16U);
-  EXPECT_TRUE(lines[0] == u"00000000  00 01 02 03 04 05 06 07  08 09 0A 0B 0C 0D 0E 0F  "
-                u" \u263A\u263B\u2665\u2666\u2663\u2660\u2022"
-                u"\u25D8\u25CB\u25D9\u2642\u2640\u266A\u266B\u263C");
-  EXPECT_TRUE(lines[2] == u"00000020  20 21 22 23 24 25 26 27  28 29 2A 2B 2C 2D 2E 2F  "
-                u" !\"#$%&'()*+,-./");
-  EXPECT_TRUE(lines[7] == u"00000070  70 71 72 73 74 75 76 77  78 79 7A 7B 7C 7D 7E 7F  "
-                u"pqrstuvwxyz{|}~\u2302");
-  EXPECT_TRUE(lines[15] == u"000000F0  F0 F1 F2 F3 F4 F5 F6 F7  F8 F9 FA FB FC FD FE FF  "
-                u"\u2261\u00B1\u2265\u2264\u2320\u2321\u00F7\u2248"
-                u"\u00B0\u2219\u00B7\u221A\u207F\u00B2\u25A0\u00A0");
+  EXPECT_TRUE(lines[0] ==
+              u"00000000  00 01 02 03 04 05 06 07  08 09 0A 0B 0C 0D 0E 0F  "
+              u" \u263A\u263B\u2665\u2666\u2663\u2660\u2022"
+              u"\u25D8\u25CB\u25D9\u2642\u2640\u266A\u266B\u263C");
+  EXPECT_TRUE(lines[2] ==
+              u"00000020  20 21 22 23 24 25 26 27  28 29 2A 2B 2C 2D 2E 2F  "
+              u" !\"#$%&'()*+,-./");
+  EXPECT_TRUE(lines[7] ==
+              u"00000070  70 71 72 73 74 75 76 77  78 79 7A 7B 7C 7D 7E 7F  "
+              u"pqrstuvwxyz{|}~\u2302");
+  EXPECT_TRUE(lines[15] ==
+              u"000000F0  F0 F1 F2 F3 F4 F5 F6 F7  F8 F9 FA FB FC FD FE FF  "
+              u"\u2261\u00B1\u2265\u2264\u2320\u2321\u00F7\u2248"
+              u"\u00B0\u2219\u00B7\u221A\u207F\u00B2\u25A0\u00A0");
 }
 
 TEST(HexDump, LargestDatagramHasItsOffsetsToTheEnd) {
