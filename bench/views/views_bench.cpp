@@ -33,9 +33,9 @@ namespace {
 
 std::string LoadAverage() {
   std::ifstream file("/proc/loadavg");
-  std::string one, five, fifteen;
-  file >> one >> five >> fifteen;
-  return one + " " + five + " " + fifteen;
+  std::string line;
+  std::getline(file, line);
+  return line;
 }
 
 double TimeMs(const std::function<void()>& work) {
@@ -96,7 +96,10 @@ int main(int argc, char** argv) {
   const std::string text = dir + "/list.txt";
   const std::string csv = dir + "/list.csv";
   const std::string big(65507, '\xB3');
-  std::vector<double> textMs, csvMs, plainViewMs, hexViewMs;
+  std::vector<double> textMs;
+  std::vector<double> csvMs;
+  std::vector<double> plainViewMs;
+  std::vector<double> hexViewMs;
   for (int run = 0; run < runs; ++run) {
     bool ok = true;
     textMs.push_back(TimeMs([&] { ok &= ExportList(model, entries, text, {}).status.Ok(); }));

@@ -49,7 +49,7 @@ TEST_F(CsvExport, RowsHoldTimeDirectionLengthEntryVerdictAndReplyTime) {
       {EntryKind::IncomingDisplay, kTime + 1000,
        "\x02"
        "0,1,INFO?\x03\xB4",
-       "2024-06-01T01:02:03.005005Z,in,12,\"<2>0,1,INFO?<3><180>\",\"wrong, expected <179> received <180>\","},
+       R"(2024-06-01T01:02:03.005005Z,in,12,"<2>0,1,INFO?<3><180>","wrong, expected <179> received <180>",)"},
       {EntryKind::OutgoingRaw, kTime + 2000,
        "\x02"
        "A\x03"
@@ -65,8 +65,7 @@ TEST_F(CsvExport, RowsHoldTimeDirectionLengthEntryVerdictAndReplyTime) {
        "2024-06-01T01:02:03.006505Z,in,24,\"<2>0,1,INFO?<3><179><2>0,1,INFO?<3><180>\","
        "\"wrong, expected <179> received <180> (frame 2 of 2)\",500"},
       // Quotes doubled; a comma, quote, CR or LF makes the field quoted.
-      {EntryKind::Outgoing, kTime + kDay, "say \"hi\", ok",
-       "2024-06-02T01:02:03.004005Z,out,12,\"say \"\"hi\"\", ok\",,"},
+      {EntryKind::Outgoing, kTime + kDay, "say \"hi\", ok", R"(2024-06-02T01:02:03.004005Z,out,12,"say ""hi"", ok",,)"},
       {EntryKind::IncomingDisplay, kTime + kDay + 7, "\r\n", "2024-06-02T01:02:03.004012Z,in,2,<13><10>,not a frame,7"},
       // Before 1970 and at midnight.
       {EntryKind::IncomingDisplay, -1, "x", "1969-12-31T23:59:59.999999Z,in,1,x,not a frame,"},
