@@ -4,6 +4,7 @@
 
 #include "core/AppSettings.h"
 #include "core/StringTable.h"
+#include "traffic/EntryDates.h"
 #include "traffic/TimeOfDay.h"
 #include "traffic/TrafficListModel.h"
 
@@ -22,5 +23,11 @@ std::string EntryToolTip(const TrafficListModel& model, std::uint64_t entry) {
     const std::string time = FormatDuration(since->microseconds, AppSettings.Language == 0);
     tip += fkt_FormatInsertParam(fkt_LoadResText(since->reply ? 8233 : 8234), time);
   }
+  // The list shows the time of day in UTC; the date, and the local time,
+  // only here.
+  const std::int64_t time = model.Store().EntryMeta(entry).utcMicroseconds;
+  if (!tip.empty()) tip += '\n';
+  tip += fkt_FormatInsertParam(fkt_LoadResText(8332), UtcDateTime(time)) + '\n' +
+         fkt_FormatInsertParam(fkt_LoadResText(8333), LocalDateTime(time));
   return tip;
 }

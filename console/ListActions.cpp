@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QFile>
+#include <QFileInfo>
 #include <QProgressDialog>
 #include <QTimer>
 #include <algorithm>
@@ -20,10 +22,6 @@
 #include "traffic/TrafficListModel.h"
 
 namespace {
-// Beyond this much text a copy is refused with a pointer to "Save list as...":
-// a clipboard is no place for it, and building it would hold the window up.
-constexpr std::size_t kClipboardLimitMiB = 16;
-constexpr std::size_t kClipboardLimit = kClipboardLimitMiB << 20;
 // How often the progress dialog shows how far an export has come.
 constexpr int kExportProgressMs = 50;
 }  // namespace
@@ -53,8 +51,13 @@ void SaveListAs(QWidget* parent, const TrafficListModel& model) {
   request.initialFolder = AppSettings.SettingsFolder;
   request.proposedName = "TelvaneList.txt";
   request.defaultExtension = "txt";
+  request.moreFilters = {fkt_LoadResText(8330)};
   const std::optional<std::string> path = CurrentPlatform().AskSaveFileName(request);
   if (!path || path->empty()) return;
+  // The suffix tells the choice: the dialog gives a name without one the
+  // suffix of the filter chosen.
+  const QString suffix = QFileInfo(QFile::decodeName(path->c_str())).suffix();
+  const ExportFormat format = suffix.compare("csv", Qt::CaseInsensitive) == 0 ? ExportFormat::Csv : ExportFormat::Text;
 
   // Every entry listed now; what arrives meanwhile is listed as usual but
   // not written. The entries are formatted and written on a thread of their
@@ -70,10 +73,13 @@ void SaveListAs(QWidget* parent, const TrafficListModel& model) {
   ExportResult result;
   std::thread worker([&] {
     RunBelowTraffic();
-    result = ExportList(model, count, *path, [&](std::uint64_t sofar) {
-      written.store(sofar, std::memory_order_relaxed);
-      return !cancel.load(std::memory_order_relaxed);
-    });
+    result = ExportList(
+        model, count, *path,
+        [&](std::uint64_t sofar) {
+          written.store(sofar, std::memory_order_relaxed);
+          return !cancel.load(std::memory_order_relaxed);
+        },
+        format);
     done = true;
     QMetaObject::invokeMethod(
         &progress, [] {}, Qt::QueuedConnection);  // wakes the loop below

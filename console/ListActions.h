@@ -2,6 +2,12 @@
 // What the operator does with the traffic list as a whole: copy the selected
 // entries to the clipboard, and "Save list as...".
 #include <QtGlobal>
+#include <cstddef>
+
+// Beyond this much text a copy is refused with a pointer to "Save list as...":
+// a clipboard is no place for it, and building it would hold the window up.
+inline constexpr std::size_t kClipboardLimitMiB = 16;
+inline constexpr std::size_t kClipboardLimit = kClipboardLimitMiB << 20;
 
 class EntrySelection;
 class QWidget;
@@ -12,7 +18,8 @@ class TrafficListModel;
 // "Save list as...".
 void CopyEntries(const TrafficListModel& model, const EntrySelection& selection);
 
-// Asks for a file and writes every entry shown now to it. The entries are
+// Asks for a file and writes every entry shown now to it, as text or, for a
+// name ending in ".csv" (the CSV choice of the dialog), as CSV. The entries are
 // formatted and written on a thread of their own while entries go on
 // arriving; a progress dialog with Cancel comes up after a second. Returns
 // when the file is written, cancelled or has failed (reported here).

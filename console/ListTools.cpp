@@ -8,6 +8,7 @@
 #include <chrono>
 
 #include "console/CountersPanel.h"
+#include "console/EntryBytes.h"
 #include "console/FindBar.h"
 #include "console/ListActions.h"
 #include "console/TrafficView.h"
@@ -35,6 +36,10 @@ ListTools::ListTools(QMainWindow& window, QMenu& fileMenu, QMenu& editMenu, Traf
   mnuEditFind->setObjectName("mnuEditFind");
   mnuEditFind->setShortcut(QKeySequence::Find);
   connect(mnuEditFind, &QAction::triggered, this, [this] { ShowFindBar(); });
+  mnuEditCopyHex = editMenu.addAction(QString());
+  mnuEditCopyHex->setObjectName("mnuEditCopyHex");
+  mnuEditCopyHex->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C));
+  connect(mnuEditCopyHex, &QAction::triggered, this, [this] { CopySelectionAsHex(); });
 
   // The design's panel keeps the room its text needs; the counters take
   // what is left, in their compact form at the window's minimum width.
@@ -50,11 +55,14 @@ void ListTools::ApplyLanguageTexts() {
   mnuFileSaveList->setText(ResText(8200));
   mnuEditCopy->setText(ResText(8202));
   mnuEditFind->setText(ResText(8203));
+  mnuEditCopyHex->setText(ResText(8331));
   stbCounters->ApplyLanguageTexts();
   if (findBar_ != nullptr) findBar_->ApplyLanguageTexts();
 }
 
 void ListTools::CopySelection() { CopyEntries(session_.List(), view_.Selection()); }
+
+void ListTools::CopySelectionAsHex() { CopyEntriesAsHex(session_.List(), view_.Selection()); }
 
 void ListTools::mnuFileSaveList_Click() {
   // The save runs its own event loop; a second one from within it waits.

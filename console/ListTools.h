@@ -1,8 +1,8 @@
 #pragma once
 // The operator's tools on the traffic list beyond the window's design, none
 // of which moves a control of the design: "Save list as..." at the end of the
-// File menu; Copy (Ctrl+C) and Find (Ctrl+F) at the end of the Edit menu; a
-// find bar below the menu bar that exists only once Ctrl+F has opened it; and
+// File menu; Copy (Ctrl+C), Find (Ctrl+F) and "Copy as hex" (Ctrl+Shift+C)
+// at the end of the Edit menu; a find bar below the menu bar that exists only once Ctrl+F has opened it; and
 // a permanent panel at the right of the status bar with the counters and the
 // reply times.
 //
@@ -39,6 +39,8 @@ class ListTools : public QObject {
 
   // Copies the selected entries, one line each in notation, to the clipboard.
   void CopySelection();
+  // Copies the selected entries as hex dumps to the clipboard.
+  void CopySelectionAsHex();
   // Asks for a file and writes every entry listed now to it.
   void mnuFileSaveList_Click();
   // Opens the find bar (creating it the first time) with the focus in its field.
@@ -63,6 +65,7 @@ class ListTools : public QObject {
   QAction* mnuFileSaveList = nullptr;
   QAction* mnuEditCopy = nullptr;
   QAction* mnuEditFind = nullptr;
+  QAction* mnuEditCopyHex = nullptr;
   CountersPanel* stbCounters = nullptr;
   FindBar* findBar_ = nullptr;  // made by the first ShowFindBar
   bool exporting_ = false;

@@ -6,6 +6,7 @@
 #include <QPushButton>
 
 #include "console/CountersPanel.h"
+#include "console/EntryBytes.h"
 #include "console/ListTools.h"
 #include "console/TrafficView.h"
 #include "console/frmMain.h"
@@ -61,5 +62,5 @@ void frmMain::cmdDelete_Click() {
 
 void frmMain::lstSendReceive_DblClick(std::uint64_t entry) {
   const std::string prompt = fkt_LoadResText(1050) + " " + std::to_string(entry + 1);
-  CurrentPlatform().InputBox(prompt, std::string(), trafficList_->EntryText(entry));
+  ShowEntryWithHex(*trafficList_, entry, prompt);
 }

@@ -28,6 +28,10 @@ enum class MessageIcon { None, Information, Error };
 struct FileDialogRequest {
   std::string title;
   std::string filter;  // "description|pattern"
+  // Further choices of the same form after it. A name given without a
+  // suffix gets that of the choice made, and choosing another changes the
+  // suffix of the name proposed: the suffix tells the caller the choice.
+  std::vector<std::string> moreFilters;
   std::string initialFolder;
   std::string proposedName;
   std::string defaultExtension;  // without the dot
@@ -62,6 +66,16 @@ class Platform {
   virtual std::optional<std::string> AskSaveFileName(const FileDialogRequest& request) = 0;
   // The one-line input box; its answer is not used by any caller.
   virtual void InputBox(const std::string& prompt, const std::string& title, const std::string& defaultText) = 0;
+  // The input box with, below its line, a read-only view of the bytes it
+  // stands for: a heading (bytes in the 8-bit code page) and a hex dump
+  // (Unicode: it shows code page 437 glyphs). Without one of its own, a
+  // platform shows the input box alone.
+  virtual void InputBoxWithHex(const std::string& prompt, const std::string& title, const std::string& defaultText,
+                               const std::string& hexHeading, const std::u16string& hexDump) {
+    (void)hexHeading;
+    (void)hexDump;
+    InputBox(prompt, title, defaultText);
+  }
 };
 
 // The platform in force. SetPlatform does not take ownership.

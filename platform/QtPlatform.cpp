@@ -8,15 +8,20 @@
 #include <unistd.h>
 
 #include <QApplication>
+#include <QBoxLayout>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QHostAddress>
 #include <QInputDialog>
+#include <QLabel>
 #include <QLineEdit>
+#include <QMap>
 #include <QMessageBox>
 #include <QNetworkInterface>
+#include <QPlainTextEdit>
+#include <QScrollBar>
 #include <QStandardPaths>
 #include <QUrl>
 #include <algorithm>
@@ -29,6 +34,7 @@
 #include <thread>
 
 #include "core/StringTable.h"
+#include "platform/ProgramFont.h"
 #include "platform/QtText.h"
 
 namespace {
@@ -50,13 +56,42 @@ QString QtFilter(const std::string& filter) {
   return description.contains(pattern) ? description : description + " (" + pattern + ")";
 }
 
+// The suffix a "description|*.ext" choice gives a name, without the dot; ""
+// for a pattern of another form.
+QString FilterSuffix(const std::string& filter) {
+  const std::size_t bar = filter.find('|');
+  if (bar == std::string::npos) return {};
+  const QString pattern = ToQString(filter.substr(bar + 1));
+  if (!pattern.startsWith("*.")) return {};
+  const QString suffix = pattern.mid(2);
+  const bool plain =
+      !suffix.isEmpty() && std::all_of(suffix.begin(), suffix.end(), [](QChar c) { return c.isLetterOrNumber(); });
+  return plain ? suffix : QString();
+}
+
+// With several choices, the one made decides the suffix: a name typed
+// without one gets it. (The dialog itself changes the suffix of a name in
+// its field to that of a choice made.)
+void FollowChosenFilter(QFileDialog& dialog, const FileDialogRequest& request) {
+  auto suffixes = std::make_shared<QMap<QString, QString>>();
+  (*suffixes)[QtFilter(request.filter)] = FilterSuffix(request.filter);
+  for (const std::string& filter : request.moreFilters) (*suffixes)[QtFilter(filter)] = FilterSuffix(filter);
+  QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog, suffixes](const QString& chosen) {
+    const QString suffix = suffixes->value(chosen);
+    if (!suffix.isEmpty()) dialog.setDefaultSuffix(suffix);
+  });
+}
+
 void SetUp(QFileDialog& dialog, const FileDialogRequest& request) {
   dialog.setWindowTitle(ToQString(request.title));
-  dialog.setNameFilter(QtFilter(request.filter));
+  QStringList filters{QtFilter(request.filter)};
+  for (const std::string& filter : request.moreFilters) filters << QtFilter(filter);
+  dialog.setNameFilters(filters);
   // Paths are bytes in the file system's own encoding.
   dialog.setDirectory(QFile::decodeName(request.initialFolder.c_str()));
   dialog.selectFile(ToQString(request.proposedName));
   dialog.setDefaultSuffix(ToQString(request.defaultExtension));
+  if (!request.moreFilters.empty()) FollowChosenFilter(dialog, request);
 }
 
 std::optional<std::string> Run(QFileDialog& dialog) {
@@ -264,6 +299,46 @@ std::unique_ptr<QInputDialog> NewInputBox(const std::string& prompt, const std::
 
 void QtPlatform::InputBox(const std::string& prompt, const std::string& title, const std::string& defaultText) {
   NewInputBox(prompt, title, defaultText)->exec();
+}
+
+std::unique_ptr<QInputDialog> NewInputBoxWithHex(const std::string& prompt, const std::string& title,
+                                                 const std::string& defaultText, const std::string& hexHeading,
+                                                 const std::u16string& hexDump) {
+  std::unique_ptr<QInputDialog> dialog = NewInputBox(prompt, title, defaultText);
+  // The box's own layout is a column of prompt, line and buttons, made when
+  // the box is first measured; the view goes above the buttons. Were it
+  // another, the box shows without it.
+  (void)dialog->sizeHint();
+  auto* column = qobject_cast<QBoxLayout*>(dialog->layout());
+  if (column == nullptr) return dialog;
+  auto* heading = new QLabel(ToQString(hexHeading), dialog.get());
+  heading->setObjectName("labHex");
+  auto* view = new QPlainTextEdit(dialog.get());
+  view->setObjectName("txtHex");
+  view->setReadOnly(true);
+  view->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+  view->setLineWrapMode(QPlainTextEdit::NoWrap);
+  view->setFont(ConsoleFont());
+  const QString text = QString::fromStdU16String(hexDump);
+  view->setPlainText(text);
+  heading->setBuddy(view);
+  // Room for the first line (as long as any) and sixteen lines; the box may
+  // be made larger.
+  const QFontMetrics metrics(view->font());
+  const int frame = 2 * view->frameWidth() + static_cast<int>(2 * view->document()->documentMargin());
+  const qsizetype lineEnd = text.indexOf('\n');
+  view->setMinimumWidth(metrics.horizontalAdvance(lineEnd < 0 ? text : text.left(lineEnd)) +
+                        metrics.averageCharWidth() + frame + view->verticalScrollBar()->sizeHint().width());
+  view->setMinimumHeight(metrics.lineSpacing() * 16 + frame);
+  const int buttons = column->count() - 1;
+  column->insertWidget(buttons, heading);
+  column->insertWidget(buttons + 1, view, 1);
+  return dialog;
+}
+
+void QtPlatform::InputBoxWithHex(const std::string& prompt, const std::string& title, const std::string& defaultText,
+                                 const std::string& hexHeading, const std::u16string& hexDump) {
+  NewInputBoxWithHex(prompt, title, defaultText, hexHeading, hexDump)->exec();
 }
 
 #include "QtPlatform.moc"

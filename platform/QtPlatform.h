@@ -16,6 +16,12 @@ class QInputDialog;
 std::unique_ptr<QInputDialog> NewInputBox(const std::string& prompt, const std::string& title,
                                           const std::string& defaultText);
 
+// The same with the view of its bytes below the line: the heading and the
+// hex dump, read-only and selectable, in the traffic list's fixed-pitch font.
+std::unique_ptr<QInputDialog> NewInputBoxWithHex(const std::string& prompt, const std::string& title,
+                                                 const std::string& defaultText, const std::string& hexHeading,
+                                                 const std::u16string& hexDump);
+
 class QtPlatform : public Platform {
  public:
   std::string CommonAppDataPath() override;
@@ -31,4 +37,6 @@ class QtPlatform : public Platform {
   std::optional<std::string> AskOpenFileName(const FileDialogRequest& request) override;
   std::optional<std::string> AskSaveFileName(const FileDialogRequest& request) override;
   void InputBox(const std::string& prompt, const std::string& title, const std::string& defaultText) override;
+  void InputBoxWithHex(const std::string& prompt, const std::string& title, const std::string& defaultText,
+                       const std::string& hexHeading, const std::u16string& hexDump) override;
 };

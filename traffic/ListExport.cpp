@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "traffic/CsvRows.h"
 #include "traffic/TrafficListModel.h"
 
 namespace {
@@ -11,7 +12,7 @@ constexpr std::uint64_t kEntriesPerRun = 4096;
 }  // namespace
 
 ExportResult ExportList(const TrafficListModel& model, std::uint64_t count, const std::string& path,
-                        const ExportProgress& progress) {
+                        const ExportProgress& progress, ExportFormat format) {
   SafeFileWriter writer(path);
   if (!writer.Status().Ok()) return {writer.Status()};
   count = std::min(count, model.EntryCount());
@@ -19,6 +20,8 @@ ExportResult ExportList(const TrafficListModel& model, std::uint64_t count, cons
   std::string piece;
   piece.reserve(kPieceBytes + 4096);
   TrafficListModel::TextBuffers buffers;
+  CsvRows csv(model);
+  if (format == ExportFormat::Csv) piece += CsvRows::Head();
   // Read in runs: the store's lock is taken a few times per run, not per
   // entry, and never while its file is read, so the receive thread, which
   // appends under that lock, does not wait for the export.
@@ -27,8 +30,12 @@ ExportResult ExportList(const TrafficListModel& model, std::uint64_t count, cons
     const std::size_t read =
         model.Store().ReadEntries(entry, std::min<std::uint64_t>(kEntriesPerRun, count - entry), run);
     for (std::size_t i = 0; i < read; ++i, ++entry) {
-      piece += model.NotationText(run.MetaAt(i), run.BytesAt(i), buffers);
-      piece += "\r\n";
+      if (format == ExportFormat::Csv) {
+        csv.Append(run.MetaAt(i), run.BytesAt(i), piece);
+      } else {
+        piece += model.NotationText(run.MetaAt(i), run.BytesAt(i), buffers);
+        piece += "\r\n";
+      }
       if (piece.size() >= kPieceBytes) {
         if (!writer.Write(piece).Ok()) return {writer.Status()};
         piece.clear();

@@ -1,7 +1,9 @@
 #pragma once
 // "Save list as...": the traffic list as a text file, one line per entry in
 // the form Ctrl+C copies (time, tag, content in notation), in the 8-bit code
-// page with CR LF line ends like the data log.
+// page with CR LF line ends like the data log; or as CSV (CsvRows.h), a row
+// per entry with its date, direction, length, content, block check and reply
+// time in columns.
 //
 // The file is written through SafeFileWriter in pieces of about a MiB, so an
 // export of any size needs little memory: into a temporary file beside the
@@ -19,6 +21,8 @@ class TrafficListModel;
 // cancels the export.
 using ExportProgress = std::function<bool(std::uint64_t written)>;
 
+enum class ExportFormat { Text, Csv };
+
 struct ExportResult {
   FileStatus status;
   bool cancelled = false;
@@ -29,4 +33,4 @@ struct ExportResult {
 // run on a thread of its own while entries arrive; if the list is deleted
 // meanwhile, the export stops and writes nothing.
 ExportResult ExportList(const TrafficListModel& model, std::uint64_t count, const std::string& path,
-                        const ExportProgress& progress);
+                        const ExportProgress& progress, ExportFormat format = ExportFormat::Text);

@@ -23,6 +23,8 @@ class FakePlatform : public Platform {
     std::string prompt;
     std::string title;
     std::string defaultText;
+    std::string hexHeading;  // only from InputBoxWithHex
+    std::u16string hexDump;
   };
 
   // Makes a fresh temporary root with "common" (the all-users data folder)
@@ -67,7 +69,11 @@ class FakePlatform : public Platform {
   std::optional<std::string> AskOpenFileName(const FileDialogRequest& request) override;
   std::optional<std::string> AskSaveFileName(const FileDialogRequest& request) override;
   void InputBox(const std::string& prompt, const std::string& title, const std::string& defaultText) override {
-    inputs.push_back({prompt, title, defaultText});
+    inputs.push_back({prompt, title, defaultText, {}, {}});
+  }
+  void InputBoxWithHex(const std::string& prompt, const std::string& title, const std::string& defaultText,
+                       const std::string& hexHeading, const std::u16string& hexDump) override {
+    inputs.push_back({prompt, title, defaultText, hexHeading, hexDump});
   }
 
   // The settings folder the program derives from commonAppData.
