@@ -91,10 +91,11 @@ TEST_F(EntryBytes, CopyAsHexTakesTheSelectedEntriesEachUnderItsTimeAndTag) {
                            "  [IN]";
   EXPECT_EQ(QApplication::clipboard()->text(), expected);
 
-  // At the end of the Edit menu.
+  // After the Edit menu's Copy and Find, past the design's entries.
   auto* edit = window->menuBar()->actions().at(1)->menu();
   ASSERT_NE(edit, nullptr);
-  EXPECT_EQ(edit->actions().constLast(), Control<QAction>("mnuEditCopyHex"));
+  const QList<QAction*> entries = edit->actions();
+  EXPECT_EQ(entries.indexOf(Control<QAction>("mnuEditCopyHex")), entries.indexOf(Control<QAction>("mnuEditFind")) + 1);
   EXPECT_EQ(Control<QAction>("mnuEditCopyHex")->text(), "Copy as hex");
 }
 
