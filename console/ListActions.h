@@ -4,13 +4,14 @@
 #include <QtGlobal>
 
 class EntrySelection;
+class ShownEntries;
 class QWidget;
 class TrafficListModel;
 
 // The selected entries that are shown, one line each in notation, to the
 // clipboard; a copy beyond 16 MiB is refused with a message pointing to
-// "Save list as...".
-void CopyEntries(const TrafficListModel& model, const EntrySelection& selection);
+// "Save list as...". With `rows` (a filter's), the selection counts rows.
+void CopyEntries(const TrafficListModel& model, const EntrySelection& selection, const ShownEntries* rows = nullptr);
 
 // Asks for a file and writes every entry shown now to it. The entries are
 // formatted and written on a thread of their own while entries go on
