@@ -24,7 +24,7 @@
 
 class ShownEntries {
  public:
-  static constexpr std::size_t kChunkShift = 14;
+  static constexpr std::size_t kChunkShift = 12;
   static constexpr std::size_t kChunkSize = std::size_t{1} << kChunkShift;
 
   std::uint64_t Size() const { return size_.load(std::memory_order_acquire); }
