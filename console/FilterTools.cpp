@@ -68,7 +68,10 @@ void FilterTools::ShowFilterBar() {
     connect(filterBar_, &FilterBar::CloseRequested, this, [this] { HideFilterBar(); });
     connect(filterBar_, &FilterBar::CommandKeyPressed, this, &FilterTools::CommandKeyPressed);
     // A new filter ends a step over the rows of the old one.
-    connect(&filterBar_->Runner(), &FilterRunner::Reset, this, [this] { steps_->Cancel(); });
+    connect(&filterBar_->Runner(), &FilterRunner::Reset, this, [this] {
+      steps_->Cancel();
+      emit RowsReset();
+    });
   }
   if (filterBar_->isHidden()) {
     const int before = window_.height();

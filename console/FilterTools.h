@@ -45,6 +45,9 @@ class FilterTools : public QObject {
  signals:
   // F1 to F8 in the filter bar, as a virtual-key code.
   void CommandKeyPressed(int keyCode);
+  // The rows shown were emptied (a new filter, none, a cleared list): a
+  // step over the old ones is to end.
+  void RowsReset();
 
  private:
   void ShowStepOutcome(const QString& text);

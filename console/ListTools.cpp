@@ -38,6 +38,9 @@ ListTools::ListTools(QMainWindow& window, QMenu& fileMenu, QMenu& editMenu, Traf
   connect(mnuEditFind, &QAction::triggered, this, [this] { ShowFindBar(); });
   filterTools_ = new FilterTools(window, editMenu, session.List(), view, fit_);
   connect(filterTools_, &FilterTools::CommandKeyPressed, this, &ListTools::CommandKeyPressed);
+  connect(filterTools_, &FilterTools::RowsReset, this, [this] {
+    if (findBar_ != nullptr) findBar_->Cancel();
+  });
 
   // The design's panel keeps the room its text needs; the counters take
   // what is left, in their compact form at the window's minimum width.
