@@ -127,7 +127,7 @@ TEST_F(Filter, FindAndTheBlockCheckStepReadOnlyTheRowsShown) {
 TEST(ShownEntries, RowsFindTheirEntriesAndEntriesTheirRowsAcrossChunksAndFarDistances) {
   ShownEntries rows;
   std::vector<std::uint64_t> entries;
-  for (std::uint64_t n = 0; n < 3 * ShownEntries::kChunkSize; ++n) entries.push_back(n * 3 + 1);
+  for (std::uint64_t n = 0; n < 2 * ShownEntries::kChunkSize + 5; ++n) entries.push_back(n * 3 + 1);
   entries.push_back(std::uint64_t{1} << 40);  // four billion entries and more beyond the chunk's first
   entries.push_back((std::uint64_t{1} << 40) + 2);
   rows.Append(entries);
