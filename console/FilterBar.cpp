@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QGridLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -51,25 +52,36 @@ FilterBar::FilterBar(const TrafficListModel& model, TrafficView& view, QWidget* 
   toggleViewAction()->setVisible(false);
   hide();
 
-  labFilter = Named(new QLabel(this), "labFilter");
-  cboFilterShow = Named(new QComboBox(this), "cboFilterShow");
+  // Two lines: the controls, and below them the count, which needs the room
+  // of a whole line at the window's least width.
+  auto* frame = Named(new QWidget(this), "fraFilter");
+  auto* grid = new QGridLayout(frame);
+  grid->setContentsMargins(0, 0, 0, 0);
+  labFilter = Named(new QLabel(frame), "labFilter");
+  cboFilterShow = Named(new QComboBox(frame), "cboFilterShow");
   for (std::size_t i = 0; i < std::size(kShows); ++i) cboFilterShow->addItem(QString());
-  labFilterText = Named(new QLabel(this), "labFilterText");
-  txtFilter = Named(new QLineEdit(this), "txtFilter");
+  labFilterText = Named(new QLabel(frame), "labFilterText");
+  txtFilter = Named(new QLineEdit(frame), "txtFilter");
   txtFilter->setFont(ConsoleFont());
   txtFilter->setMinimumWidth(Px(kFilterFieldMinTwips));
-  chkFilterMatchCase = Named(new QCheckBox(this), "chkFilterMatchCase");
-  cmdFilterApply = Named(new QPushButton(this), "cmdFilterApply");
-  cmdFilterShowAll = Named(new QPushButton(this), "cmdFilterShowAll");
-  labFilterCount = Named(new QLabel(this), "labFilterCount");
-  cmdFilterClose = Named(new QPushButton(QString::fromUtf16(u"\u2715"), this), "cmdFilterClose");
+  chkFilterMatchCase = Named(new QCheckBox(frame), "chkFilterMatchCase");
+  cmdFilterApply = Named(new QPushButton(frame), "cmdFilterApply");
+  cmdFilterShowAll = Named(new QPushButton(frame), "cmdFilterShowAll");
+  labFilterCount = Named(new QLabel(frame), "labFilterCount");
+  cmdFilterClose = Named(new QPushButton(QString::fromUtf16(u"\u2715"), frame), "cmdFilterClose");
   cmdFilterClose->setFlat(true);
+  int column = 0;
   for (QWidget* w :
        std::initializer_list<QWidget*>{labFilter, cboFilterShow, labFilterText, txtFilter, chkFilterMatchCase,
-                                       cmdFilterApply, cmdFilterShowAll, labFilterCount, cmdFilterClose}) {
-    addWidget(w);
+                                       cmdFilterApply, cmdFilterShowAll, cmdFilterClose}) {
+    grid->addWidget(w, 0, column++);
     w->installEventFilter(this);
   }
+  grid->setColumnStretch(3, 1);
+  frame->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+  grid->addWidget(labFilterCount, 1, 0, 1, column);
+  addWidget(frame);
+
   connect(cboFilterShow, &QComboBox::activated, this, [this] { Apply(); });
   connect(chkFilterMatchCase, &QCheckBox::toggled, this, [this] {
     if (!txtFilter->text().isEmpty()) Apply();
