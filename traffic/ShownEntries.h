@@ -51,7 +51,7 @@ class ShownEntries {
   static constexpr std::uint32_t kFar = 0xFFFFFFFF;  // the entry is in far_
   struct Chunk {
     std::uint64_t first = 0;  // the entry of the chunk's first row
-    std::array<std::uint32_t, kChunkSize> distances;
+    std::array<std::uint32_t, kChunkSize> distances{};
   };
   std::vector<std::unique_ptr<Chunk>> chunks_;
   std::map<std::uint64_t, std::uint64_t> far_;  // row -> entry, where the distance does not fit

@@ -40,7 +40,7 @@ using Clock = std::chrono::steady_clock;
 double Seconds(Clock::duration d) { return std::chrono::duration<double>(d).count(); }
 
 struct Named {
-  const char* name;
+  const char* name = nullptr;
   FilterCriteria criteria;
 };
 
@@ -90,8 +90,8 @@ int main(int argc, char** argv) {
     bytes = received ? "\x02" : "<STX>";
     bytes += "0,1,VALUE=" + std::to_string(n);
     bytes += received ? "\x03" : "<ETX>";
-    model.Append(received ? EntryKind::IncomingDisplay : EntryKind::Outgoing, 1'717'200'000'000'000 + n, bytes,
-                 n % 200 == 0);
+    model.Append(received ? EntryKind::IncomingDisplay : EntryKind::Outgoing,
+                 1'717'200'000'000'000 + static_cast<std::int64_t>(n), bytes, n % 200 == 0);
   }
   model.Commit();
   model.SettleStore();
@@ -127,7 +127,7 @@ int main(int argc, char** argv) {
       last = Clock::now();
       runner.Start(FilterCriteria(f.criteria));
       worst = std::max(worst, Clock::now() - start);  // the first slice, on this thread
-      while (!done) app.processEvents(QEventLoop::WaitForMoreEvents);
+      while (!done) QApplication::processEvents(QEventLoop::WaitForMoreEvents);
       const auto took = Clock::now() - start;
       tick.stop();
       const double wall = Seconds(took);

@@ -96,23 +96,23 @@ TEST_F(Filter, FindAndTheBlockCheckStepReadOnlyTheRowsShown) {
   constexpr bool kBack = false;
   const struct {
     FilterCriteria criteria;
-    const ShownEntries* rows;
+    const ShownEntries* rows = nullptr;
     std::optional<std::uint64_t> from;
-    bool forward;
     std::optional<std::uint64_t> found;
-    bool wrapped;
+    bool forward = false;
+    bool wrapped = false;
   } cases[] = {
-      {Criteria(Show::All, "info"), rows, 1, kForward, 4, false},  // 3 holds it but is not shown
-      {Criteria(Show::All, "info"), rows, 4, kForward, 1, true},
-      {Criteria(Show::All, "info"), rows, 3, kForward, 4, false},  // from an entry not shown
-      {Criteria(Show::All, "info"), rows, 3, kBack, 1, false},
-      {Criteria(Show::All, "info"), nullptr, 1, kForward, 3, false},  // unfiltered: every entry
-      {Criteria(Show::All, "<info>"), rows, 1, kForward, std::nullopt, false},
-      {Criteria(Show::WrongBlockCheck), nullptr, std::nullopt, kForward, 2, false},
-      {Criteria(Show::WrongBlockCheck), nullptr, 2, kForward, 4, false},
-      {Criteria(Show::WrongBlockCheck), nullptr, 4, kForward, 2, true},
-      {Criteria(Show::WrongBlockCheck), nullptr, 2, kBack, 4, true},
-      {Criteria(Show::WrongBlockCheck), rows, 5, kBack, 4, false},
+      {Criteria(Show::All, "info"), rows, 1, 4, kForward, false},  // 3 holds it but is not shown
+      {Criteria(Show::All, "info"), rows, 4, 1, kForward, true},
+      {Criteria(Show::All, "info"), rows, 3, 4, kForward, false},  // from an entry not shown
+      {Criteria(Show::All, "info"), rows, 3, 1, kBack, false},
+      {Criteria(Show::All, "info"), nullptr, 1, 3, kForward, false},  // unfiltered: every entry
+      {Criteria(Show::All, "<info>"), rows, 1, std::nullopt, kForward, false},
+      {Criteria(Show::WrongBlockCheck), nullptr, std::nullopt, 2, kForward, false},
+      {Criteria(Show::WrongBlockCheck), nullptr, 2, 4, kForward, false},
+      {Criteria(Show::WrongBlockCheck), nullptr, 4, 2, kForward, true},
+      {Criteria(Show::WrongBlockCheck), nullptr, 2, 4, kBack, true},
+      {Criteria(Show::WrongBlockCheck), rows, 5, 4, kBack, false},
   };
   for (const auto& c : cases) {
     const std::uint64_t count = c.rows != nullptr ? c.rows->Size() : model.ShownCount();
