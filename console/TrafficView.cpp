@@ -208,6 +208,7 @@ void TrafficView::ScrollBarMoved(int value) {
 void TrafficView::EntriesAdded(std::uint64_t first, std::uint64_t end) {
   SyncScrollBar();
   RepaintEntries(first, end);
+  emit RowsAppended(first, end);
 }
 
 void TrafficView::RepaintEntries(std::uint64_t first, std::uint64_t end) {

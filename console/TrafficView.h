@@ -73,6 +73,9 @@ class TrafficView : public QAbstractScrollArea {
 
  signals:
   void EntryDoubleClicked(quint64 entry);
+  // Rows [first, end) were added at the end: new entries, or new rows of a
+  // filter. One place for whoever keeps the newest row in sight.
+  void RowsAppended(quint64 first, quint64 end);
 
  protected:
   void paintEvent(QPaintEvent* event) override;

@@ -2,6 +2,7 @@
 #include <QAction>
 #include <QClipboard>
 #include <QComboBox>
+#include <QSignalSpy>
 #include <QStatusBar>
 #include <QToolBar>
 
@@ -59,11 +60,15 @@ TEST_F(FilterTools, TheViewShowsOnlyMatchesAsTheyComeAndReturnsToTheSameEntry) {
   EXPECT_TRUE(lines[1].endsWith("  [IN]   d"));
 
   // Arrivals are filtered as they come; a send the filter hides selects nothing.
+  QSignalSpy appended(&View(), &TrafficView::RowsAppended);
   window->Session().ReceiveData("x");  // 5
   window->fkt_SendLine("y");           // 6
   window->TrafficList().Commit();
   EXPECT_EQ(View().RowCount(), 4U);
   EXPECT_EQ(View().EntryAt(RowPoint(3)), 5U);
+  ASSERT_EQ(appended.count(), 1);  // the row of entry 5, not the rows of the entries
+  EXPECT_EQ(appended[0][0].toULongLong(), 3U);
+  EXPECT_EQ(appended[0][1].toULongLong(), 4U);
   EXPECT_EQ(Count(), "4 of 7 entries shown");
   EXPECT_EQ(View().CurrentEntry(), 3U);
 
