@@ -95,7 +95,8 @@ void FindBar::FocusField() {
 void FindBar::Step(bool forward) {
   Cancel();
   forward_ = forward;
-  runner_->Start(FromQString(txtFind->text()), chkFindMatchCase->isChecked(), forward, view_.CurrentEntry());
+  runner_->Start(FromQString(txtFind->text()), chkFindMatchCase->isChecked(), forward, view_.CurrentEntry(),
+                 view_.Rows());
 }
 
 void FindBar::Cancel() {

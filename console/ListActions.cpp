@@ -19,6 +19,7 @@
 #include "platform/WidgetBuilding.h"
 #include "traffic/BackgroundPriority.h"
 #include "traffic/ListExport.h"
+#include "traffic/ShownEntries.h"
 #include "traffic/TrafficListModel.h"
 
 namespace {
@@ -26,14 +27,14 @@ namespace {
 constexpr int kExportProgressMs = 50;
 }  // namespace
 
-void CopyEntries(const TrafficListModel& model, const EntrySelection& selection) {
-  const std::uint64_t shown = model.ShownCount();
+void CopyEntries(const TrafficListModel& model, const EntrySelection& selection, const ShownEntries* rows) {
+  const std::uint64_t shown = rows != nullptr ? rows->Size() : model.ShownCount();
   std::string text;
   TrafficListModel::TextBuffers buffers;
   for (const auto& [begin, end] : selection.Runs()) {
-    for (std::uint64_t entry = begin; entry < std::min(end, shown); ++entry) {
+    for (std::uint64_t row = begin; row < std::min(end, shown); ++row) {
       if (!text.empty()) text += '\n';
-      text += model.NotationText(entry, buffers);
+      text += model.NotationText(rows != nullptr ? rows->EntryAt(row) : row, buffers);
       if (text.size() > kClipboardLimit) {
         CurrentPlatform().ShowMessage(fkt_FormatInsertParam(fkt_LoadResText(8215), std::to_string(kClipboardLimitMiB)),
                                       std::string(), MessageIcon::Information);

@@ -10,13 +10,14 @@ inline constexpr std::size_t kClipboardLimitMiB = 16;
 inline constexpr std::size_t kClipboardLimit = kClipboardLimitMiB << 20;
 
 class EntrySelection;
+class ShownEntries;
 class QWidget;
 class TrafficListModel;
 
 // The selected entries that are shown, one line each in notation, to the
 // clipboard; a copy beyond 16 MiB is refused with a message pointing to
-// "Save list as...".
-void CopyEntries(const TrafficListModel& model, const EntrySelection& selection);
+// "Save list as...". With `rows` (a filter's), the selection counts rows.
+void CopyEntries(const TrafficListModel& model, const EntrySelection& selection, const ShownEntries* rows = nullptr);
 
 // Asks for a file and writes every entry shown now to it, as text or, for a
 // name ending in ".csv" (the CSV choice of the dialog), as CSV. The entries are

@@ -9,6 +9,7 @@
 
 #include "console/CountersPanel.h"
 #include "console/EntryBytes.h"
+#include "console/FilterTools.h"
 #include "console/FindBar.h"
 #include "console/ListActions.h"
 #include "console/TrafficView.h"
@@ -40,6 +41,11 @@ ListTools::ListTools(QMainWindow& window, QMenu& fileMenu, QMenu& editMenu, Traf
   mnuEditCopyHex->setObjectName("mnuEditCopyHex");
   mnuEditCopyHex->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C));
   connect(mnuEditCopyHex, &QAction::triggered, this, [this] { CopySelectionAsHex(); });
+  filterTools_ = new FilterTools(window, editMenu, session.List(), view, fit_);
+  connect(filterTools_, &FilterTools::CommandKeyPressed, this, &ListTools::CommandKeyPressed);
+  connect(filterTools_, &FilterTools::RowsReset, this, [this] {
+    if (findBar_ != nullptr) findBar_->Cancel();
+  });
 
   // The design's panel keeps the room its text needs; the counters take
   // what is left, in their compact form at the window's minimum width.
@@ -58,13 +64,16 @@ void ListTools::ApplyLanguageTexts() {
   mnuEditCopyHex->setText(ResText(8331));
   stbCounters->ApplyLanguageTexts();
   if (findBar_ != nullptr) findBar_->ApplyLanguageTexts();
+  filterTools_->ApplyLanguageTexts();
 }
 
-void ListTools::CopySelection() { CopyEntries(session_.List(), view_.Selection()); }
+void ListTools::CopySelection() { CopyEntries(session_.List(), view_.Selection(), view_.Rows()); }
 
 void ListTools::CopySelectionAsHex() { CopyEntriesAsHex(session_.List(), view_.Selection()); }
 
 void ListTools::mnuFileSaveList_Click() {
+  // Saves every entry listed, filtered out or not: the file is the list's
+  // record, and a filter only narrows the view of it.
   // The save runs its own event loop; a second one from within it waits.
   if (exporting_) return;
   exporting_ = true;
@@ -73,20 +82,22 @@ void ListTools::mnuFileSaveList_Click() {
 }
 
 int ListTools::FindBarHeight() const {
-  return findBar_ != nullptr && !findBar_->isHidden() ? findBar_->sizeHint().height() : 0;
+  const int find = findBar_ != nullptr && !findBar_->isHidden() ? findBar_->sizeHint().height() : 0;
+  return find + filterTools_->FilterBarHeight();
 }
 
 void ListTools::ShowFindBar() {
   if (findBar_ == nullptr) {
     findBar_ = new FindBar(session_.List(), view_, &window_);
     window_.addToolBar(Qt::TopToolBarArea, findBar_);
+    filterTools_->PlaceAbove(*findBar_);
     connect(findBar_, &FindBar::CloseRequested, this, [this] { HideFindBar(); });
     connect(findBar_, &FindBar::CommandKeyPressed, this, &ListTools::CommandKeyPressed);
   }
   if (findBar_->isHidden()) {
     const int before = window_.height();
     findBar_->show();
-    fit_(before, FindBarHeight());
+    fit_(before, findBar_->sizeHint().height());
   }
   findBar_->FocusField();
 }
@@ -95,7 +106,7 @@ void ListTools::HideFindBar() {
   if (findBar_ == nullptr || findBar_->isHidden()) return;
   findBar_->Cancel();
   const int before = window_.height();
-  const int bar = FindBarHeight();
+  const int bar = findBar_->sizeHint().height();
   const bool hadFocus = findBar_->isAncestorOf(QApplication::focusWidget());
   findBar_->hide();
   fit_(before, -bar);

@@ -14,6 +14,7 @@
 #include <functional>
 
 class CountersPanel;
+class FilterTools;
 class FindBar;
 class QAction;
 class QMainWindow;
@@ -50,8 +51,9 @@ class ListTools : public QObject {
   // (see FindBar::Step). Nothing before the bar was first opened.
   void FindStep(bool forward);
   bool FindRunning() const;
-  // The find bar's height while it shows, 0 otherwise.
+  // The height of the find and filter bars that show, 0 if none.
   int FindBarHeight() const;
+  FilterTools& Filter() { return *filterTools_; }
 
  signals:
   // F1 to F8 in the find bar, as a virtual-key code.
@@ -68,5 +70,6 @@ class ListTools : public QObject {
   QAction* mnuEditCopyHex = nullptr;
   CountersPanel* stbCounters = nullptr;
   FindBar* findBar_ = nullptr;  // made by the first ShowFindBar
+  FilterTools* filterTools_ = nullptr;
   bool exporting_ = false;
 };

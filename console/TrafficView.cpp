@@ -6,6 +6,7 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <QSignalBlocker>
 #include <QStyle>
 #include <QStyleOptionFocusRect>
 #include <QToolTip>
@@ -17,6 +18,7 @@
 #include "console/RowScroll.h"
 #include "core/CodePage.h"
 #include "platform/QtText.h"
+#include "traffic/ShownEntries.h"
 #include "traffic/TrafficListModel.h"
 
 namespace {
@@ -39,17 +41,69 @@ TrafficView::TrafficView(const TrafficListModel& model, QWidget* parent) : QAbst
   verticalScrollBar()->installEventFilter(this);
   connect(verticalScrollBar(), &QScrollBar::actionTriggered, this, [this](int action) { ScrollBarAction(action); });
   connect(verticalScrollBar(), &QScrollBar::valueChanged, this, [this](int value) { ScrollBarMoved(value); });
-  connect(&model_, &TrafficListModel::EntriesAdded, this,
-          [this](quint64 first, quint64 end) { EntriesAdded(first, end); });
-  connect(&model_, &TrafficListModel::EntryChanged, this, [this](quint64 entry) { RepaintEntries(entry, entry + 1); });
+  connect(&model_, &TrafficListModel::EntriesAdded, this, [this](quint64 first, quint64 end) {
+    if (rows_ == nullptr) EntriesAdded(first, end);
+  });
+  connect(&model_, &TrafficListModel::EntryChanged, this, [this](quint64 entry) {
+    if (rows_ == nullptr) {
+      RepaintEntries(entry, entry + 1);
+    } else {
+      viewport()->update();
+    }
+  });
   connect(&model_, &TrafficListModel::Cleared, this, [this] { Cleared(); });
   TakeFontMetrics();
+}
+
+std::uint64_t TrafficView::RowCount() const { return rows_ != nullptr ? rows_->Size() : model_.ShownCount(); }
+
+std::uint64_t TrafficView::EntryOfRow(std::uint64_t row) const { return rows_ != nullptr ? rows_->EntryAt(row) : row; }
+
+std::optional<std::uint64_t> TrafficView::CurrentEntry() const {
+  if (!current_ || *current_ >= RowCount()) return std::nullopt;
+  return EntryOfRow(*current_);
+}
+
+void TrafficView::ShowRows(const ShownEntries* rows) {
+  if (rows == rows_) return;
+  // While following, the view goes on showing the newest rows: keeping the
+  // current entry current is no move of the operator's that pauses it.
+  const QSignalBlocker quiet(following_ ? this : nullptr);
+  const std::optional<std::uint64_t> current = CurrentEntry();
+  const std::optional<std::uint64_t> topEntry = top_ < RowCount() ? std::optional(EntryOfRow(top_)) : std::nullopt;
+  const std::uint64_t offset = current_ && *current_ >= top_ ? *current_ - top_ : 0;
+  rows_ = rows;
+  top_ = 0;
+  current_.reset();
+  selection_.Clear();
+  anchor_ = 0;
+  const auto rowOf = [this](std::uint64_t entry) {
+    return rows_ != nullptr ? rows_->RowOf(entry) : std::optional<std::uint64_t>(entry);
+  };
+  if (const std::optional<std::uint64_t> row = current ? rowOf(*current) : std::nullopt) {
+    // The current entry keeps its place on screen, as far as the rows allow.
+    SetTopEntry(offset < static_cast<std::uint64_t>(PageRows()) && *row >= offset ? *row - offset : *row);
+    SelectRow(*row);
+  } else if (topEntry) {
+    SetTopEntry(rows_ != nullptr ? rows_->RowAtOrAfter(*topEntry) : *topEntry);
+  }
+  if (following_) SetTopEntry(MaxTop());
+  SyncScrollBar();
+  viewport()->update();
+}
+
+void TrafficView::RowsAdded(std::uint64_t first, std::uint64_t end) {
+  if (rows_ != nullptr) EntriesAdded(first, end);
+}
+
+void TrafficView::RowsReset() {
+  if (rows_ != nullptr) Cleared();
 }
 
 int TrafficView::PageRows() const { return std::max(1, viewport()->height() / rowHeight_); }
 
 std::uint64_t TrafficView::MaxTop() const {
-  const std::uint64_t shown = model_.ShownCount();
+  const std::uint64_t shown = RowCount();
   const auto page = static_cast<std::uint64_t>(PageRows());
   return shown > page ? shown - page : 0;
 }
@@ -88,7 +142,7 @@ void TrafficView::MoveCurrent(std::uint64_t entry) {
   emit CurrentMoved();
 }
 
-bool TrafficView::CurrentIsLast() const { return current_ && *current_ + 1 == model_.ShownCount(); }
+bool TrafficView::CurrentIsLast() const { return current_ && *current_ + 1 == RowCount(); }
 
 void TrafficView::SetFollowing(bool following) {
   following_ = following;
@@ -96,24 +150,37 @@ void TrafficView::SetFollowing(bool following) {
 }
 
 void TrafficView::SelectEntry(std::uint64_t entry) {
-  if (entry >= model_.ShownCount()) return;
-  selection_.SelectOnly(entry);
-  anchor_ = entry;
-  MoveCurrent(entry);
+  if (rows_ == nullptr) {
+    SelectRow(entry);
+  } else if (const std::optional<std::uint64_t> row = rows_->RowOf(entry)) {
+    SelectRow(*row);
+  }
+}
+
+void TrafficView::SelectRow(std::uint64_t row) {
+  if (row >= RowCount()) return;
+  selection_.SelectOnly(row);
+  anchor_ = row;
+  MoveCurrent(row);
 }
 
 void TrafficView::SelectAll() {
-  const std::uint64_t shown = model_.ShownCount();
+  const std::uint64_t shown = RowCount();
   if (shown == 0) return;
   selection_.SelectRange(0, shown - 1);
   viewport()->update();
 }
 
-std::optional<std::uint64_t> TrafficView::EntryAt(const QPoint& viewportPoint) const {
+std::optional<std::uint64_t> TrafficView::RowAt(const QPoint& viewportPoint) const {
   if (viewportPoint.y() < 0 || viewportPoint.y() >= viewport()->height()) return std::nullopt;
-  const std::uint64_t entry = top_ + static_cast<std::uint64_t>(viewportPoint.y() / rowHeight_);
-  if (entry >= model_.ShownCount()) return std::nullopt;
-  return entry;
+  const std::uint64_t row = top_ + static_cast<std::uint64_t>(viewportPoint.y() / rowHeight_);
+  if (row >= RowCount()) return std::nullopt;
+  return row;
+}
+
+std::optional<std::uint64_t> TrafficView::EntryAt(const QPoint& viewportPoint) const {
+  const std::optional<std::uint64_t> row = RowAt(viewportPoint);
+  return row ? std::optional(EntryOfRow(*row)) : std::nullopt;
 }
 
 void TrafficView::SyncScrollBar() {
@@ -160,6 +227,7 @@ void TrafficView::EntriesAdded(std::uint64_t first, std::uint64_t end) {
     SyncScrollBar();
   }
   RepaintEntries(first, end);
+  emit RowsAppended(first, end);
 }
 
 void TrafficView::RepaintEntries(std::uint64_t first, std::uint64_t end) {
@@ -196,14 +264,15 @@ void TrafficView::paintEvent(QPaintEvent* event) {
                                      : hasFocus() ? QPalette::Active
                                                   : QPalette::Inactive;
   const int width = viewport()->width();
-  const std::uint64_t shown = model_.ShownCount();
+  const std::uint64_t shown = RowCount();
   const int firstRow = std::max(0, event->rect().top() / rowHeight_);
   const int lastRow = event->rect().bottom() / rowHeight_;
   for (int row = firstRow; row <= lastRow; ++row) {
-    const std::uint64_t entry = top_ + static_cast<std::uint64_t>(row);
-    if (entry >= shown) break;
+    const std::uint64_t shownRow = top_ + static_cast<std::uint64_t>(row);
+    if (shownRow >= shown) break;
+    const std::uint64_t entry = EntryOfRow(shownRow);
     const QRect rect(0, row * rowHeight_, width, rowHeight_);
-    const bool selected = selection_.Contains(entry);
+    const bool selected = selection_.Contains(shownRow);
     const bool badFrame = model_.IsBadFrame(entry);
     if (selected) {
       painter.fillRect(rect, palette().brush(group, QPalette::Highlight));
@@ -214,7 +283,7 @@ void TrafficView::paintEvent(QPaintEvent* event) {
     painter.setPen(palette().color(group, selected ? QPalette::HighlightedText : QPalette::Text));
     painter.drawText(rect.adjusted(kTextMargin, 0, -kTextMargin, 0), Qt::AlignLeft | Qt::AlignVCenter,
                      ShownText(entry));
-    if (current_ == entry && hasFocus()) {
+    if (current_ == shownRow && hasFocus()) {
       QStyleOptionFocusRect focus;
       focus.initFrom(this);
       focus.rect = rect;
@@ -264,7 +333,7 @@ bool TrafficView::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TrafficView::keyPressEvent(QKeyEvent* event) {
-  const std::uint64_t shown = model_.ShownCount();
+  const std::uint64_t shown = RowCount();
   if (event->matches(QKeySequence::SelectAll)) {
     SelectAll();
     event->accept();
@@ -302,14 +371,14 @@ void TrafficView::keyPressEvent(QKeyEvent* event) {
   } else if ((modifiers & Qt::ControlModifier) != 0) {
     MoveCurrent(to);  // moves without selecting, as Ctrl+Space then toggles
   } else {
-    SelectEntry(to);
+    SelectRow(to);
   }
 }
 
 void TrafficView::mousePressEvent(QMouseEvent* event) {
   event->accept();
   if (event->button() != Qt::LeftButton) return;
-  const std::optional<std::uint64_t> entry = EntryAt(event->position().toPoint());
+  const std::optional<std::uint64_t> entry = RowAt(event->position().toPoint());
   if (!entry) return;
   const bool shift = (event->modifiers() & Qt::ShiftModifier) != 0;
   const bool control = (event->modifiers() & Qt::ControlModifier) != 0;
@@ -323,14 +392,14 @@ void TrafficView::mousePressEvent(QMouseEvent* event) {
     anchor_ = *entry;
     MoveCurrent(*entry);
   } else {
-    SelectEntry(*entry);
+    SelectRow(*entry);
   }
 }
 
 void TrafficView::mouseMoveEvent(QMouseEvent* event) {
   event->accept();
   if ((event->buttons() & Qt::LeftButton) == 0) return;
-  const std::optional<std::uint64_t> entry = EntryAt(event->position().toPoint());
+  const std::optional<std::uint64_t> entry = RowAt(event->position().toPoint());
   if (!entry || entry == current_) return;
   if (dragAdds_) {
     selection_.AddRange(anchor_, *entry);
@@ -343,12 +412,12 @@ void TrafficView::mouseMoveEvent(QMouseEvent* event) {
 bool TrafficView::viewportEvent(QEvent* event) {
   if (event->type() == QEvent::ToolTip) {
     const auto* help = static_cast<QHelpEvent*>(event);
-    const std::optional<std::uint64_t> entry = EntryAt(help->pos());
-    const std::string tip = entry ? EntryToolTip(model_, *entry) : std::string();
+    const std::optional<std::uint64_t> shownRow = RowAt(help->pos());
+    const std::string tip = shownRow ? EntryToolTip(model_, EntryOfRow(*shownRow)) : std::string();
     if (tip.empty()) {
       QToolTip::hideText();
     } else {
-      const auto row = static_cast<int>(*entry - top_);
+      const auto row = static_cast<int>(*shownRow - top_);
       QToolTip::showText(help->globalPos(), ToQString(tip), viewport(),
                          QRect(0, row * rowHeight_, viewport()->width(), rowHeight_));
     }

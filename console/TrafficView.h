@@ -23,13 +23,23 @@
 // While following (SetFollowing), the view keeps its last row in sight as
 // entries arrive and as it is resized. It says when the current entry moves
 // (CurrentMoved) and when the operator scrolls (ScrolledByUser), so that
-// whoever switches following can pause and resume it.
+// whoever switches following can pause and resume it; a filter's rows are
+// followed as the entries are.
+//
+// A filter makes the view show rows instead of every entry: row r shows entry
+// r of the filter's ShownEntries. Scrolling, the current row, the selection
+// and the keys then count rows, so TopEntry, SetTopEntry and ScrollTo take
+// rows (the entry numbers themselves while no filter is on, so that
+// ScrollTo(RowCount() - 1) shows the last row either way), while
+// CurrentEntry, SelectEntry, EntryAt, the tooltip and the double click speak
+// of entries. Without a filter nothing of this costs more than a test.
 #include <QAbstractScrollArea>
 #include <cstdint>
 #include <optional>
 
 #include "console/EntrySelection.h"
 
+class ShownEntries;
 class TrafficListModel;
 
 class TrafficView : public QAbstractScrollArea {
@@ -38,9 +48,23 @@ class TrafficView : public QAbstractScrollArea {
  public:
   explicit TrafficView(const TrafficListModel& model, QWidget* parent = nullptr);
 
-  std::optional<std::uint64_t> CurrentEntry() const { return current_; }
+  std::optional<std::uint64_t> CurrentEntry() const;
+  // The selected rows (entries while no filter is on; see Rows).
   const EntrySelection& Selection() const { return selection_; }
-  // Selects the entry alone and scrolls it into view by as few rows as needed.
+  // The filter's rows the view shows; null: every entry.
+  const ShownEntries* Rows() const { return rows_; }
+  std::uint64_t RowCount() const;
+  std::uint64_t EntryOfRow(std::uint64_t row) const;
+  // Shows the rows of a filter (null: every entry again). The current entry
+  // stays current and where it was on screen if the new rows show it;
+  // otherwise the view shows the rows from where its top entry was.
+  void ShowRows(const ShownEntries* rows);
+  // The filter's rows grew to `end`, or were emptied (a new filter, a
+  // cleared list); nothing while the view shows every entry.
+  void RowsAdded(std::uint64_t first, std::uint64_t end);
+  void RowsReset();
+  // Selects the entry alone and scrolls it into view by as few rows as
+  // needed; nothing when the rows do not show it.
   void SelectEntry(std::uint64_t entry);
   void SelectAll();
   void ScrollTo(std::uint64_t entry);
@@ -66,6 +90,9 @@ class TrafficView : public QAbstractScrollArea {
   void CurrentMoved();
   // The wheel or the scroll bar moved the rows.
   void ScrolledByUser();
+  // Rows [first, end) were added at the end: new entries, or new rows of a
+  // filter. One place for whoever keeps the newest row in sight.
+  void RowsAppended(quint64 first, quint64 end);
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -80,6 +107,8 @@ class TrafficView : public QAbstractScrollArea {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  std::optional<std::uint64_t> RowAt(const QPoint& viewportPoint) const;
+  void SelectRow(std::uint64_t row);
   void EntriesAdded(std::uint64_t first, std::uint64_t end);
   void RepaintEntries(std::uint64_t first, std::uint64_t end);
   void Cleared();
@@ -93,6 +122,8 @@ class TrafficView : public QAbstractScrollArea {
   void TakeFontMetrics();
 
   const TrafficListModel& model_;
+  const ShownEntries* rows_ = nullptr;
+  // Rows, all of them (the entries themselves while rows_ is null).
   std::uint64_t top_ = 0;
   std::optional<std::uint64_t> current_;
   EntrySelection selection_;

@@ -1,17 +1,30 @@
 #include "traffic/FindRunner.h"
 
 #include <QMetaObject>
+#include <string>
+#include <utility>
 
 #include "traffic/BackgroundPriority.h"
+#include "traffic/ShownEntries.h"
 #include "traffic/TrafficListModel.h"
 
 FindRunner::FindRunner(const TrafficListModel& model, QObject* parent) : QObject(parent), model_(model) {}
 
 FindRunner::~FindRunner() { Cancel(); }
 
-void FindRunner::Start(std::string_view text, bool matchCase, bool forward, std::optional<std::uint64_t> from) {
+void FindRunner::Start(std::string_view text, bool matchCase, bool forward, std::optional<std::uint64_t> from,
+                       const ShownEntries* rows) {
+  FilterCriteria criteria;
+  criteria.text = std::string(text);
+  criteria.matchCase = matchCase;
+  Start(std::move(criteria), forward, from, rows);
+}
+
+void FindRunner::Start(FilterCriteria criteria, bool forward, std::optional<std::uint64_t> from,
+                       const ShownEntries* rows) {
   Cancel();
-  search_ = std::make_unique<FindSearch>(text, matchCase, forward, from, model_.ShownCount());
+  const std::uint64_t count = rows != nullptr ? rows->Size() : model_.ShownCount();
+  search_ = std::make_unique<FindSearch>(std::move(criteria), forward, from, count, rows);
   const std::uint64_t step = step_.load();
   const std::uint64_t generation = model_.Generation();
   running_ = true;

@@ -21,6 +21,7 @@
 
 #include "traffic/TrafficFind.h"
 
+class ShownEntries;
 class TrafficListModel;
 
 class FindRunner : public QObject {
@@ -39,7 +40,12 @@ class FindRunner : public QObject {
 
   // Starts a step over the entries shown now (see FindSearch), ending the
   // step in progress without a word from it.
-  void Start(std::string_view text, bool matchCase, bool forward, std::optional<std::uint64_t> from);
+  // With `rows` (a filtered list's, outliving the step), over the rows shown.
+  void Start(std::string_view text, bool matchCase, bool forward, std::optional<std::uint64_t> from,
+             const ShownEntries* rows = nullptr);
+  // A step to the next (previous) entry that passes `criteria`.
+  void Start(FilterCriteria criteria, bool forward, std::optional<std::uint64_t> from,
+             const ShownEntries* rows = nullptr);
   // Ends the step in progress; it reports nothing more.
   void Cancel();
   bool Running() const { return running_; }

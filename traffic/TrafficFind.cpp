@@ -1,46 +1,59 @@
 #include "traffic/TrafficFind.h"
 
-#include <algorithm>
+#include <utility>
 
-#include "core/CodePage.h"
+#include "traffic/ShownEntries.h"
 
 namespace {
 
-std::string Needle(std::string_view text, bool matchCase) {
-  std::string needle(text);
-  if (!matchCase) std::transform(needle.begin(), needle.end(), needle.begin(), Cp1252ToLower);
-  return needle;
-}
-
 // How many entries are looked at between two looks at the clock.
 constexpr std::uint64_t kEntriesPerClockCheck = 256;
+
+FilterCriteria TextCriteria(std::string_view text, bool matchCase) {
+  FilterCriteria criteria;
+  criteria.text = std::string(text);
+  criteria.matchCase = matchCase;
+  return criteria;
+}
+
+// The row a step counts from: the entry's own, or where it would lie among
+// rows that do not show it.
+std::optional<std::uint64_t> FromRow(const ShownEntries& rows, std::uint64_t entry, bool forward) {
+  const std::uint64_t row = rows.RowAtOrAfter(entry);
+  if (row < rows.Size() && rows.EntryAt(row) == entry) return row;
+  if (forward) return row == 0 ? std::nullopt : std::optional<std::uint64_t>(row - 1);
+  return row < rows.Size() ? std::optional<std::uint64_t>(row) : std::nullopt;
+}
 
 }  // namespace
 
 FindSearch::FindSearch(std::string_view text, bool matchCase, bool forward, std::optional<std::uint64_t> from,
                        std::uint64_t count)
-    : needle_(Needle(text, matchCase)),
-      matchCase_(matchCase),
+    : FindSearch(TextCriteria(text, matchCase), forward, from, count) {}
+
+FindSearch::FindSearch(FilterCriteria criteria, bool forward, std::optional<std::uint64_t> from, std::uint64_t count,
+                       const ShownEntries* rows)
+    : filter_(std::move(criteria)),
+      rows_(rows),
       forward_(forward),
-      from_(from),
-      count_(needle_.empty() ? 0 : count),
-      searcher_(needle_.cbegin(), needle_.cend()) {
-  // All entries once: from the one after `from` to the end, then round from
+      from_(rows != nullptr && from ? FromRow(*rows, *from, forward) : from),
+      count_(filter_.Narrows() ? count : 0) {
+  // All rows once: from the one after `from` to the end, then round from
   // the other end back to `from` itself.
   if (count_ == 0) return;
-  next_ = !from || *from >= count_ ? (forward ? 0 : count_ - 1)
-          : forward                ? (*from + 1) % count_
-                                   : (*from + count_ - 1) % count_;
+  next_ = !from_ || *from_ >= count_ ? (forward ? 0 : count_ - 1)
+          : forward                  ? (*from_ + 1) % count_
+                                     : (*from_ + count_ - 1) % count_;
 }
 
 std::optional<FindResult> FindSearch::Continue(const TrafficListModel& model,
                                                std::chrono::steady_clock::time_point deadline) {
   while (looked_ < count_) {
-    const std::string_view text = model.NotationText(next_, buffers_, !matchCase_);
-    if (std::search(text.begin(), text.end(), searcher_) != text.end()) {
+    const std::uint64_t entry = rows_ != nullptr ? rows_->EntryAtShared(next_) : next_;
+    if (filter_.Matches(model, entry, buffers_)) {
       const bool wrapped = from_ && *from_ < count_ && (forward_ ? next_ <= *from_ : next_ >= *from_);
       looked_ = count_;
-      return FindResult{next_, wrapped};
+      return FindResult{entry, wrapped};
     }
     next_ = forward_ ? (next_ + 1) % count_ : (next_ + count_ - 1) % count_;
     ++looked_;

@@ -14,7 +14,10 @@
 #include <string>
 #include <string_view>
 
+#include "traffic/TrafficFilter.h"
 #include "traffic/TrafficListModel.h"
+
+class ShownEntries;
 
 struct FindResult {
   std::optional<std::uint64_t> entry;  // nothing: no entry holds the text
@@ -29,6 +32,13 @@ class FindSearch {
   // code page; an empty text finds nothing.
   FindSearch(std::string_view text, bool matchCase, bool forward, std::optional<std::uint64_t> from,
              std::uint64_t count);
+  // The next (previous) entry that passes `criteria` (one that narrows;
+  // otherwise the step finds nothing). With `rows`, the step reads only the
+  // entries of a filtered list, the first `count` of its rows; `from` and the
+  // entry found are entry numbers all the same, and a `from` the rows do not
+  // show counts from where it would lie. The rows outlive the step.
+  FindSearch(FilterCriteria criteria, bool forward, std::optional<std::uint64_t> from, std::uint64_t count,
+             const ShownEntries* rows = nullptr);
   ~FindSearch() = default;
   FindSearch(const FindSearch&) = delete;  // the searcher points into the text
   FindSearch& operator=(const FindSearch&) = delete;
@@ -41,19 +51,13 @@ class FindSearch {
   double Progress() const;
 
  private:
-  std::string needle_;
-  bool matchCase_;
+  TrafficFilter filter_;
+  const ShownEntries* rows_;
   bool forward_;
-  std::optional<std::uint64_t> from_;
+  std::optional<std::uint64_t> from_;  // a row
   std::uint64_t count_;
-  std::uint64_t next_ = 0;    // the entry to look at next
-  std::uint64_t looked_ = 0;  // entries looked at
-  // Boyer-Moore with both of its rules, built once per step: entries that
-  // share a long part with the text looked for (numbered datagrams) cost one
-  // comparison of that part each, where the bad-character rule alone compares
-  // it again at every shift and the C library's memmem builds its tables anew
-  // for every entry.
-  std::boyer_moore_searcher<std::string::const_iterator> searcher_;
+  std::uint64_t next_ = 0;    // the row to look at next
+  std::uint64_t looked_ = 0;  // rows looked at
   TrafficListModel::TextBuffers buffers_;
 };
 
