@@ -15,6 +15,7 @@
 #include "console/CommandSlotsFrame.h"
 #include "console/ListTools.h"
 #include "console/MainMenus.h"
+#include "console/RepeatTools.h"
 #include "console/TrafficView.h"
 #include "core/AppSettings.h"
 #include "core/RunTimeError.h"
@@ -40,6 +41,14 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
   CreateMenus();
   listTools_ = new ListTools(*this, *menus_->mnuFile, *menus_->mnuEdit, *session_, *lstSendReceive,
                              [this](int heightBefore, int change) { FitFindBar(heightBefore, change); });
+  repeatTools_ = new RepeatTools(
+      *this, *menus_->mnuEdit,
+      [this] {
+        const QString line = txtSend->text();
+        return RepeatSources{line.isEmpty() ? std::string() : WithPrefixAndSuffix(FromQString(line)),
+                             fraCommands->Texts()};
+      },
+      [this](const std::string& line) { fkt_SendLine(line); });
   connect(listTools_, &ListTools::CommandKeyPressed, this, [this](int keyCode) { fkt_PressCommandByKey(keyCode); });
   // The settings load and save at start and exit fill and write the slots.
   SetCommandConfigHooks([this](const std::string& path) { fkt_LoadCommandConfig(path); },
@@ -193,6 +202,7 @@ void frmMain::Form_Unload() {
   unloaded_ = true;
   supervising_ = false;
   timTimer->stop();
+  repeatTools_->Stop();
   // Each file is saved and reported on its own; nothing here may keep the
   // log from being closed.
   GuardEvent("fkt_SaveSettings", [] { fkt_SaveSettings(); });
@@ -236,4 +246,5 @@ void frmMain::ApplyLanguageTexts() {
   cmdQuit->setText(ResText(1036));
 
   listTools_->ApplyLanguageTexts();
+  repeatTools_->ApplyLanguageTexts();
 }

@@ -27,6 +27,7 @@ struct ControlPlace;
 class LinkSupervision;
 class ListTools;
 struct MainMenus;
+class RepeatTools;
 class RunTimeError;
 class TrafficListModel;
 class TrafficSession;
@@ -95,6 +96,7 @@ class frmMain : public QMainWindow {
   QSize OuterSizeTwips() const;
 
   ListTools& Tools() { return *listTools_; }
+  RepeatTools& Repeat() { return *repeatTools_; }
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -117,6 +119,8 @@ class frmMain : public QMainWindow {
   void cmdQuit_Click();
   void mnuEditSettings_Click();
   void cmdSend_Click();
+  // The send line's text with the prefix and suffix the settings add.
+  static std::string WithPrefixAndSuffix(std::string line);
   void cmdBefehl_Click(int slot);
   void cmdBlockcheck_Click();
   void cmdDelete_Click();
@@ -161,6 +165,7 @@ class frmMain : public QMainWindow {
 
   std::unique_ptr<MainMenus> menus_;
   ListTools* listTools_ = nullptr;
+  RepeatTools* repeatTools_ = nullptr;
 
   SendLineHistory sendHistory_;
   std::vector<QWidget*> tabOrder_;
