@@ -5,6 +5,7 @@
 #include <QMenu>
 #include <QStatusBar>
 #include <exception>
+#include <thread>
 
 #include "core/Platform.h"
 #include "core/RunTimeError.h"
@@ -19,6 +20,10 @@ using Clock = RepeatSchedule::Clock;
 // The panel is written at most this often while sends come faster; writing
 // it each millisecond would cost the window more than the sends.
 constexpr auto kProgressInterval = std::chrono::milliseconds(100);
+// The timer wakes in whole milliseconds; the last part of the wait, less
+// than this, is slept on the spot, so a send leaves within some 0.1 ms of
+// its time instead of up to a millisecond after it.
+constexpr auto kFinalWait = std::chrono::milliseconds(2);
 
 }  // namespace
 
@@ -35,10 +40,10 @@ RepeatTools::RepeatTools(QMainWindow& window, QMenu& editMenu, Sources sources, 
   mnuEditStopRepeat->setEnabled(false);
   connect(mnuEditStopRepeat, &QAction::triggered, this, [this] { Stop(); });
 
-  // Left of the counters; it shows only while a repeat runs, and gives way
+  // Right of the counters; it shows only while a repeat runs, and gives way
   // to the link's panel when the bar is short.
   stbRepeat = Named(new ElidedLabel(window.statusBar()), "stbRepeat");
-  window.statusBar()->insertPermanentWidget(0, stbRepeat);
+  window.statusBar()->addPermanentWidget(stbRepeat);
   stbRepeat->hide();
 
   // A precise timer: a coarse one may be 5 % of the period off.
@@ -88,6 +93,9 @@ void RepeatTools::Stop() {
 
 void RepeatTools::Tick() {
   if (!schedule_) return;
+  if (const auto early = schedule_->NextDue() - Clock::now(); early > Clock::duration(0) && early < kFinalWait) {
+    std::this_thread::sleep_until(schedule_->NextDue());
+  }
   const RepeatSchedule::Step step = schedule_->Take(Clock::now());
   if (step.send) {
     try {
@@ -107,9 +115,9 @@ void RepeatTools::Tick() {
     }
     if (Clock::now() - shownAt_ >= kProgressInterval || step.skipped > 0) ShowProgress();
   }
-  // Qt rounds a wait up to whole milliseconds, so the timer never fires
-  // before the time; one that still does finds nothing due and waits again.
-  const auto wait = std::chrono::ceil<std::chrono::milliseconds>(schedule_->NextDue() - Clock::now());
+  // Woken at most a millisecond early (the rest is slept above); a timer
+  // that fires earlier still finds nothing due and waits again.
+  const auto wait = std::chrono::floor<std::chrono::milliseconds>(schedule_->NextDue() - Clock::now());
   timer_.start(std::max(wait, std::chrono::milliseconds(0)));
 }
 

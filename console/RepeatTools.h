@@ -1,7 +1,7 @@
 #pragma once
 // Repeating a send: Edit > "Repeat..." asks what to send, every how long and
 // how often (RepeatDialog); Edit > "Stop repeating" (Ctrl+.) ends it; while it
-// runs, a panel of the status bar, left of the counters, says how far it is
+// runs, a panel of the status bar, right of the counters, says how far it is
 // ("Repeating F1 every 500 ms: 12 of 100"). Both entries come at the end of
 // the Edit menu; nothing of the window's design moves.
 //
