@@ -40,8 +40,9 @@ RepeatTools::RepeatTools(QMainWindow& window, QMenu& editMenu, Sources sources, 
   mnuEditStopRepeat->setEnabled(false);
   connect(mnuEditStopRepeat, &QAction::triggered, this, [this] { Stop(); });
 
-  // Right of the counters; it shows only while a repeat runs, and gives way
-  // to the link's panel when the bar is short.
+  // Right of the counters; it shows only while a repeat runs. When the bar
+  // is short the link's panel keeps its room, the counters give way, and
+  // the panel keeps at least "12 of 100".
   stbRepeat = Named(new ElidedLabel(window.statusBar()), "stbRepeat");
   window.statusBar()->addPermanentWidget(stbRepeat);
   stbRepeat->hide();
@@ -89,6 +90,7 @@ void RepeatTools::Stop() {
   mnuEditStopRepeat->setEnabled(false);
   stbRepeat->hide();
   stbRepeat->clear();
+  stbRepeat->setMinimumWidth(0);
 }
 
 void RepeatTools::Tick() {
@@ -124,7 +126,12 @@ void RepeatTools::Tick() {
 void RepeatTools::ShowProgress() {
   shownAt_ = Clock::now();
   stbRepeat->setText(ToQString(RepeatStatusText(request_, schedule_->Sent(), schedule_->Skipped())));
-  stbRepeat->setShorterForms({ToQString(RepeatStatusShortText(request_, schedule_->Sent()))});
+  const QString progress = ToQString(RepeatStatusShortText(request_, schedule_->Sent()));
+  stbRepeat->setShorterForms({progress});
+  // At least the progress stays readable; the counters beside it give way.
+  const QMargins margins = stbRepeat->contentsMargins();
+  stbRepeat->setMinimumWidth(stbRepeat->fontMetrics().horizontalAdvance(progress) + margins.left() + margins.right() +
+                             2 * stbRepeat->margin());
 }
 
 void RepeatTools::ReportFailure(const std::string& text) {
