@@ -155,7 +155,7 @@ void RepeatDialog::cmdRepeatStart_Click() {
     return;
   }
   // Said once, and the dialog stays open on the field to mend.
-  const RepeatInputError& error = std::get<RepeatInputError>(read);
+  const auto& error = std::get<RepeatInputError>(read);
   CurrentPlatform().ShowMessage(error.text, std::string(), MessageIcon::Error);
   QWidget* field = error.field == RepeatField::Source   ? static_cast<QWidget*>(cboRepeatSource)
                    : error.field == RepeatField::Period ? static_cast<QWidget*>(txtRepeatPeriod)

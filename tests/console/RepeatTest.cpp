@@ -82,7 +82,7 @@ TEST(RepeatInput, ReadsTheFieldsOrSaysWhatIsWrong) {
       continue;
     }
     ASSERT_TRUE(std::holds_alternative<RepeatRequest>(read)) << std::get<RepeatInputError>(read).text;
-    const RepeatRequest& request = std::get<RepeatRequest>(read);
+    const auto& request = std::get<RepeatRequest>(read);
     EXPECT_EQ(request.line, row.line);
     EXPECT_EQ(request.period.count(), row.periodMs);
     EXPECT_EQ(request.count, row.expectedCount);
