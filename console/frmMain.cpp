@@ -16,6 +16,7 @@
 #include "console/FollowNewEntries.h"
 #include "console/ListTools.h"
 #include "console/MainMenus.h"
+#include "console/RepeatTools.h"
 #include "console/SendOptions.h"
 #include "console/TrafficView.h"
 #include "core/AppSettings.h"
@@ -42,6 +43,14 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
   CreateMenus();
   listTools_ = new ListTools(*this, *menus_->mnuFile, *menus_->mnuEdit, *session_, *lstSendReceive,
                              [this](int heightBefore, int change) { FitFindBar(heightBefore, change); });
+  repeatTools_ = new RepeatTools(
+      *this, *menus_->mnuEdit,
+      [this] {
+        const QString line = txtSend->text();
+        return RepeatSources{line.isEmpty() ? std::string() : WithPrefixAndSuffix(FromQString(line)),
+                             fraCommands->Texts()};
+      },
+      [this](const std::string& line) { fkt_SendLine(line); });
   connect(listTools_, &ListTools::CommandKeyPressed, this, [this](int keyCode) { fkt_PressCommandByKey(keyCode); });
   menus_->mnuEdit->addSeparator()->setObjectName("mnuSpace4");
   follow_ = new FollowNewEntries(*lstSendReceive, *trafficList_, *menus_->mnuEdit, *statusBar());
@@ -200,6 +209,7 @@ void frmMain::Form_Unload() {
   unloaded_ = true;
   supervising_ = false;
   timTimer->stop();
+  repeatTools_->Stop();
   // Each file is saved and reported on its own; nothing here may keep the
   // log from being closed.
   GuardEvent("fkt_SaveSettings", [] { fkt_SaveSettings(); });
@@ -245,4 +255,5 @@ void frmMain::ApplyLanguageTexts() {
   listTools_->ApplyLanguageTexts();
   follow_->ApplyLanguageTexts();
   sendOptions_->ApplyLanguageTexts();
+  repeatTools_->ApplyLanguageTexts();
 }

@@ -28,6 +28,7 @@ class FollowNewEntries;
 class LinkSupervision;
 class ListTools;
 struct MainMenus;
+class RepeatTools;
 class RunTimeError;
 class SendOptions;
 class TrafficListModel;
@@ -97,6 +98,7 @@ class frmMain : public QMainWindow {
   QSize OuterSizeTwips() const;
 
   ListTools& Tools() { return *listTools_; }
+  RepeatTools& Repeat() { return *repeatTools_; }
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -119,6 +121,8 @@ class frmMain : public QMainWindow {
   void cmdQuit_Click();
   void mnuEditSettings_Click();
   void cmdSend_Click();
+  // The send line's text with the prefix and suffix the settings add.
+  static std::string WithPrefixAndSuffix(std::string line);
   void cmdBefehl_Click(int slot);
   void cmdBlockcheck_Click();
   void cmdDelete_Click();
@@ -165,6 +169,7 @@ class frmMain : public QMainWindow {
   ListTools* listTools_ = nullptr;
   FollowNewEntries* follow_ = nullptr;
   SendOptions* sendOptions_ = nullptr;
+  RepeatTools* repeatTools_ = nullptr;
 
   SendLineHistory sendHistory_;
   std::vector<QWidget*> tabOrder_;

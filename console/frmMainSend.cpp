@@ -42,15 +42,18 @@ void frmMain::ShowSendError(const RunTimeError& error) {
       MessageIcon::None);
 }
 
+std::string frmMain::WithPrefixAndSuffix(std::string line) {
+  if (AppSettings.PrefixOption == 1) line = AppSettings.PrefixChars + line;
+  if (AppSettings.ReadjustOption == 1) line += AppSettings.ReadjustChars;
+  return line;
+}
+
 void frmMain::cmdSend_Click() {
   if (txtSend->text().isEmpty()) return;
   // Kept before the send: a line that fails to convert is recalled to mend.
   sendHistory_.Add(FromQString(txtSend->text()));
   try {
-    std::string line = FromQString(txtSend->text());
-    if (AppSettings.PrefixOption == 1) line = AppSettings.PrefixChars + line;
-    if (AppSettings.ReadjustOption == 1) line += AppSettings.ReadjustChars;
-    fkt_SendLine(line);
+    fkt_SendLine(WithPrefixAndSuffix(FromQString(txtSend->text())));
     if (AppSettings.DeleteSendChars == 1) txtSend->clear();
   } catch (const RunTimeError& error) {
     ShowSendError(error);

@@ -130,6 +130,7 @@ ConsoleUnderLoad::~ConsoleUnderLoad() {
   window_.reset();
   SetPlatform(nullptr);
   if (occupier_ >= 0) ::close(occupier_);
+  if (sink_ >= 0) ::close(sink_);
 }
 
 void ConsoleUnderLoad::WriteSettings() const {
@@ -233,6 +234,17 @@ void ConsoleUnderLoad::OccupyPort() {
   NotifySettingsChanged();
   if (!RunUntil([&] { return window_->Link().State() == UdpLink::StateError; }, 5)) {
     Fail("the console did not report the busy port");
+  }
+}
+
+void ConsoleUnderLoad::RedirectSends() {
+  int port = 0;
+  sink_ = BoundSocket(*LoopbackAddress(address_), &port);
+  AppSettings.UdpPort = std::to_string(port);
+  NotifySettingsChanged();
+  window_->RequestRebind();
+  if (!RunUntil([&] { return !window_->IsRebindRequested() && LinkOpen(); }, 5)) {
+    Fail("the console did not bind again for the new remote port");
   }
 }
 
@@ -389,7 +401,7 @@ TrialResult ConsoleUnderLoad::RunTrial(double rate, double seconds, bool probeLa
   TrialResult result;
   result.requestedRate = rate;
   result.planned = static_cast<std::uint64_t>(std::llround(rate * seconds));
-  WaitForQuietMachine(300);
+  WaitForQuietMachine(quietWait_);
   SetLogging(false);
   SetLogging(true);  // switching on empties the file
   const std::uint64_t before = Entries();
@@ -429,6 +441,7 @@ TrialResult ConsoleUnderLoad::RunTrial(double rate, double seconds, bool probeLa
   if (followAction->isChecked() != follow_) followAction->trigger();
   sender.start(program, arguments);
   if (!sender.waitForStarted(5000)) Fail("cannot start " + program.toStdString());
+  if (duringLoad_) duringLoad_(true);
   const CpuTime cpuBefore = ProcessCpuTime();
   const double childrenBefore = ChildrenCpuSeconds();
   const double machineBefore = MachineBusySeconds();
@@ -443,6 +456,7 @@ TrialResult ConsoleUnderLoad::RunTrial(double rate, double seconds, bool probeLa
   }
   sending = false;
   probe.stop();
+  if (duringLoad_) duringLoad_(false);
 
   // Drain what is still queued: done once nothing has come for a while.
   std::uint64_t seen = Entries();

@@ -8,6 +8,7 @@
 // first (both addresses 127.0.0.1), so it never sees the built-in defaults.
 #include <QTemporaryDir>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <stdexcept>
@@ -96,6 +97,16 @@ class ConsoleUnderLoad {
   // every supervision tick fails to bind (the busy-port case).
   void OccupyPort();
 
+  // Points the console's sends at a socket of the bench that takes them and
+  // never reads, instead of at the console's own port; waits for the re-bind.
+  void RedirectSends();
+  // How long a trial waits for other work on the machine to end before it
+  // measures anyway (default 300 s).
+  void SetQuietWait(double seconds) { quietWait_ = seconds; }
+  double QuietWait() const { return quietWait_; }
+  // Told true once the sender of a trial has started, false once it is done.
+  void SetDuringLoad(std::function<void(bool)> during) { duringLoad_ = std::move(during); }
+
   // Whether udp_load runs with --gso (for rates beyond one send per datagram).
   void SetSenderGso(bool on) { gso_ = on; }
 
@@ -144,4 +155,7 @@ class ConsoleUnderLoad {
   Meanwhile meanwhile_ = Meanwhile::Nothing;
   bool follow_ = false;
   int occupier_ = -1;  // the socket holding the port of OccupyPort
+  double quietWait_ = 300;
+  int sink_ = -1;  // the socket taking the console's sends (RedirectSends)
+  std::function<void(bool)> duringLoad_;
 };

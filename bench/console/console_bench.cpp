@@ -11,6 +11,7 @@
 //   console_bench listdelay [--rate R] [--seconds S]
 //   console_bench tools   [--entries N] [--steps S]
 //   console_bench fulldisk --store-folder DIR [--rate R] [--seconds S]
+//   console_bench repeat  [--periods MS,MS,...] [--rate R] [--seconds S] [--runs N] [--quiet-wait S]
 //   common options:       [--address 127.x.y.z] [--port P] [--gso] [--store-folder DIR]
 //                         [--meanwhile nothing|stall|settings|resize|save] [--follow]
 //
@@ -55,6 +56,14 @@
 //          limit, what was listed, not listed and counted, whether the
 //          data log holds every datagram received, and the 10 ms timer's
 //          lateness meanwhile.
+// repeat:  Edit > "Repeat..." of command slot F1 (until stopped) at each
+//          period (default 10,1 ms), N (default 3) runs each: for S (default
+//          10) seconds with nothing arriving (the yardstick), then for S
+//          seconds while R (default 10000) datagrams per second arrive. For
+//          each send its lateness (sent - scheduled): p50, p99, max, and the
+//          times skipped. The sends go to a socket of the bench, not back
+//          to the console. --quiet-wait: how long each run waits for other
+//          work on the machine to end before it measures anyway (default 300).
 // --meanwhile: what the window thread does in each load run, from a second
 //          after the sender starts: block for 5 s (stall), hold the settings
 //          dialog open, resize the window every 20 ms, or "Save list as..."
@@ -71,6 +80,7 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <QStringList>
+#include <QTimer>
 #include <algorithm>
 #include <chrono>
 #include <cmath>
@@ -86,6 +96,7 @@
 #include "bench/console/ConsoleUnderLoad.h"
 #include "bench/console/ProcessStats.h"
 #include "console/ListTools.h"
+#include "console/RepeatTools.h"
 #include "console/TrafficView.h"
 #include "console/frmMain.h"
 #include "platform/ProgramFont.h"
@@ -459,6 +470,95 @@ int IdleCost(ConsoleUnderLoad& console, const Options& o) {
   return busy || console.LinkOpen() ? 0 : 4;
 }
 
+// One repeat's send lateness, in ms, and the times it skipped.
+struct RepeatRun {
+  std::vector<double> latenessMs;
+  std::uint64_t skipped = 0;
+};
+
+std::string LatenessFigures(const RepeatRun& run) {
+  char text[200];
+  std::snprintf(text, sizeof text, "p50 %.3f ms, p99 %.3f ms, max %.3f ms over %zu sends, %llu skipped",
+                Percentile(run.latenessMs, 0.5), Percentile(run.latenessMs, 0.99),
+                run.latenessMs.empty() ? 0.0 : *std::max_element(run.latenessMs.begin(), run.latenessMs.end()),
+                run.latenessMs.size(), static_cast<unsigned long long>(run.skipped));
+  return text;
+}
+
+int RepeatJitter(ConsoleUnderLoad& console, const Options& o) {
+  const double rate = o.Number("--rate", 10'000, 1, 1e7);
+  const double seconds = o.Number("--seconds", 10, 1, 600);
+  const int runs = static_cast<int>(o.Number("--runs", 3, 1, 100));
+  std::vector<int> periods;
+  for (const QString& period : QString::fromStdString(o.Text("--periods", "10,1")).split(',')) {
+    bool ok = false;
+    const int ms = period.toInt(&ok);
+    if (!ok || ms < 1 || ms > 10'000) Usage("bad period " + period.toStdString());
+    periods.push_back(ms);
+  }
+  console.SetQuietWait(o.Number("--quiet-wait", 300, 0, 3600));
+  console.RedirectSends();
+  RepeatTools& repeat = console.Window().Repeat();
+  RepeatRun current;
+  repeat.SetLatenessProbe([&](RepeatSchedule::Clock::duration lateness) {
+    current.latenessMs.push_back(std::chrono::duration<double, std::milli>(lateness).count());
+  });
+  const auto start = [&](int periodMs) {
+    current = {};
+    RepeatRequest request;
+    request.source = 1;
+    request.line = "<STX>0,1,INFO?<ETX><179>";
+    request.period = std::chrono::milliseconds(periodMs);
+    request.periodText = std::to_string(periodMs) + " ms";
+    repeat.Start(request);
+  };
+  const auto stop = [&] {
+    if (const RepeatSchedule* schedule = repeat.Schedule()) current.skipped = schedule->Skipped();
+    repeat.Stop();
+    return current;
+  };
+  bool lossless = true;
+  for (const int periodMs : periods) {
+    for (int run = 1; run <= runs; ++run) {
+      console.ClearList();
+      ConsoleUnderLoad::WaitForQuietMachine(console.QuietWait());
+      const double machineBefore = MachineBusySeconds();
+      const double selfBefore = ProcessCpuTime().seconds;
+      start(periodMs);
+      ConsoleUnderLoad::Idle(seconds);
+      const RepeatRun quiet = stop();
+      const double quietOthers = MachineBusySeconds() - machineBefore - (ProcessCpuTime().seconds - selfBefore);
+
+      console.ClearList();
+      // From shortly after the sender's start (it waits 200 ms) to its end.
+      QTimer later;
+      later.setSingleShot(true);
+      QObject::connect(&later, &QTimer::timeout, [&] { start(periodMs); });
+      RepeatRun loaded;
+      console.SetDuringLoad([&](bool on) {
+        if (on) {
+          later.start(300);
+        } else {
+          later.stop();
+          loaded = stop();
+        }
+      });
+      const TrialResult t = console.RunTrial(rate, seconds, false);
+      console.SetDuringLoad({});
+      const bool listed = t.list && t.list->Lost() == 0 && t.list->Misplaced() == 0;
+      lossless = lossless && listed && t.SenderKeptPace();
+      std::printf(
+          "RESULT repeat T=%d ms run %d: no load: %s (others %.1f%% of a core) | %.0f/s arriving: %s"
+          " (sender %.0f/s, others %.1f%%; every datagram listed: %s)\n",
+          periodMs, run, LatenessFigures(quiet).c_str(), 100 * quietOthers / seconds, rate,
+          LatenessFigures(loaded).c_str(), t.sendRate, t.wallSeconds > 0 ? 100 * t.otherCpuSeconds / t.wallSeconds : 0,
+          Yes(listed).c_str());
+      std::fflush(stdout);
+    }
+  }
+  return lossless ? 0 : 4;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -470,8 +570,8 @@ int main(int argc, char** argv) {
   try {
     if (argc < 2) Usage("no mode given");
     const std::string mode = argv[1];
-    const std::vector<std::string> modes = {"rate",     "latency",   "memory", "idle",    "batchcost",
-                                            "longrows", "listdelay", "tools",  "fulldisk"};
+    const std::vector<std::string> modes = {"rate",     "latency",   "memory", "idle",     "batchcost",
+                                            "longrows", "listdelay", "tools",  "fulldisk", "repeat"};
     if (std::find(modes.begin(), modes.end(), mode) == modes.end()) Usage("unknown mode " + mode);
     const Options o(argc, argv);
     // Destroyed on the way out of here, so the temporary folder goes too.
@@ -502,13 +602,15 @@ int main(int argc, char** argv) {
     if (mode == "listdelay") return ListDelay(console, o);
     if (mode == "tools") return Tools(console, o);
     if (mode == "fulldisk") return FullDisk(console, o);
+    if (mode == "repeat") return RepeatJitter(console, o);
     return IdleCost(console, o);
   } catch (const UsageError& error) {
-    std::fprintf(stderr,
-                 "console_bench: %s\n"
-                 "usage: console_bench rate|latency|memory|idle|batchcost|longrows|listdelay|tools|fulldisk [options]"
-                 "  (see console_bench.cpp)\n",
-                 error.what());
+    std::fprintf(
+        stderr,
+        "console_bench: %s\n"
+        "usage: console_bench rate|latency|memory|idle|batchcost|longrows|listdelay|tools|fulldisk|repeat [options]"
+        "  (see console_bench.cpp)\n",
+        error.what());
     return 1;
   } catch (const BenchFailure& failure) {
     std::fprintf(stderr, "console_bench: %s\n", failure.what());
