@@ -2,12 +2,18 @@
 // check appended to a frame at send time.
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QWheelEvent>
+#include <chrono>
 #include <functional>
 
+#include "console/FilterTools.h"
+#include "console/ListTools.h"
+#include "console/RepeatDialog.h"
+#include "console/RepeatTools.h"
 #include "platform/ElidedLabel.h"
 #include "tests/console/LinkFixture.h"
 
@@ -139,5 +145,56 @@ INSTANTIATE_TEST_SUITE_P(
                        QByteArray("\x02" "0,1,INFO?\x03"), "  [OUT]  <STX>0,1,INFO?<ETX>"}),
     [](const auto& info) { return std::string(info.param.name); });
 // clang-format on
+
+// Every tool of the menus used once: the design's keys of Settings.ini keep
+// their lines, order and values; what is remembered goes into a section of
+// its own, and nothing else is written.
+using EveryTool = LinkFixture;
+
+TEST_F(EveryTool, LeavesTheSettingsKeysAsTheyWereAndAddsOnlyItsOwnSection) {
+  const std::string settings = "[SETTINGS]\r\n" +
+                               LoopbackSettings(
+                                   "Peculiar=1\r\nPrefixOption=0\r\nPrefixChars=<STX>\r\n"
+                                   "ReadjustOption=0\r\nReadjustChars=<ETX>\r\nDeleteSendChars=0\r\n") +
+                               "[OTHER]\r\nKept=yes\r\n";
+  WriteFile(std::filesystem::path(platform.SettingsFolder()) / "Settings.ini", settings);
+  frmMain& w = Open();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return w.Link().State() == UdpLink::StateBound; }, 2000));
+
+  Control<QAction>("mnuEditFollow")->trigger();
+  Control<QAction>("mnuEditAppendBlockCheck")->trigger();
+  auto* line = Control<QLineEdit>("txtSend");
+  line->setText("<STX>0,1,INFO?<ETX>");
+  Control<QPushButton>("cmdSend")->click();
+  PeerSend(
+      QByteArray("\x02"
+                 "0,1,OK\x03\x80"));  // a wrong block check
+  QTest::keyClick(line, Qt::Key_Up);
+  EXPECT_EQ(line->text(), "<STX>0,1,INFO?<ETX>");
+
+  window->Tools().Filter().ShowFilterBar();
+  Control<QComboBox>("cboFilterShow")->setCurrentIndex(3);  // wrong block checks only
+  Control<QPushButton>("cmdFilterApply")->click();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return View().RowCount() == 1; }, 2000));
+  window->Tools().Filter().HideFilterBar();
+  window->Tools().Filter().StepWrongBlockCheck(true);
+  Control<QAction>("mnuEditCopyHex")->trigger();
+  QTest::mouseDClick(View().viewport(), Qt::LeftButton, {}, QPoint(20, 2));
+  platform.fileAnswers = {(platform.root / "list.csv").string()};
+  Control<QAction>("mnuFileSaveList")->trigger();
+
+  RepeatRequest repeat;
+  repeat.line = "<STX>0,1,INFO?<ETX>";
+  repeat.period = std::chrono::milliseconds(5);
+  repeat.periodText = "5 ms";
+  repeat.count = 3;
+  window->Repeat().Start(repeat);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !window->Repeat().Running(); }, 5000));
+  for (int sent = 0; sent < 4; ++sent) EXPECT_TRUE(PeerReceive().has_value()) << sent;
+
+  window->close();
+  EXPECT_EQ(ReadFile(std::filesystem::path(platform.SettingsFolder()) / "Settings.ini"),
+            settings + "[CONSOLE]\r\nFollowNewEntries=1\r\nAppendBlockCheck=1\r\n");
+}
 
 }  // namespace
