@@ -93,7 +93,7 @@ std::vector<bool> ReplaceableLines(const std::vector<std::string>& lines,
     const std::size_t eq = lines[i].find('=');
     if (!inSection || eq == std::string::npos) continue;
     const std::string key = Lower(Trim(lines[i].substr(0, eq)));
-    if (set.count(key) != 0 && !seen[key]) {
+    if (set.contains(key) && !seen[key]) {
       seen[key] = true;
       replaceable[i] = true;
     }
