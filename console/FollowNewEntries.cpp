@@ -42,22 +42,8 @@ FollowNewEntries::FollowNewEntries(TrafficView& view, const TrafficListModel& mo
   statusBar.addPermanentWidget(stbFollowPaused);
   stbFollowPaused->hide();
 
-  connect(&view_, &TrafficView::CurrentMoved, this, [this] {
-    if (!on_) return;
-    if (view_.CurrentIsLast()) {
-      Resume();
-    } else {
-      Pause();
-    }
-  });
-  connect(&view_, &TrafficView::ScrolledByUser, this, [this] {
-    if (!on_) return;
-    if (view_.AtEnd()) {
-      Resume();
-    } else {
-      Pause();
-    }
-  });
+  connect(&view_, &TrafficView::CurrentMoved, this, [this] { FollowIfAtEnd(view_.CurrentIsLast()); });
+  connect(&view_, &TrafficView::ScrolledByUser, this, [this] { FollowIfAtEnd(view_.AtEnd()); });
   connect(&model, &TrafficListModel::Cleared, this, [this] {
     if (on_) Resume();
   });
@@ -82,6 +68,15 @@ void FollowNewEntries::SetOn(bool on) {
     paused_ = false;
     view_.SetFollowing(false);
     stbFollowPaused->hide();
+  }
+}
+
+void FollowNewEntries::FollowIfAtEnd(bool atEnd) {
+  if (!on_) return;
+  if (atEnd) {
+    Resume();
+  } else {
+    Pause();
   }
 }
 

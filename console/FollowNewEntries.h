@@ -38,6 +38,8 @@ class FollowNewEntries : public QObject {
   bool Paused() const { return on_ && paused_; }
 
  private:
+  // After the operator moved: at the end resumes, anywhere else pauses.
+  void FollowIfAtEnd(bool atEnd);
   void Pause();
   void Resume();
 
