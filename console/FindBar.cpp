@@ -10,11 +10,11 @@
 #include <initializer_list>
 #include <string>
 
+#include "console/BarKeys.h"
 #include "console/TrafficView.h"
 #include "core/StringTable.h"
 #include "platform/ProgramFont.h"
 #include "platform/QtText.h"
-#include "platform/VirtualKey.h"
 #include "platform/WidgetBuilding.h"
 #include "traffic/FindRunner.h"
 #include "traffic/TrafficListModel.h"
@@ -113,21 +113,11 @@ void FindBar::ShowFound(std::uint64_t entry, bool wrapped) {
 }
 
 bool FindBar::eventFilter(QObject* watched, QEvent* event) {
-  const bool override = event->type() == QEvent::ShortcutOverride;
-  if (!override && event->type() != QEvent::KeyPress) return QToolBar::eventFilter(watched, event);
-  auto* key = static_cast<QKeyEvent*>(event);
-  if (key->key() == Qt::Key_Escape) {
-    // Taken before the window's Esc shortcut (quit) sees it.
-    event->accept();
-    if (!override) emit CloseRequested();
-    return true;
-  }
-  if (override) return false;
-  const int code = VirtualKey::FromEvent(*key);
-  if (code >= VirtualKey::F1 && code <= VirtualKey::F8) {
-    emit CommandKeyPressed(code);
-    return true;
-  }
+  const BarKey taken = TakeBarKey(
+      *event, [this] { emit CloseRequested(); }, [this](int keyCode) { emit CommandKeyPressed(keyCode); });
+  if (taken == BarKey::NotAKey) return QToolBar::eventFilter(watched, event);
+  if (taken != BarKey::Own) return taken == BarKey::Taken;
+  const auto* key = static_cast<const QKeyEvent*>(event);
   if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && txtFind->hasFocus()) {
     Step((key->modifiers() & Qt::ShiftModifier) == 0);
     return true;
